@@ -1,0 +1,42 @@
+# Installation and the Debian package.
+# Programs go to bin/, the desktop entry to share/applications/, the icon to the hicolor theme.
+
+foreach(prog matrikon matrikon-calc)
+  if(TARGET ${prog})
+    install(TARGETS ${prog} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/matrikon.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+set(_icon_dir ${PROJECT_SOURCE_DIR}/app/resources)
+if(EXISTS ${_icon_dir}/matrikon.svg)
+  install(FILES ${_icon_dir}/matrikon.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+if(EXISTS ${_icon_dir}/matrikon-256.png)
+  install(FILES ${_icon_dir}/matrikon-256.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps
+          RENAME matrikon.png)
+endif()
+
+set(CPACK_PACKAGE_NAME matrikon)
+set(CPACK_PACKAGE_VENDOR "Matrikon developers")
+set(CPACK_PACKAGE_CONTACT "Matrikon developers <matrikon@example.org>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Formula calculator, plane plotter and 3D surface viewer")
+set(CPACK_PACKAGE_DESCRIPTION
+  "A desktop mathematics tool with a Russian user interface: a formula calculator with\n named functions in degrees and a variables table, a plane plotter of F(X), and a\n 3D wire-frame surface viewer. Plots go to bitmap files, the clipboard, a printer\n and a report document.")
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION math)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The runtime dependencies are what the binaries link, as dpkg-shlibdeps finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its window-system plugin at run time, so no linked library names it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Opening the web page and the report goes through the desktop's default handlers.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

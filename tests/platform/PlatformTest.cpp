@@ -1,0 +1,196 @@
+// The platform layer: filter conversion, the scripted layer's queues and log,
+// and the real Qt dialogs driven from a timer while they are open.
+#include "QtPlatform.h"
+#include "WidgetTest.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QTimer>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+struct FilterCase {
+  const char* filter;
+  std::vector<std::string> expected;
+};
+
+class FilterListTest : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(FilterListTest, ConvertsPairsToQtEntries) {
+  std::vector<std::string> got;
+  for (const QString& entry : QtFilterList(QString::fromUtf8(GetParam().filter))) got.push_back(entry.toStdString());
+  EXPECT_EQ(got, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, FilterListTest,
+    ::testing::Values(
+        FilterCase{"Файлы BMP (*.bmp)|*.bmp|", {"Файлы BMP (*.bmp)"}},
+        FilterCase{"Формат 3D графиков (*.3dgr)|*.3dgr", {"Формат 3D графиков (*.3dgr)"}},
+        FilterCase{"Файлы с мат. формулами (*.math)|*.math|Текстовые файлы (*.txt)|*.txt|Все файлы (*.*)|*.*",
+                   {"Файлы с мат. формулами (*.math)", "Текстовые файлы (*.txt)", "Все файлы (*)"}},
+        // The pattern half decides what is listed, whatever the description says.
+        FilterCase{"Картинки|*.png;*.bmp", {"Картинки (*.png *.bmp)"}},
+        FilterCase{"Старое (*.txt)|*.log", {"Старое (*.log)"}},
+        // A parenthesis that is not a pattern list stays part of the description.
+        FilterCase{"Отчет (черновик)|*.odt", {"Отчет (черновик) (*.odt)"}},
+        FilterCase{"Без шаблона", {"Без шаблона (*)"}},
+        FilterCase{"", {}}));
+
+class ScriptedPlatformTest : public TWidgetTest {};
+
+TEST_F(ScriptedPlatformTest, RecordsEverythingInOrder) {
+  TPlatform& p = Platform();
+  ASSERT_EQ(&p, &Scripted());
+  p.Message(QStringLiteral("простое"));
+  p.Error(QStringLiteral("ошибка"));
+  p.Beep();
+  p.Information(QStringLiteral("сведения"));
+  p.OpenFileDialog({QStringLiteral("Открыть"), QStringLiteral("A (*.a)|*.a|B (*.b)|*.b"), 2});
+  p.SaveFileDialog({QStringLiteral("Сохранить"), QStringLiteral("A (*.a)|*.a|"), 1});
+  p.ColorDialog(Qt::red);
+  QPrinter printer;
+  p.PrintDialog(printer);
+  p.OpenWebPage(QStringLiteral("https://example.org/"));
+  {
+    TBusyCursor busy;
+    EXPECT_TRUE(Scripted().Busy());
+  }
+  EXPECT_FALSE(Scripted().Busy());
+  EXPECT_THAT(Scripted().Lines(),
+              ElementsAre("message: простое", "error: ошибка", "beep", "information: сведения",
+                          "open file dialog: Открыть | A (*.a)|*.a|B (*.b)|*.b | 2",
+                          "save file dialog: Сохранить | A (*.a)|*.a| | 1", "colour dialog", "print dialog",
+                          "web page: https://example.org/", "busy cursor", "normal cursor"));
+  EXPECT_THAT(Scripted().MessageLines(),
+              ElementsAre("message: простое", "error: ошибка", "information: сведения"));
+}
+
+TEST_F(ScriptedPlatformTest, AnswersFromQueuesThenCancels) {
+  Scripted().OpenFileAnswers = {QStringLiteral("/tmp/a.math"), std::nullopt};
+  Scripted().ColorAnswers = {QColor(Qt::blue)};
+  Scripted().PrintAnswers = {true};
+  const TFileDialogRequest request{QStringLiteral("t"), QStringLiteral("*.math"), 1};
+  EXPECT_EQ(Platform().OpenFileDialog(request), QStringLiteral("/tmp/a.math"));
+  EXPECT_EQ(Platform().OpenFileDialog(request), std::nullopt);
+  EXPECT_EQ(Platform().OpenFileDialog(request), std::nullopt);  // queue empty: cancelled
+  EXPECT_EQ(Platform().SaveFileDialog(request), std::nullopt);
+  EXPECT_EQ(Platform().ColorDialog(Qt::red), QColor(Qt::blue));
+  EXPECT_EQ(Platform().ColorDialog(Qt::red), std::nullopt);
+  QPrinter printer;
+  EXPECT_TRUE(Platform().PrintDialog(printer));
+  EXPECT_FALSE(Platform().PrintDialog(printer));
+}
+
+TEST_F(ScriptedPlatformTest, ConfirmedPrintDialogCanRedirectToPdf) {
+  Scripted().PrintAnswers = {true};
+  Scripted().PrintOutputFile = QStringLiteral("/tmp/matrikon-print-test.pdf");
+  QPrinter printer;
+  ASSERT_TRUE(Platform().PrintDialog(printer));
+  EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+  EXPECT_EQ(printer.outputFileName(), Scripted().PrintOutputFile);
+}
+
+TEST_F(ScriptedPlatformTest, FailingWebPageThrowsAfterRecording) {
+  Scripted().FailWebPage = true;
+  EXPECT_THROW(Platform().OpenWebPage(QStringLiteral("https://example.org/")), EPlatformError);
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("web page: https://example.org/"));
+}
+
+TEST_F(ScriptedPlatformTest, BusyCursorIsRestoredWhenTheScopeThrows) {
+  try {
+    TBusyCursor busy;
+    throw std::runtime_error("x");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_FALSE(Scripted().Busy());
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("busy cursor", "normal cursor"));
+}
+
+TEST_F(ScriptedPlatformTest, SetPlatformReturnsThePreviousOne) {
+  TScriptedPlatform other;
+  TPlatform* before = SetPlatform(&other);
+  EXPECT_EQ(before, &Scripted());
+  Platform().Beep();
+  EXPECT_EQ(SetPlatform(before), &other);
+  EXPECT_THAT(other.Lines(), ElementsAre("beep"));
+  EXPECT_TRUE(Scripted().Lines().empty());
+}
+
+// The real implementation, with the modal dialog answered from a timer.
+class QtPlatformTest : public TWidgetTest {
+ protected:
+  template <typename TDialog, typename TInspect>
+  static void WhenOpen(TInspect inspect) {
+    QTimer::singleShot(0, [inspect] {
+      auto* dialog = qobject_cast<TDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      inspect(*dialog);
+    });
+  }
+  TQtPlatform Qt{QStringLiteral("Матрикон")};
+};
+
+TEST_F(QtPlatformTest, MessageBoxHasIconTextTitleAndOneOk) {
+  struct Case {
+    TMessageBoxIcon icon;
+    QMessageBox::Icon expected;
+  };
+  for (const Case c : {Case{TMessageBoxIcon::Plain, QMessageBox::NoIcon}, Case{TMessageBoxIcon::Error, QMessageBox::Critical},
+                       Case{TMessageBoxIcon::Information, QMessageBox::Information}}) {
+    bool seen = false;
+    WhenOpen<QMessageBox>([&](QMessageBox& box) {
+      seen = true;
+      EXPECT_EQ(box.icon(), c.expected);
+      EXPECT_EQ(box.text(), QStringLiteral("Текст  с <b>двумя</b> пробелами"));
+      EXPECT_EQ(box.windowTitle(), QStringLiteral("Матрикон"));
+      EXPECT_EQ(box.buttons().size(), 1);
+      EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+      box.accept();
+    });
+    Qt.ShowMessage(c.icon, QStringLiteral("Текст  с <b>двумя</b> пробелами"));
+    EXPECT_TRUE(seen);
+  }
+}
+
+TEST_F(QtPlatformTest, FileDialogGetsConvertedFilterTitleAndIndex) {
+  bool seen = false;
+  WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+    seen = true;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Открыть"));
+    EXPECT_EQ(dialog.nameFilters(), QStringList({QStringLiteral("A (*.a)"), QStringLiteral("B (*.b)")}));
+    EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("B (*.b)"));
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    dialog.reject();
+  });
+  EXPECT_EQ(Qt.OpenFileDialog({QStringLiteral("Открыть"), QStringLiteral("A (*.a)|*.a|B (*.b)|*.b"), 2}), std::nullopt);
+  EXPECT_TRUE(seen);
+}
+
+TEST_F(QtPlatformTest, SaveDialogDoesNotAskAboutOverwritingAndClampsTheIndex) {
+  WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("A (*.a)"));
+    dialog.reject();
+  });
+  EXPECT_EQ(Qt.SaveFileDialog({QStringLiteral("S"), QStringLiteral("A (*.a)|*.a|"), 7}), std::nullopt);
+}
+
+TEST_F(QtPlatformTest, BusyCursorIsBalanced) {
+  Qt.SetBusyCursor(true);
+  Qt.SetBusyCursor(true);
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  Qt.SetBusyCursor(false);
+  Qt.SetBusyCursor(false);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  Qt.SetBusyCursor(false);  // one too many: harmless
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+// The platform layer: every modal interaction of the program goes through here.
+//
+// Windows never call QMessageBox, QFileDialog, QColorDialog, QPrintDialog,
+// QApplication::beep, QDesktopServices or the override cursor themselves; they
+// ask the current platform, Platform(). The program installs a TQtPlatform at
+// start-up (real dialogs); tests install a TScriptedPlatform, which answers
+// dialogs from queues and records everything in one ordered log, so no test
+// waits for a person.
+//
+//   Platform().Error(u"Неправильная запись ...");      // error icon, one OK
+//   Platform().Beep();
+//   if (auto name = Platform().SaveFileDialog({u"Title", u"Файлы BMP (*.bmp)|*.bmp|", 1})) ...
+//   { TBusyCursor busy; ...long work... }               // normal cursor restored on every exit
+//   Platform().OpenWebPage(address);                    // throws EPlatformError on failure
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+
+class QPrinter;
+
+// The icon of a message box; every message box has exactly one OK button.
+enum class TMessageBoxIcon { Plain, Error, Information };
+
+// One file dialog. Filter is written as "Описание (*.ext)|*.ext|Другое|*.a;*.b"
+// (description|patterns pairs, a trailing "|" allowed); FilterIndex counts the
+// pairs from 1 and picks the one selected when the dialog opens.
+struct TFileDialogRequest {
+  TFileDialogRequest(QString title, QString filter, int filterIndex = 1, QString fileName = QString())
+      : Title(std::move(title)), Filter(std::move(filter)), FilterIndex(filterIndex), FileName(std::move(fileName)) {}
+  QString Title;
+  QString Filter;
+  int FilterIndex = 1;
+  QString FileName;  // the name offered at first, may be empty
+};
+
+// A platform operation that failed (for example no browser could be started).
+// Its what() is UTF-8 text meant for the user.
+class EPlatformError : public std::runtime_error {
+ public:
+  explicit EPlatformError(const QString& text);
+  // The failure to open a web page.
+  static EPlatformError WebPageFailed(const QString& address);
+};
+
+class TPlatform {
+ public:
+  virtual ~TPlatform() = default;
+
+  // A modal message box with one OK button; returns when it is closed.
+  virtual void ShowMessage(TMessageBoxIcon icon, const QString& text) = 0;
+  // The system beep.
+  virtual void Beep() = 0;
+  // File dialogs: the chosen file name, or nothing when the user cancelled.
+  // The save dialog never asks about overwriting: callers decide the final name.
+  virtual std::optional<QString> OpenFileDialog(const TFileDialogRequest& request) = 0;
+  virtual std::optional<QString> SaveFileDialog(const TFileDialogRequest& request) = 0;
+  // The colour dialog: the chosen colour, or nothing when cancelled.
+  virtual std::optional<QColor> ColorDialog(const QColor& initial) = 0;
+  // The print dialog set up on the given printer: true when the user confirmed.
+  virtual bool PrintDialog(QPrinter& printer) = 0;
+  // Opens the address in the desktop's browser; throws EPlatformError on failure.
+  virtual void OpenWebPage(const QString& address) = 0;
+  // The application-wide busy cursor on or off. Prefer TBusyCursor.
+  virtual void SetBusyCursor(bool busy) = 0;
+
+  // Shorthands for the three kinds of message box.
+  void Message(const QString& text) { ShowMessage(TMessageBoxIcon::Plain, text); }
+  void Error(const QString& text) { ShowMessage(TMessageBoxIcon::Error, text); }
+  void Information(const QString& text) { ShowMessage(TMessageBoxIcon::Information, text); }
+};
+
+// The current platform. Before anything is installed this is a TQtPlatform.
+TPlatform& Platform();
+// Installs a platform (not owned; nullptr goes back to the default) and
+// returns the one installed before.
+TPlatform* SetPlatform(TPlatform* platform);
+
+// Busy cursor for the lifetime of the object, restored however the scope ends.
+class TBusyCursor {
+ public:
+  TBusyCursor() { Platform().SetBusyCursor(true); }
+  ~TBusyCursor() { Platform().SetBusyCursor(false); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+// A filter "Описание (*.ext)|*.ext|..." in Qt's form: one entry per pair,
+// each "Описание (patterns)". The description is kept as written when it
+// already ends in its own pattern list in parentheses.
+QStringList QtFilterList(const QString& filter);

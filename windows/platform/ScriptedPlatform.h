@@ -1,0 +1,73 @@
+// The platform layer for tests: dialogs are answered from queues, nothing is
+// shown, and every interaction is recorded in one ordered log.
+//
+//   TScriptedPlatform p;  SetPlatform(&p);      // the shared test main does this
+//   p.SaveFileAnswers.push_back(u"/tmp/plot"_s); // next save dialog: that name
+//   p.SaveFileAnswers.push_back(std::nullopt);   // the one after: cancelled
+//   ... drive the window ...
+//   EXPECT_THAT(p.Lines(), ElementsAre("error: Ошибка! ...", "beep"));
+//
+// An empty answer queue answers "cancelled" (a print dialog: not confirmed).
+#pragma once
+
+#include "Platform.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TPlatformEvent {
+  enum class TKind { Message, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Cursor };
+  explicit TPlatformEvent(TKind kind, QString text = QString()) : Kind(kind), Text(std::move(text)) {}
+  TKind Kind;
+  TMessageBoxIcon Icon = TMessageBoxIcon::Plain;  // Message
+  QString Text;         // Message: its text; file dialogs: the title; WebPage: the address
+  QString Filter;       // file dialogs
+  int FilterIndex = 0;  // file dialogs
+  bool Busy = false;    // Cursor: true for the busy cursor, false for the normal one
+
+  // One line of text, as Lines() gives it:
+  //   "message: T", "error: T", "information: T", "beep",
+  //   "open file dialog: TITLE | FILTER | INDEX", "save file dialog: ...",
+  //   "colour dialog", "print dialog", "web page: ADDRESS", "busy cursor", "normal cursor"
+  std::string ToString() const;
+};
+
+class TScriptedPlatform : public TPlatform {
+ public:
+  std::deque<std::optional<QString>> OpenFileAnswers;
+  std::deque<std::optional<QString>> SaveFileAnswers;
+  std::deque<std::optional<QColor>> ColorAnswers;
+  std::deque<bool> PrintAnswers;
+  // A confirmed print dialog sets the printer to write a PDF to this file, when not empty.
+  QString PrintOutputFile;
+  // When set, OpenWebPage records the address and then throws EPlatformError.
+  bool FailWebPage = false;
+  // Called after every recorded event, while the "dialog" would be open.
+  std::function<void(const TPlatformEvent&)> OnEvent;
+
+  void ShowMessage(TMessageBoxIcon icon, const QString& text) override;
+  void Beep() override;
+  std::optional<QString> OpenFileDialog(const TFileDialogRequest& request) override;
+  std::optional<QString> SaveFileDialog(const TFileDialogRequest& request) override;
+  std::optional<QColor> ColorDialog(const QColor& initial) override;
+  bool PrintDialog(QPrinter& printer) override;
+  void OpenWebPage(const QString& address) override;
+  void SetBusyCursor(bool busy) override;
+
+  const std::vector<TPlatformEvent>& Log() const { return Events; }
+  // The log as text lines (UTF-8), see TPlatformEvent::ToString.
+  std::vector<std::string> Lines() const;
+  // Only the message boxes, as lines.
+  std::vector<std::string> MessageLines() const;
+  // Whether the busy cursor is on now (more "on" than "off" so far).
+  bool Busy() const { return BusyDepth > 0; }
+  // Forgets the log, the queued answers and the settings above.
+  void Clear();
+
+ private:
+  void Record(TPlatformEvent event);
+  std::vector<TPlatformEvent> Events;
+  int BusyDepth = 0;
+};
