@@ -127,6 +127,7 @@ TForm4::TForm4(QWidget* parent)
   StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   StringGrid1->verticalHeader()->setDefaultSectionSize(24);
   StringGrid1->setWordWrap(false);
+  StringGrid1->setTabKeyNavigation(false);  // Tab leaves the table, as it does every other control
   StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
   StringGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
