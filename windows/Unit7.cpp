@@ -81,10 +81,6 @@ TForm7::TForm7(QWidget* parent)
   N12->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   N2 = MainMenu1->addAction(QStringLiteral("Закрыть"));
   N2->setShortcut(QKeySequence(Qt::Key_F10));
-  // Shortcuts of a menu bar's actions work only when the window knows them.
-  addActions({N6, N7, Word1, BMP1, N11, N12, N2});
-  for (QAction* action : actions())
-    action->setShortcutContext(Qt::WindowShortcut);
 
   // The formula.
   GroupBox1 = new QGroupBox(QStringLiteral("Формула"), this);

@@ -197,6 +197,20 @@ TEST_F(Plot2DWindowTest, CurveIsWipedByAFormulaEditEraseAndClose) {
   EXPECT_THAT(Scripted().Lines(), IsEmpty());
 }
 
+TEST_F(Plot2DWindowTest, ShortcutsBuildEraseAndClose) {
+  Form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+  QTest::keyClick(Form.Edit1, Qt::Key_F5);
+  EXPECT_EQ(Points(), 401);
+  QTest::keyClick(Form.Edit1, Qt::Key_F6);
+  EXPECT_EQ(Points(), 0);
+  QTest::keyClick(Form.Edit1, Qt::Key_F5);
+  EXPECT_EQ(Points(), 401);
+  QTest::keyClick(Form.Edit1, Qt::Key_F10);
+  EXPECT_EQ(Points(), 0);
+  EXPECT_FALSE(Form.isVisible());
+}
+
 TEST_F(Plot2DWindowTest, OpeningPutsTheDefaultsBack) {
   Type(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0,5"), QStringLiteral("x^2"));
   Form.hide();
