@@ -235,8 +235,9 @@ void TGraph3DModel::BuildTrapezes() {
     std::vector<TPoint3D> rowA(static_cast<size_t>(vpl)), rowB(static_cast<size_t>(vpl));
     readLine(*FLines[0], rowA);
     TPoint3D lo = rowA[0], hi = rowA[0];
-    // Double sums: single ones drift by whole per cents over millions of values.
-    double sumX = 0, sumY = 0, sumV = 0;
+    float sumX = 0, sumY = 0, sumV = 0;  // single sums, rounded at every step
+    // Double ones stand in when huge values overflow the single sums.
+    double wideX = 0, wideY = 0, wideV = 0;
     for (int64_t j = 0; j < lines; ++j) {
       readLine(*FLines[static_cast<size_t>(j)], rowA);
       for (const TPoint3D& p : rowA) {
@@ -244,6 +245,9 @@ void TGraph3DModel::BuildTrapezes() {
         sumX += p.X;
         sumY += p.Y;
         sumV += p.Z;
+        wideX += p.X;
+        wideY += p.Y;
+        wideV += p.Z;
         lo.X = std::min(lo.X, p.X), hi.X = std::max(hi.X, p.X);
         lo.Y = std::min(lo.Y, p.Y), hi.Y = std::max(hi.Y, p.Y);
         lo.Z = std::min(lo.Z, p.Z), hi.Z = std::max(hi.Z, p.Z);
@@ -254,9 +258,12 @@ void TGraph3DModel::BuildTrapezes() {
     const double kx = 100.0 / (double(hi.X) - lo.X), ky = 100.0 / (double(hi.Y) - lo.Y),
                  kv = 100.0 / (double(hi.Z) - lo.Z);
     const double total = double(lines) * vpl;
-    FCenter.X = static_cast<float>((double(static_cast<float>(sumX / total)) - lo.X) * kx);
-    FCenter.Y = static_cast<float>((double(static_cast<float>(sumY / total)) - lo.Y) * ky);
-    FCenter.Z = static_cast<float>((double(static_cast<float>(sumV / total)) - lo.Z) * kv);
+    auto mean = [total](float sum, double wide) {
+      return static_cast<float>((std::isfinite(sum) ? double(sum) : wide) / total);
+    };
+    FCenter.X = static_cast<float>((double(mean(sumX, wideX)) - lo.X) * kx);
+    FCenter.Y = static_cast<float>((double(mean(sumY, wideY)) - lo.Y) * ky);
+    FCenter.Z = static_cast<float>((double(mean(sumV, wideV)) - lo.Z) * kv);
 
     AllocateTrapezes(count);
 
@@ -532,14 +539,15 @@ void TGraph3DModel::ColorTrapezes() {
       t.PenColor = FDataColor;
       continue;
     }
-    const float v = ApplyWater(t.Centroid.Z);
-    int band = 9;
-    for (int b = 0; b < 10; ++b) {
-      if (v <= FIsodoses[b].Percentage) {
-        band = b;
-        break;
-      }
-    }
-    t.PenColor = FIsodoses[band].Color;
+    t.PenColor = FIsodoses[BandFor(ApplyWater(t.Centroid.Z))].Color;
   }
+}
+
+int TGraph3DModel::BandFor(float height) const {
+  // Index order, not the order of the percentages: an earlier band with a
+  // larger bound shadows the later ones.
+  for (int b = 0; b < 10; ++b) {
+    if (height <= FIsodoses[b].Percentage) return b;
+  }
+  return 9;
 }

@@ -196,7 +196,10 @@ class TGraph3DModel {
   float WaterLevel() const { return FWaterLevel; }
   // Checks and stores; the widget redraws.
   void SetWaterLevel(uint8_t mode, float percentage);
+  // The water rule for a height in per cent.
   float ApplyWater(float z) const;
+  // The band a cell of this (water-ruled) height takes.
+  int BandFor(float height) const;
   void ColorTrapezes();
 
  private:

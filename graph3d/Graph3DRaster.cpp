@@ -14,9 +14,9 @@ void TPixelCanvas::Clip(int left, int top, int right, int bottom) {
 
 namespace {
 
-// Pixels k of the run from `from`, k = 0..major, the minor coordinate being
-// round(k × minor / major) with halves going away from the start. Only the
-// part of the run whose major coordinate lies in [lo, hi) is walked.
+// Pixels k = 0..major of a run from (x0, y0), the minor coordinate moving by
+// round(k × minor / major), halves towards the start. Only the part whose
+// major coordinate lies inside the clip rectangle is walked.
 template <bool XMajor>
 void WalkRun(TPixelCanvas& c, int64_t x0, int64_t y0, int64_t dx, int64_t dy, uint32_t pixel) {
   const int64_t major = XMajor ? std::abs(dx) : std::abs(dy);
@@ -38,8 +38,9 @@ void WalkRun(TPixelCanvas& c, int64_t x0, int64_t y0, int64_t dx, int64_t dy, ui
   k1 = std::min<int64_t>(k1, major);
   if (k0 > k1) return;
   const int64_t den = 2 * major;
-  // minor offset = num / den; the product may pass 2^63 on far-off corners
-  const __int128 num = __int128(2) * k0 * minor + major;
+  // minor offset = round(k × minor / major), halves towards the start:
+  // num / den; the product may pass 2^63 on far-off corners
+  const __int128 num = __int128(2) * k0 * minor + major - 1;
   int64_t m = (XMajor ? y0 : x0) + sMinor * int64_t(num / den);
   int64_t rem = int64_t(num % den);
   int64_t p = start + sMajor * k0;
