@@ -1,0 +1,68 @@
+// Time per evaluation of one compiled formula with a changing x, ours and
+// muParser's, for the same three expressions (index 0..2).
+#include "Formula_math.h"
+
+#include <benchmark/benchmark.h>
+
+#ifdef MATRIKON_HAVE_MUPARSER
+#include <muParser.h>
+#endif
+
+namespace {
+
+const char16_t* const kOurs[] = {u"sin(x)*x^2+sqrt(abs(x))", u"x*2+3", u"max(4;8;x)"};
+const char* const kTheirs[] = {"sin(x)*x^2+sqrt(abs(x))", "x*2+3", "max(4,8,x)"};
+
+// x walks over a plot's range, -100 to 100 in steps of 0.01.
+struct TSweep {
+  double X = -100;
+  double Next() {
+    X += 0.01;
+    if (X > 100) X = -100;
+    return X;
+  }
+};
+
+void BM_Evaluate(benchmark::State& state) {
+  TFormula f(kOurs[state.range(0)], -1, 1);
+  f.Parse(kOurs[state.range(0)]);
+  f.NumericOnly = true;  // as the plot does: only the number is read
+  TSweep sweep;
+  for (auto _ : state) {
+    f.Vars[f.VarCount].Value = sweep.Next();
+    f.Evaluate(2);
+    benchmark::DoNotOptimize(f.Value);
+  }
+}
+BENCHMARK(BM_Evaluate)->DenseRange(0, 2);
+
+// The same with the result text made at every evaluation, as the calculator does.
+void BM_EvaluateWithText(benchmark::State& state) {
+  TFormula f(kOurs[state.range(0)], -1, 1);
+  f.Parse(kOurs[state.range(0)]);
+  TSweep sweep;
+  for (auto _ : state) {
+    f.Vars[f.VarCount].Value = sweep.Next();
+    f.Evaluate(2);
+    benchmark::DoNotOptimize(f.ResultText.data());
+  }
+}
+BENCHMARK(BM_EvaluateWithText)->DenseRange(0, 2);
+
+#ifdef MATRIKON_HAVE_MUPARSER
+void BM_MuParser(benchmark::State& state) {
+  mu::Parser p;
+  double x = 0;
+  p.DefineVar("x", &x);
+  p.SetExpr(kTheirs[state.range(0)]);
+  p.Eval();
+  TSweep sweep;
+  for (auto _ : state) {
+    x = sweep.Next();
+    benchmark::DoNotOptimize(p.Eval());
+  }
+}
+BENCHMARK(BM_MuParser)->DenseRange(0, 2);
+#endif
+
+}  // namespace

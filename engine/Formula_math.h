@@ -1,0 +1,214 @@
+// The formula engine: one line of formula text compiled into a flat table of
+// operation nodes, evaluated as often as the caller likes.
+//
+// Texts are UTF-16 (one char16_t per position); tables are 1-based, entry 0
+// exists and is never used. Numbers are computed in long double (the x87
+// 80-bit format). Formula errors are shown through the message hook and
+// recorded in ErrorFlag; arithmetic faults leave Evaluate as EMathError.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// Messages. The engine shows its errors itself through one replaceable hook:
+// the windows connect a modal message box, tests connect a recorder. The
+// default hook writes the text to stderr in UTF-8.
+enum class TMessageIcon { Plain, Error, Information };
+using TMessageHook = std::function<void(TMessageIcon, const std::u16string&)>;
+
+// Installs hook (an empty one restores the default) and returns the previous one.
+TMessageHook SetMessageHook(TMessageHook hook);
+// Shows text through the current hook.
+void ShowMessage(TMessageIcon icon, const std::u16string& text);
+
+// ---------------------------------------------------------------------------
+// Arithmetic faults (invalid operation, division by zero, overflow) abandon an
+// evaluation and reach the caller as this exception.
+class EMathError : public std::exception {
+public:
+  enum class TKind { InvalidOperation, DivisionByZero, Overflow };
+  explicit EMathError(TKind kind) noexcept : FKind(kind) {}
+  TKind Kind() const noexcept { return FKind; }
+  const char* what() const noexcept override;  // readable UTF-8 text
+
+private:
+  TKind FKind;
+};
+
+// A malformed number text handed to StrToFloat.
+class EConvertError : public std::exception {
+public:
+  explicit EConvertError(std::string text) : FText(std::move(text)) {}
+  const char* what() const noexcept override { return FText.c_str(); }
+
+private:
+  std::string FText;
+};
+
+// ---------------------------------------------------------------------------
+// Character and number texts.
+bool IsLetter(char16_t c);  // 'a'-'z', 'A'-'Z', U+00C0-U+00FF
+bool IsDigit(char16_t c);   // '0'-'9'
+std::u16string DotToComma(const std::u16string& s);
+
+// Number syntax: optional blanks, an optional sign, digits with at most one
+// decimal comma (at least one digit), an optional exponent (E or e, optional
+// sign, digits), optional blanks. A '.' is not accepted here (see DotToComma).
+// False for malformed text and for a magnitude beyond the long double range;
+// values too small for it become 0 or a subnormal, silently.
+bool TryTextToFloat(const std::u16string& s, long double& value);
+// The number test of formulas and input fields: DotToComma(s) is well formed.
+// A well-formed text out of range still counts as a number.
+bool IsNumber(const std::u16string& s);
+// TryTextToFloat that throws EConvertError with a readable text instead.
+long double StrToFloat(const std::u16string& s);
+
+// The general number format: up to 15 significant digits, decimal comma, no
+// trailing zeros; exponent form («1E20», «1,5E-6») below 0,00001 and from
+// 10^15 on. Zero is «0»; NaN is «NAN», infinities «INF» and «-INF».
+std::u16string FormatGeneral(long double v);
+
+// Rounds x to n decimals by its text in the general format: the n-th decimal
+// is rounded by the two digits after it, ties to even. Zero, negative values
+// and texts with at most n decimals are returned unchanged.
+double RoundToDigits(int32_t n, double x);
+
+// UTF-8 <-> UTF-16 for the console and the default hook (invalid input
+// becomes U+FFFD).
+std::string ToUtf8(std::u16string_view s);
+std::u16string FromUtf8(std::string_view s);
+
+// The process-wide generator of `random`, seeded once at start from a clock.
+void SetRandomSeed(uint32_t seed);
+uint32_t RandomSeed();
+
+// ---------------------------------------------------------------------------
+// The records of a compiled formula.
+
+// One bracket group.
+struct TStr {
+  std::u16string Text;  // text between the brackets, inner groups replaced by "$k"
+  std::u16string Ref;   // "#n": node n holds the group's value
+};
+
+// One operand of a node.
+struct TSlog {
+  std::u16string Text;  // "#n", "#fh", a number text or a variable name; empty when missing
+  uint8_t IsVar = 0;
+  int32_t VarIndex = 0;
+  long double Value = 0;  // the number, or the variable's value copied in
+};
+
+// One operation node.
+struct TDeystv {
+  std::u16string Text;              // the text it was cut from, or "#pa b" for a list
+  std::array<TSlog, 3> Operands{};  // [1] left, [2] right; [0] unused
+  char16_t Op = 0;                  // '^', '*', '/', '+', '-', or 0 for a pass-through node
+  long double Result = 0;
+};
+
+// One variable.
+struct TPer {
+  std::u16string Name;
+  long double Value = 0;
+};
+
+// One function call.
+struct TFunc {
+  std::u16string Name;
+  std::u16string Arg;  // "#n", "#pa b", or empty for Pi
+  long double Value = 0;
+};
+
+// One element of an argument list.
+struct TMnog {
+  std::u16string Text;  // number text, variable name or group marker "$k"
+  long double Value = 0;
+};
+
+// One compiled formula: create with its text, Parse once, then write the
+// variables' values and Evaluate as often as needed. Not copyable: the
+// compiled form points into its own tables.
+class TFormula {
+public:
+  TFormula(const std::u16string& Text, double Precision, int32_t VarMode);
+  TFormula(const TFormula&) = delete;
+  TFormula& operator=(const TFormula&) = delete;
+  ~TFormula();
+
+  // Compiles Text (the text given to the constructor). On an error the
+  // message has been shown, ErrorFlag is 1 and the result is false.
+  bool Parse(const std::u16string& Text);
+
+  // Computes Value and ResultText from the current Vars values. Mode 1 shows
+  // every domain error of the functions, mode 2 only those of the object's
+  // first evaluation, other modes none. Throws EMathError on an arithmetic
+  // fault, leaving Value, ResultText, ErrorFlag and EvalCount as they were.
+  void Evaluate(int32_t Mode);
+
+  std::vector<TStr> Groups;
+  std::vector<TDeystv> Nodes;
+  std::vector<TFunc> Calls;
+  std::vector<TMnog> ListItems;
+  int32_t ListItemCount = 0;
+  int32_t NodeCount = 0;
+  int32_t TextLength = 0;
+  uint8_t ErrorFlag = 0;  // 1 after any reported error; never reset
+  int32_t VarMode = 1;    // 1: unknown names become variables
+  int32_t EvalCount = 1;  // grows by one per evaluation (stops at INT32_MAX)
+  int32_t VarCount = 0;
+  std::vector<TPer> Vars;
+  long double Value = 0;
+  std::u16string ResultText;
+  double Precision = 0;  // rounding step of the result; <= 0: no rounding
+
+  // When true, Evaluate computes Value only and leaves ResultText empty.
+  // For callers that read just the number at many points (a plot): making
+  // the text costs far more than the evaluation itself.
+  bool NumericOnly = false;
+
+  int32_t CallCount() const { return FCallCount; }
+  int32_t GroupCount() const { return FGroupCount; }
+
+private:
+  struct TOperandCode;
+  struct TStepCode;
+  struct TCallCode;
+  struct TCopy {
+    long double* Dst;
+    const long double* Src;
+  };
+
+  // Compilation.
+  void ResetTables(size_t capacity);
+  bool Compile(const std::u16string& text);
+  bool CutGroups(const std::u16string& text);
+  bool CutOperations();
+  bool ClassifyOperand(TSlog& operand);
+  bool ClassifyName(TSlog& operand);
+  bool ClassifyListItem(int32_t p);
+  bool CompileError(std::u16string_view detail);
+  bool GroupMarker(const std::u16string& t, size_t dollar, int32_t& group);
+  int32_t ListNodeOf(int32_t group) const;
+  int32_t AddCall(const std::u16string& name, const std::u16string& arg);
+  void Decode();
+
+  // Evaluation.
+  long double CallValue(int32_t h, int32_t mode);
+  void OperatorFault(const TStepCode& s, long double a, long double b, long double r);
+
+  int32_t FGroupCount = 0;
+  int32_t FCallCount = 0;
+  bool FListSeen = false;
+
+  std::vector<TStepCode> FSteps;
+  std::vector<TCallCode> FCallCode;  // 1-based like Calls
+  std::vector<TCopy> FVarCopies;     // variables into operands and list items
+  std::vector<const long double*> FItemGroup;  // list items in brackets: their group's value
+};

@@ -1,0 +1,40 @@
+// The message hook and the texts of arithmetic faults.
+#include "Formula_math.h"
+
+#include <cstdio>
+
+namespace {
+
+void DefaultHook(TMessageIcon, const std::u16string& text) {
+  std::string line = ToUtf8(text);
+  for (char& c : line)
+    if (c == '\r') c = '\n';  // a lone carriage return would overwrite the line on a terminal
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+TMessageHook& Hook() {
+  static TMessageHook hook = DefaultHook;
+  return hook;
+}
+
+}  // namespace
+
+TMessageHook SetMessageHook(TMessageHook hook) {
+  TMessageHook previous = std::move(Hook());
+  Hook() = hook ? std::move(hook) : TMessageHook(DefaultHook);
+  return previous;
+}
+
+void ShowMessage(TMessageIcon icon, const std::u16string& text) { Hook()(icon, text); }
+
+const char* EMathError::what() const noexcept {
+  switch (FKind) {
+    case TKind::InvalidOperation:
+      return "Недопустимая операция с плавающей точкой";
+    case TKind::DivisionByZero:
+      return "Деление на ноль в вычислениях с плавающей точкой";
+    case TKind::Overflow:
+      return "Переполнение в вычислениях с плавающей точкой";
+  }
+  return "Ошибка вычислений с плавающей точкой";
+}

@@ -1,0 +1,426 @@
+// Compilation of a formula text by rewriting: bracket groups are cut out
+// innermost first, operations are cut out of each group by priority, then
+// every operand is classified; at the end the markers are decoded for the
+// evaluator.
+#include "Formula_internal.h"
+#include "Formula_texts.h"
+
+#include <algorithm>
+
+using namespace FormulaText;
+
+namespace {
+
+constexpr std::u16string_view kOperators = u"^*/+-";
+constexpr std::u16string_view kLevelChars[5] = {u"", u"^", u"*/", u"+-", u";"};
+
+bool StartsWith(std::u16string_view s, std::u16string_view head) {
+  return s.size() >= head.size() && s.substr(0, head.size()) == head;
+}
+
+// A table entry by index, growing the table when needed, so that no count
+// can run past its end.
+template <class T>
+T& At(std::vector<T>& table, int32_t i) {
+  if (static_cast<size_t>(i) >= table.size()) table.resize(static_cast<size_t>(i) + 1);
+  return table[static_cast<size_t>(i)];
+}
+
+}  // namespace
+
+bool ReadMarkerNumber(std::u16string_view s, size_t& pos, int32_t& value) {
+  size_t start = pos;
+  int64_t v = 0;
+  while (pos < s.size() && IsDigit(s[pos])) {
+    v = v * 10 + (s[pos] - u'0');
+    if (v > INT32_MAX) return false;
+    ++pos;
+  }
+  value = static_cast<int32_t>(v);
+  return pos > start;
+}
+
+std::u16string MarkerNumber(int32_t n) {
+  std::string s = std::to_string(n);
+  return std::u16string(s.begin(), s.end());
+}
+
+TFormula::TFormula(const std::u16string& Text, double Precision, int32_t VarMode)
+    : TextLength(static_cast<int32_t>(std::min<size_t>(Text.size(), INT32_MAX))),
+      VarMode(VarMode),
+      Precision(Precision) {
+  ResetTables(static_cast<size_t>(TextLength));
+}
+
+TFormula::~TFormula() = default;
+
+void TFormula::ResetTables(size_t capacity) {
+  // Index 0 exists and is never used; an empty text still gets that entry.
+  size_t n = capacity + 1;
+  Groups.assign(n, TStr{});
+  Nodes.assign(n, TDeystv{});
+  Calls.assign(n, TFunc{});
+  ListItems.assign(n, TMnog{});
+  Vars.assign(n, TPer{});
+  ListItemCount = NodeCount = VarCount = 0;
+  FGroupCount = FCallCount = 0;
+  FListSeen = false;
+}
+
+bool TFormula::Parse(const std::u16string& Text) {
+  ResetTables(std::max(static_cast<size_t>(TextLength), Text.size()));
+  Compile(Text);
+  Decode();
+  return ErrorFlag == 0;
+}
+
+bool TFormula::CompileError(std::u16string_view detail) {
+  std::u16string text(kCompilePrefix);
+  if (!detail.empty()) {
+    text += u'\r';
+    text += detail;
+  }
+  ErrorFlag = 1;
+  ShowMessage(TMessageIcon::Error, text);
+  return false;
+}
+
+bool TFormula::Compile(const std::u16string& text) {
+  // An empty text has nothing to compile: it is an operand missing.
+  if (text.empty()) return CompileError({});
+  if (text.find(u'#') != std::u16string::npos) return CompileError(kMsgHash);
+  if (text.find(u'$') != std::u16string::npos) return CompileError(kMsgDollar);
+  if (!CutGroups(text)) return false;
+  if (!CutOperations()) return false;
+
+  for (int32_t i = 1; i <= NodeCount; ++i)
+    for (int j = 1; j <= 2; ++j)
+      if (!ClassifyOperand(Nodes[i].Operands[j])) return false;
+  for (int32_t p = 1; p <= ListItemCount; ++p)
+    if (!ClassifyListItem(p)) return false;
+
+  // A list that is the whole formula has no function to take it.
+  if (ListNodeOf(FGroupCount) != 0) return CompileError(kMsgListOutsideListFunc);
+  return true;
+}
+
+bool TFormula::CutGroups(const std::u16string& text) {
+  std::u16string w = text;
+  int32_t k = 1;
+  for (;;) {
+    bool open = false, closed = false;
+    size_t latest = 0, close = 0;
+    for (size_t i = 0; i < w.size(); ++i) {
+      char16_t c = w[i];
+      if (!open) {
+        if (c == u'(') {
+          latest = i;
+          open = true;
+        } else if (c == u')') {
+          return CompileError(kMsgBrackets);
+        }
+      } else if (c == u'(') {
+        latest = i;
+      } else if (c == u')') {
+        closed = true;
+        close = i;
+        break;
+      } else if (i + 1 == w.size()) {
+        return CompileError(kMsgBrackets);
+      }
+    }
+    if (!closed) {
+      At(Groups, k).Text = w;
+      FGroupCount = k;
+      return true;
+    }
+    // Digits right after a closing bracket would run into the group number
+    // of its marker («sin(x)2» reading as group 12): no operand is written so.
+    if (close + 1 < w.size() && IsDigit(w[close + 1])) return CompileError({});
+    At(Groups, k).Text = w.substr(latest + 1, close - latest - 1);
+    w.replace(latest, close - latest + 1, u"$" + MarkerNumber(k));
+    ++k;
+  }
+}
+
+bool TFormula::CutOperations() {
+  for (int32_t g = 1; g <= FGroupCount; ++g) {
+    std::u16string w = Groups[g].Text;
+    // Empty brackets hold no operand.
+    if (w.empty()) return CompileError({});
+    int level = 1;
+    bool cut = false;
+    while (!w.empty()) {
+      if (cut) level = 1;
+      cut = false;
+      size_t p = w.find_first_of(kLevelChars[level]);
+      if (p == std::u16string::npos) {
+        if (level < 4) {
+          ++level;
+          continue;
+        }
+        if (w[0] == u'#') {
+          Groups[g].Ref = w;
+        } else {
+          TDeystv& node = At(Nodes, ++NodeCount);
+          node.Text = w;
+          node.Operands[1].Text = w;
+          node.Operands[2].Text = w;
+          node.Op = 0;
+          Groups[g].Ref = u"#" + MarkerNumber(NodeCount);
+        }
+        w.clear();
+        continue;
+      }
+
+      if (level == 4) {
+        // An argument list: every piece before a ';' is an element, the
+        // piece after the last one only when it is not empty.
+        int32_t first = ListItemCount + 1;
+        size_t start = 0;
+        for (;;) {
+          size_t semi = w.find(u';', start);
+          if (semi == std::u16string::npos) {
+            if (start < w.size()) At(ListItems, ++ListItemCount).Text = w.substr(start);
+            break;
+          }
+          At(ListItems, ++ListItemCount).Text = w.substr(start, semi - start);
+          start = semi + 1;
+        }
+        TDeystv& node = At(Nodes, ++NodeCount);
+        node.Text = u"#p" + MarkerNumber(first) + u" " + MarkerNumber(ListItemCount);
+        node.Op = 0;
+        FListSeen = true;
+        w = u"#" + MarkerNumber(NodeCount);
+        cut = true;
+        continue;
+      }
+
+      const char16_t op = w[p];
+      if (p == 0) {
+        if (op != u'-') return CompileError({});
+        w.insert(0, u"0");  // a leading minus subtracts from 0
+        ++p;
+      }
+      const std::u16string left = w.substr(0, p), right = w.substr(p + 1);
+      size_t q = left.find_last_of(kOperators);
+      size_t leftStart = q == std::u16string::npos ? 0 : q + 1;
+      if (leftStart == left.size()) return CompileError({});
+      // An operator needs its right operand too («2-» names no number to
+      // subtract): refused like a missing left one.
+      size_t r = right.find_first_of(kOperators);
+      if (r == 0 || right.empty()) return CompileError({});
+      std::u16string operand2 = right.substr(0, r);
+
+      TDeystv& node = At(Nodes, ++NodeCount);
+      size_t length = p + 1 + operand2.size() - leftStart;
+      node.Text = w.substr(leftStart, length);
+      node.Operands[1].Text = left.substr(leftStart);
+      node.Operands[2].Text = operand2;
+      node.Op = op;
+      w.replace(leftStart, length, u"#" + MarkerNumber(NodeCount));
+      cut = true;
+    }
+  }
+  return true;
+}
+
+// The group number after the '$' at t[dollar]; false when the marker is not
+// all that follows (a group followed by more characters, as in «(2)x»).
+bool TFormula::GroupMarker(const std::u16string& t, size_t dollar, int32_t& group) {
+  size_t pos = dollar + 1;
+  if (!ReadMarkerNumber(t, pos, group) || pos != t.size() || group < 1 || group > FGroupCount)
+    return CompileError({});
+  return true;
+}
+
+// The list node a group stands for, or 0 when the group is no list.
+int32_t TFormula::ListNodeOf(int32_t group) const {
+  const std::u16string& ref = Groups[group].Ref;
+  size_t pos = 1;
+  int32_t j = 0;
+  if (StartsWith(ref, u"#") && ReadMarkerNumber(ref, pos, j) && j >= 1 && j <= NodeCount &&
+      StartsWith(Nodes[j].Text, u"#p"))
+    return j;
+  return 0;
+}
+
+int32_t TFormula::AddCall(const std::u16string& name, const std::u16string& arg) {
+  TFunc& call = At(Calls, ++FCallCount);
+  call.Name = name;
+  call.Arg = arg;
+  return FCallCount;
+}
+
+bool TFormula::ClassifyOperand(TSlog& operand) {
+  const std::u16string t = operand.Text;
+  if (t.empty()) return true;
+  const char16_t c = t[0];
+  if (IsLetter(c)) return ClassifyName(operand);
+  if (IsDigit(c)) {
+    long double v = 0;
+    if (!TryTextToFloat(DotToComma(t), v)) return CompileError(kMsgBadNumber);
+    operand.Value = v;
+    return true;
+  }
+  if (c == u'$') {
+    int32_t k = 0;
+    if (!GroupMarker(t, 0, k)) return false;
+    if (ListNodeOf(k) != 0) return CompileError(kMsgListOutsideListFunc);
+    operand.Text = Groups[k].Ref;
+    return true;
+  }
+  if (c == u'#') return true;
+  return CompileError(kMsgUnknownChar);
+}
+
+bool TFormula::ClassifyName(TSlog& operand) {
+  const std::u16string t = operand.Text;
+  if (t == u"Pi" || t == u"pi") {
+    operand.Text = u"#f" + MarkerNumber(AddCall(t, {}));
+    return true;
+  }
+  // A function name is recognised only right before a group marker; no
+  // name holds a '$', so only the first one can end it.
+  size_t dollar = t.find(u'$');
+  if (dollar != std::u16string::npos) {
+    const std::u16string prefix = t.substr(0, dollar);
+    if (std::find(FuncNames.begin(), FuncNames.end(), prefix) != FuncNames.end()) {
+      int32_t k = 0;
+      if (!GroupMarker(t, dollar, k)) return false;
+      if (ListNodeOf(k) != 0) return CompileError(kMsgListOutsideListFunc);
+      operand.Text = u"#f" + MarkerNumber(AddCall(prefix, Groups[k].Ref));
+      return true;
+    }
+    if (std::find(ListFuncNames.begin(), ListFuncNames.end(), prefix) != ListFuncNames.end()) {
+      int32_t k = 0;
+      if (!GroupMarker(t, dollar, k)) return false;
+      if (!FListSeen) return CompileError(kMsgListFuncNoList);
+      int32_t j = ListNodeOf(k);
+      if (j == 0) return CompileError(kMsgListOutsideListFunc);
+      // Two-argument functions need two elements («div(5;)» has one).
+      const std::u16string& list = Nodes[j].Text;
+      size_t pos = 2;
+      int32_t a = 0, b = 0;
+      ReadMarkerNumber(list, pos, a);
+      ++pos;
+      ReadMarkerNumber(list, pos, b);
+      if (UsesTwoItems(FuncIdOf(prefix)) && b - a + 1 < 2) return CompileError(kMsgListBadNumber);
+      operand.Text = u"#f" + MarkerNumber(AddCall(prefix, list));
+      return true;
+    }
+  }
+  if (VarMode != 1) return CompileError(kMsgBadName);
+  int32_t v = 1;
+  while (v <= VarCount && Vars[v].Name != t) ++v;
+  if (v > VarCount) At(Vars, ++VarCount).Name = t;
+  operand.IsVar = 1;
+  operand.VarIndex = v;
+  return true;
+}
+
+bool TFormula::ClassifyListItem(int32_t p) {
+  TMnog& item = ListItems[p];
+  const std::u16string& t = item.Text;
+  if (!t.empty() && t[0] == u'$') {
+    // A bracketed element takes its group's value when the call is made.
+    int32_t k = 0;
+    if (!GroupMarker(t, 0, k)) return false;
+    if (ListNodeOf(k) != 0) return CompileError(kMsgListOutsideListFunc);
+    return true;
+  }
+  if (!t.empty() && IsLetter(t[0])) {
+    At(Vars, ++VarCount).Name = t;
+    return true;
+  }
+  // Also an empty element («max(1;;2)»): no number where one is due.
+  long double v = 0;
+  if (!TryTextToFloat(DotToComma(t), v)) return CompileError(kMsgListBadNumber);
+  item.Value = v;
+  return true;
+}
+
+void TFormula::Decode() {
+  FSteps.clear();
+  FVarCopies.clear();
+  FCallCode.assign(static_cast<size_t>(FCallCount) + 1, TCallCode{});
+  FItemGroup.assign(static_cast<size_t>(ListItemCount) + 1, nullptr);
+
+  // A marker "#n" naming an existing node, or 0.
+  auto nodeOf = [this](std::u16string_view text, int32_t limit) {
+    size_t pos = 1;
+    int32_t n = 0;
+    if (StartsWith(text, u"#") && ReadMarkerNumber(text, pos, n) && pos == text.size() && n >= 1 &&
+        n <= limit)
+      return n;
+    return 0;
+  };
+
+  for (int32_t i = 1; i <= NodeCount; ++i) {
+    TDeystv& node = Nodes[i];
+    if (node.Operands[1].Text.empty() || node.Operands[2].Text.empty()) continue;
+    TStepCode step;
+    step.Op = node.Op;
+    step.Result = &node.Result;
+    for (int j = 1; j <= 2; ++j) {
+      TSlog& operand = node.Operands[j];
+      TOperandCode& code = j == 1 ? step.A : step.B;
+      const std::u16string& t = operand.Text;
+      int32_t n = 0, h = 0;
+      size_t pos = 2;
+      if (StartsWith(t, u"#f") && ReadMarkerNumber(t, pos, h) && pos == t.size() && h >= 1 &&
+          h <= FCallCount) {
+        code.Kind = TOperandCode::Call;
+        code.CallIndex = h;
+      } else if ((n = nodeOf(t, NodeCount)) != 0) {
+        code.Kind = TOperandCode::Node;
+        code.Src = &Nodes[n].Result;
+      } else {
+        code.Kind = TOperandCode::Value;
+        code.Plain = true;
+        code.Src = &operand.Value;
+        if (operand.IsVar == 1 && operand.VarIndex >= 1 && operand.VarIndex <= VarCount)
+          FVarCopies.push_back({&operand.Value, &Vars[operand.VarIndex].Value});
+      }
+    }
+    FSteps.push_back(step);
+  }
+
+  for (int32_t p = 1; p <= ListItemCount; ++p) {
+    const std::u16string& t = ListItems[p].Text;
+    if (!t.empty() && IsLetter(t[0])) {
+      // Several variables may share the name: the last one gives the value.
+      for (int32_t v = VarCount; v >= 1; --v)
+        if (Vars[v].Name == t) {
+          FVarCopies.push_back({&ListItems[p].Value, &Vars[v].Value});
+          break;
+        }
+    } else if (!t.empty() && t[0] == u'$') {
+      size_t pos = 1;
+      int32_t k = 0;
+      if (ReadMarkerNumber(t, pos, k) && pos == t.size() && k >= 1 && k <= FGroupCount)
+        if (int32_t n = nodeOf(Groups[k].Ref, NodeCount)) FItemGroup[p] = &Nodes[n].Result;
+    }
+  }
+
+  for (int32_t h = 1; h <= FCallCount; ++h) {
+    TCallCode& code = FCallCode[h];
+    code.Id = FuncIdOf(Calls[h].Name);
+    const std::u16string& arg = Calls[h].Arg;
+    if (code.Id == TFuncId::Pi) continue;
+    if (int32_t n = nodeOf(arg, NodeCount)) {
+      code.ArgKind = TCallCode::Node;
+      code.Arg = &Nodes[n].Result;
+    } else if (StartsWith(arg, u"#p")) {
+      size_t pos = 2;
+      int32_t a = 0, b = 0;
+      if (ReadMarkerNumber(arg, pos, a) && pos < arg.size() && arg[pos] == u' ' &&
+          ReadMarkerNumber(arg, ++pos, b) && a >= 1 && b >= a && b <= ListItemCount) {
+        code.ArgKind = TCallCode::List;
+        code.First = a;
+        code.Count = b - a + 1;
+        for (int32_t p = a; p <= b; ++p) code.HasGroupItems |= FItemGroup[p] != nullptr;
+      }
+    }
+  }
+}

@@ -1,0 +1,11 @@
+// The plane plot window (a stand-in with its caption for now).
+#pragma once
+
+#include <QWidget>
+
+class TForm7 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm7(QWidget* parent = nullptr);
+};
