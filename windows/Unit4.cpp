@@ -84,9 +84,6 @@ TForm4::TForm4(QWidget* parent)
   N27->setShortcut(QKeySequence(Qt::Key_F5));
   N2 = MainMenu1->addAction(QStringLiteral("Закрыть"));
   N2->setShortcut(QKeySequence(Qt::Key_F10));
-  // Shortcuts of a menu bar's actions work only when the window knows them.
-  addActions({N11, N12, Word1, N25, N26, N27, N2});
-  for (QAction* a : actions()) a->setShortcutContext(Qt::WindowShortcut);
 
   // Controls.
   Label1 = new QLabel(QStringLiteral("                                              Формула"), this);
@@ -127,6 +124,7 @@ TForm4::TForm4(QWidget* parent)
   StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   StringGrid1->verticalHeader()->setDefaultSectionSize(24);
   StringGrid1->setWordWrap(false);
+  StringGrid1->setTabKeyNavigation(false);  // Tab leaves the table, as it does every other control
   StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
   StringGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -241,12 +239,16 @@ void TForm4::GridFocusChanged(QWidget* old, QWidget* now) {
   if (InGrid(old) && now && !InGrid(now) && now->window() == this) StringGrid1Exit();
 }
 
+std::u16string TForm4::ValueCell(int row) const {
+  const QTableWidgetItem* cell = StringGrid1->item(row, 1);
+  return U16(cell ? cell->text() : QString());
+}
+
 void TForm4::StringGrid1Exit() {
   if (!ValuesRead) return;
   const int rows = StringGrid1->rowCount();
   for (int row = 0; row < rows && row + 1 < int(LastVarValues.size()); ++row) {
-    const QTableWidgetItem* cell = StringGrid1->item(row, 1);
-    const std::u16string text = U16(cell ? cell->text() : QString());
+    const std::u16string text = ValueCell(row);
     long double value = 0;
     if (IsNumber(text) && TryTextToFloat(DotToComma(text), value) && double(value) != LastVarValues[row + 1]) {
       InputsChanged = true;
@@ -277,10 +279,10 @@ void TForm4::Compute() {
     const int32_t count = CalcFormula->VarCount;
     if (!Computed) LastVarValues.assign(size_t(count) + 1, 0.0);
     for (int32_t i = 1; i <= count; ++i) {
-      const QTableWidgetItem* cell = StringGrid1->item(i - 1, 1);
-      const std::u16string text = U16(cell ? cell->text() : QString());
+      const std::u16string text = ValueCell(i - 1);
       if (!IsNumber(text)) {
-        Platform().Error(QStringLiteral("Неправильная запись значения переменной  ") + QString::fromStdU16String(CalcFormula->Vars[i].Name));
+        Platform().Error(QStringLiteral("Неправильная запись значения переменной  ") +
+                         QString::fromStdU16String(CalcFormula->Vars[i].Name));
         Platform().Beep();
         StringGrid1->setFocus();
         StringGrid1->setCurrentCell(i - 1, 1);

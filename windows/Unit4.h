@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -82,4 +83,5 @@ class TForm4 : public QWidget {
   void HideGrid();
   void GridFocusChanged(QWidget* old, QWidget* now);
   bool InGrid(const QWidget* widget) const;
+  std::u16string ValueCell(int row) const;  // the value column's text of a grid row
 };

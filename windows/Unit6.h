@@ -13,6 +13,8 @@ class TForm6 : public QWidget {
   explicit TForm6(QWidget* parent = nullptr);
 
   // The tool windows the buttons open; they are created after this window.
+  // Each is a top-level QWidget (or QDialog) shown with ShowModal: it resets
+  // what it must in its own showEvent and ends the showing by hiding or closing.
   void SetToolWindows(QWidget* calculator, QWidget* plot2d, QWidget* plot3d);
 
   QPushButton* Button1;

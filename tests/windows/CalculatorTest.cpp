@@ -268,6 +268,26 @@ TEST_F(CalculatorTest, NewValueLeftInTheGridIsComputed) {
   EXPECT_EQ(Result(), QStringLiteral("540,707"));  // cos 90° + sin 45° + 90·6
 }
 
+TEST_F(CalculatorTest, TabbingOutOfTheGridNoticesTheNewValue) {
+  ComputeSample();
+  Form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+  Form.StringGrid1->setFocus();
+  SetValue(0, QStringLiteral("90"));
+  QTest::keyClick(Form.StringGrid1, Qt::Key_Tab);
+  EXPECT_FALSE(Form.StringGrid1->hasFocus());
+  EXPECT_TRUE(Form.InputsChanged);
+  // A message box taking the focus for a while is no leaving of the grid.
+  Form.InputsChanged = false;
+  Form.StringGrid1->setFocus();
+  SetValue(0, QStringLiteral("91"));
+  QWidget box;
+  box.show();
+  box.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  EXPECT_FALSE(Form.InputsChanged);
+}
+
 TEST_F(CalculatorTest, ValueTypedWithoutLeavingTheGridCountsForTheComputation) {
   ComputeSample();
   Form.activateWindow();
