@@ -21,8 +21,8 @@
 
 namespace {
 
-// The guard against endless or oversized builds has no message of the
-// original set; it speaks in the same manner.
+// Refuses a build that would never end or would make more points than the
+// chart can take; worded like the window's other messages.
 const QString TooManyPoints =
     QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!");
 
@@ -255,7 +255,7 @@ void TForm7::N6Click() { Button1Click(); }
 
 void TForm7::N7Click() { Chart1->Clear(); }
 
-// The export actions are connected here by the export part of the program.
+// The exports (report, bitmap file, clipboard, printout) fill these in.
 void TForm7::Word1Click() {}
 void TForm7::BMP1Click() {}
 void TForm7::N11Click() {}
