@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "EngineMessages.h"
 #include "WidgetTest.h"
 
 TScriptedPlatform& TestPlatform() {
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleMock(&argc, argv);
   TApplication application(argc, argv);
   SetPlatform(&TestPlatform());
+  ConnectEngineMessages();
   const int result = RUN_ALL_TESTS();
   SetPlatform(nullptr);
   return result;

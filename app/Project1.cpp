@@ -1,0 +1,25 @@
+// The start of the program: the application, the real platform layer, the
+// engine's messages, the five windows, then the message loop.
+#include "Application.h"
+#include "EngineMessages.h"
+#include "QtPlatform.h"
+#include "Shell.h"
+
+int main(int argc, char** argv) {
+  TApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("matrikon"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("matrikon"));
+  // The splash is hidden, never closed, and the menu window ends the program itself.
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+
+  TQtPlatform platform(QStringLiteral("Матрикон"));
+  SetPlatform(&platform);
+  ConnectEngineMessages();
+
+  std::unique_ptr<TWindows> windows = CreateWindows();
+  windows->Form1->show();
+  const int result = application.exec();
+  windows.reset();
+  SetPlatform(nullptr);
+  return result;
+}

@@ -1,0 +1,23 @@
+// The five windows of the program, created once at start and kept to the end.
+#pragma once
+
+#include "Unit1.h"
+#include "Unit4.h"
+#include "Unit4_3D.h"
+#include "Unit6.h"
+#include "Unit7.h"
+
+#include <memory>
+
+struct TWindows {
+  // Members in creation order; they are destroyed in the reverse order.
+  std::unique_ptr<TForm1> Form1;  // the splash, the first window shown
+  std::unique_ptr<TForm4> Form4;
+  std::unique_ptr<TForm6> Form6;
+  std::unique_ptr<TForm7> Form7;
+  std::unique_ptr<TForm4_3D> Form4_3D;
+};
+
+// Creates the windows in order and wires the splash to the menu and the
+// menu to the tools. Nothing is shown yet.
+std::unique_ptr<TWindows> CreateWindows();

@@ -1,0 +1,35 @@
+// Small pieces every window uses: modal showing, centring, the clickable
+// footer label.
+#pragma once
+
+#include <QLabel>
+
+// Shows a top-level window modally and returns when it is hidden or closed,
+// whatever its class (a QDialog runs its own exec()). The other windows of
+// the application cannot be used meanwhile.
+void ShowModal(QWidget* window);
+
+// Moves a top-level window to the centre of its screen.
+void CentreOnScreen(QWidget* window);
+
+// A label that reports a left click; it has the hand cursor.
+class TClickLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit TClickLabel(const QString& text, QWidget* parent = nullptr);
+
+ signals:
+  void clicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool Pressed = false;
+};
+
+// The footer label of a window: the maker's footer text, red, bold and
+// underlined. Connect its clicked() to the window's own handler.
+TClickLabel* MakeFooterLabel(QWidget* parent);
