@@ -95,6 +95,20 @@ uint64_t MemoryBudget() {
 
 void SetMemoryBudget(uint64_t bytes) { GMemoryBudget = bytes; }
 
+void CheckGridSize(int64_t lines, int64_t valuesPerLine) {
+  if (lines < 2 || valuesPerLine < 2) return;
+  // Each line: its object, its values and the list entries that refer to it.
+  const long double lineBytes = static_cast<long double>(lines) *
+                                (static_cast<long double>(valuesPerLine) * sizeof(float) + sizeof(TGraphLine) +
+                                 4 * sizeof(void*));
+  const long double cells = static_cast<long double>(lines - 1) * static_cast<long double>(valuesPerLine - 1);
+  if (cells > static_cast<long double>(std::numeric_limits<uint32_t>::max()) ||
+      lineBytes + static_cast<long double>(EstimateBuildBytes(lines, valuesPerLine)) >
+          static_cast<long double>(MemoryBudget())) {
+    ThrowTooLarge(lines, valuesPerLine);
+  }
+}
+
 void DefaultIsodoses(TIsodose (&bands)[10]) {
   for (int i = 0; i < 10; ++i) {
     bands[i].Percentage = static_cast<float>(70 + 3 * i);
