@@ -263,7 +263,10 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   layout->addWidget(GroupBox3, 1);
   layout->addWidget(Panel2);
   layout->addWidget(StatusBar1);
-  resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
+  // Wider only where this font needs it to show every menu ("Закрыть" last)
+  // and the whole footer.
+  resize(std::max({kClientWidth, MainMenu1->sizeHint().width(), minimumSizeHint().width()}),
+         kClientHeight + MainMenu1->sizeHint().height());
 
   // ---- handlers
   auto on = [this](QAction* action, void (TForm4_3D::*handler)()) {
