@@ -12,7 +12,8 @@
 namespace graph3d {
 
 // LineTotal lines of PointTotal values each, line L running from (0, L) to
-// (PointTotal, L) on the ground. Throws EGraph3DError when PointTotal < 2.
+// (PointTotal, L) on the ground. Throws EGraph3DError when PointTotal < 2
+// and, before making any value, when the grid fails CheckGridSize.
 std::vector<std::unique_ptr<TGraphLine>> GenerateSurface(int32_t LineTotal, int32_t PointTotal,
                                                          long double PeakHeight);
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -93,6 +94,20 @@ uint64_t MemoryBudget() {
 }
 
 void SetMemoryBudget(uint64_t bytes) { GMemoryBudget = bytes; }
+
+void CheckGridSize(int64_t lines, int64_t valuesPerLine) {
+  if (lines < 2 || valuesPerLine < 2) return;
+  // Each line: its object, its values and the list entries that refer to it.
+  const long double lineBytes = static_cast<long double>(lines) *
+                                (static_cast<long double>(valuesPerLine) * sizeof(float) + sizeof(TGraphLine) +
+                                 4 * sizeof(void*));
+  const long double cells = static_cast<long double>(lines - 1) * static_cast<long double>(valuesPerLine - 1);
+  if (cells > static_cast<long double>(std::numeric_limits<uint32_t>::max()) ||
+      lineBytes + static_cast<long double>(EstimateBuildBytes(lines, valuesPerLine)) >
+          static_cast<long double>(MemoryBudget())) {
+    ThrowTooLarge(lines, valuesPerLine);
+  }
+}
 
 void DefaultIsodoses(TIsodose (&bands)[10]) {
   for (int i = 0; i < 10; ++i) {
@@ -206,6 +221,9 @@ void TGraph3DModel::AllocateTrapezes(int64_t count) {
   FTrapezes = static_cast<TTrapeze*>(p);
   FTrapezeBytes = bytes;
   FOrder.resize(static_cast<size_t>(count));
+  // Taken now, with the cells, so that sorting never fails for memory.
+  FSortKeys.resize(static_cast<size_t>(count));
+  FSortScratch.resize(static_cast<size_t>(count));
 }
 
 void TGraph3DModel::BuildTrapezes() {
@@ -419,10 +437,8 @@ void TGraph3DModel::SortTrapezes() {
   // Keys closer than 0.5 may end in any order; an exact ascending order is
   // one such order. Distances are non-negative singles, so their bit
   // patterns sort like the numbers: a stable radix sort on (key, index).
-  FSortKeys.resize(static_cast<size_t>(n));
-  FSortScratch.resize(static_cast<size_t>(n));
   constexpr int kBits = 11, kBuckets = 1 << kBits, kPasses = 3;
-  std::vector<uint32_t> histogram(size_t(kPasses) * kBuckets, 0);
+  std::array<uint32_t, size_t(kPasses) * kBuckets> histogram{};
   const TPoint3D eye = FEyePoint;
   for (int64_t k = 0; k < n; ++k) {
     TTrapeze& t = FTrapezes[k];

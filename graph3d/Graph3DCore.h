@@ -95,6 +95,12 @@ uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine);
 uint64_t MemoryBudget();
 // 0 goes back to the machine's own figure.
 void SetMemoryBudget(uint64_t bytes);
+// Throws the build's "not enough memory" error when a grid of lines ×
+// valuesPerLine values, stored as lines and then built into cells, would not
+// fit in MemoryBudget(). Code that makes a grid calls it first, so a grid too
+// large is refused before any of its values are made. Grids without cells
+// (fewer than 2 lines or values) are left to the line checks.
+void CheckGridSize(int64_t lines, int64_t valuesPerLine);
 
 // The ten default bands: 70 + 3 × index per cent, reds getting brighter,
 // the last one yellow.
