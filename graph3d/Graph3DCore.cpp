@@ -238,16 +238,30 @@ void TGraph3DModel::BuildTrapezes() {
       ThrowTooLarge(lines, vpl);
     }
 
-    // Ground positions and heights of one line, as single values.
-    auto readLine = [vpl](const TGraphLine& line, std::vector<TPoint3D>& out) {
-      const long double x0 = line.StartPoint.X, dx = static_cast<long double>(line.EndPoint.X) - line.StartPoint.X;
-      const long double y0 = line.StartPoint.Y, dy = static_cast<long double>(line.EndPoint.Y) - line.StartPoint.Y;
-      const float* v = line.Values();
-      for (int32_t i = 0; i < vpl; ++i) {
-        out[i].X = static_cast<float>(dx * i / (vpl - 1) + x0);
-        out[i].Y = static_cast<float>(dy * i / (vpl - 1) + y0);
-        out[i].Z = v[i];
+    // Ground positions along one axis, as GetX and GetY give them. Lines of
+    // a grid mostly share their end coordinates: reuse the last row then.
+    struct TAxisPositions {
+      float From = 0, To = 0;
+      std::vector<float> At;
+    };
+    auto positions = [vpl](TAxisPositions& axis, float from, float to) -> const float* {
+      if (axis.At.empty() || std::memcmp(&from, &axis.From, sizeof from) != 0 ||
+          std::memcmp(&to, &axis.To, sizeof to) != 0) {
+        axis.At.resize(static_cast<size_t>(vpl));
+        const long double start = from, span = static_cast<long double>(to) - from;
+        for (int32_t i = 0; i < vpl; ++i) axis.At[size_t(i)] = static_cast<float>(span * i / (vpl - 1) + start);
+        axis.From = from;
+        axis.To = to;
       }
+      return axis.At.data();
+    };
+    TAxisPositions xAxis, yAxis;
+    // Ground positions and heights of one line, as single values.
+    auto readLine = [&](const TGraphLine& line, std::vector<TPoint3D>& out) {
+      const float* xs = positions(xAxis, line.StartPoint.X, line.EndPoint.X);
+      const float* ys = positions(yAxis, line.StartPoint.Y, line.EndPoint.Y);
+      const float* v = line.Values();
+      for (int32_t i = 0; i < vpl; ++i) out[size_t(i)] = {xs[i], ys[i], v[i]};
     };
 
     std::vector<TPoint3D> rowA(static_cast<size_t>(vpl)), rowB(static_cast<size_t>(vpl));
