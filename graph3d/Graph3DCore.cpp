@@ -42,12 +42,6 @@ int32_t ClampCoord(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, -graph3d::kCoordLimit, graph3d::kCoordLimit));
 }
 
-// Ground distance squared, rounded to single precision.
-float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
-  const double dx = double(a.X) - b.X, dy = double(a.Y) - b.Y;
-  return static_cast<float>(dx * dx + dy * dy);
-}
-
 [[noreturn]] void ThrowTooLarge(int64_t lines, int64_t values) {
   throw EGraph3DError(kBuildTooLarge + std::to_string(lines) + " lines of " + std::to_string(values) +
                       " values");
@@ -66,6 +60,11 @@ int32_t RoundCoord(double value) {
   // default rounding mode, without a library call.
   constexpr double kMagic = 6755399441055744.0;
   return static_cast<int32_t>((value + kMagic) - kMagic);
+}
+
+float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
+  const double dx = double(a.X) - b.X, dy = double(a.Y) - b.Y;
+  return static_cast<float>(dx * dx + dy * dy);
 }
 
 uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine) {
@@ -456,7 +455,7 @@ void TGraph3DModel::SortTrapezes() {
   const TPoint3D eye = FEyePoint;
   for (int64_t k = 0; k < n; ++k) {
     TTrapeze& t = FTrapezes[k];
-    const float d = GroundDistance2(t.Centroid, eye);
+    const float d = graph3d::GroundDistance2(t.Centroid, eye);
     t.Distance = d;
     uint32_t bits;
     std::memcpy(&bits, &d, sizeof bits);
@@ -493,6 +492,12 @@ void TGraph3DModel::ProjectTrapezes() {
       t.ScreenCorners[c] = Project(p);
     }
   }
+}
+
+bool TGraph3DModel::AxisBehind(int line) const {
+  const TPoint3D c = FCenter;
+  const TPoint3D reference[5] = {{c.X, 0, 0}, {0, c.Y, 0}, {0, 0, c.Z}, {c.X, 100, 0}, {100, c.Y, 0}};
+  return graph3d::GroundDistance2(c, FEyePoint) < graph3d::GroundDistance2(reference[line], FEyePoint);
 }
 
 int64_t TGraph3DModel::DrawStart() const {
