@@ -1,6 +1,628 @@
 #include "Unit4_3D.h"
 
-TForm4_3D::TForm4_3D(QWidget* parent) : QWidget(parent, Qt::Window) {
-  setWindowTitle(QStringLiteral("Построение 3D графиков"));
-  resize(800, 600);
+#include "Application.h"
+#include "BuiltinSurface.h"
+#include "Colors.h"
+#include "FormTools.h"
+#include "Graph3D.h"
+#include "Platform.h"
+#include "WebPage.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The window's own texts.
+namespace texts {
+const QString Title = QStringLiteral("Построение 3D графиков");
+const QString SettingsBox = QStringLiteral("Пареметры задания графика");
+const QString LabelX = QStringLiteral("число образующих линий вдоль оси X");
+const QString LabelY = QStringLiteral("число образующих линий вдоль оси Y");
+const QString Refresh = QStringLiteral("Обновить");
+const QString ViewBox = QStringLiteral("Установки графика");
+const QString WaterLabel = QStringLiteral("Высота уровня");
+const QString PercentLabel = QStringLiteral("Процент видимости");
+const QString ViewPercentLabel = QStringLiteral("View-%");
+const QString Graph = QStringLiteral("График");
+const QString New = QStringLiteral("Создать");
+const QString Open = QStringLiteral("Открыть");
+const QString Save = QStringLiteral("Сохранить");
+const QString Export = QStringLiteral("Експортировать");
+const QString ToWord = QStringLiteral("В Word");
+const QString ToBmp = QStringLiteral("В файл BMP");
+const QString ToClipboard = QStringLiteral("В буфер");
+const QString Centre = QStringLiteral("Центрировать");
+const QString Hide = QStringLiteral("Спрятать");
+const QString Show = QStringLiteral("Показать");
+const QString Print = QStringLiteral("Печать");
+const QString Picture = QStringLiteral("Изображение графика");
+const QString ReadSettings = QStringLiteral("Считать установки");
+const QString OldSettings = QStringLiteral("Установки старые");
+const QString UserColours = QStringLiteral("Пользовательские цвета");
+const QString HiddenLines = QStringLiteral("Скрытые линии");
+const QString Axes = QStringLiteral("Ниличие осей");
+const QString Incremental = QStringLiteral("Степень изображения");
+const QString Level = QStringLiteral("Уровень");
+const QString LevelNone = QStringLiteral("Нет");
+const QString LevelBelow = QStringLiteral("График ниже");
+const QString LevelAbove = QStringLiteral("График выше");
+const QString Manipulation = QStringLiteral("Манипуляция графиком");
+const QString MouseNone = QStringLiteral("Нельзя");
+const QString MouseMove = QStringLiteral("Перемещение");
+const QString MouseRotate = QStringLiteral("Вращение");
+const QString MouseZoom = QStringLiteral("Масштабирование");
+const QString Colour = QStringLiteral("Цвет");
+const QString Background = QStringLiteral("Фона");
+const QString WholeGraph = QStringLiteral("Всего графика");
+const QString Parts = QStringLiteral("Его частей");
+const QString Part0 = QStringLiteral("часть 0");
+const QString AxesColour = QStringLiteral("Осей");
+const QString View = QStringLiteral("Вид");
+const QString SettingsPanel = QStringLiteral("Панель задания");
+const QString ViewPanel = QStringLiteral("Панель установок");
+const QString Close = QStringLiteral("Закрыть");
+const QString FileFilter = QStringLiteral("Формат 3D графиков (*.3dgr)|*.3dgr");
+const QString TooFewLines = QStringLiteral("Число образующих не может быть меньше 2");
+const QString AfterScrolling = QStringLiteral("После перемещения");
+const QString AfterDrawing = QStringLiteral("После рисования");
+const QString Scrolling = QStringLiteral("Перемещение линии");
+const QString SaveTitle = QStringLiteral("Сохранение графиков");
+const QString Extension = QStringLiteral(".3dgr");
+const QString OpenTitle = QStringLiteral("Открыть график");
+}  // namespace texts
+
+constexpr int kClientWidth = 523;
+constexpr int kClientHeight = 491;
+constexpr int kMinGrid = 2;
+constexpr int kMaxGrid = 3000;
+constexpr TColor kDefaultSurfaceColor = 0xFF0000;  // blue
+constexpr TColor kDefaultAxisColor = 0x0080FF;     // orange
+
+// The surface's peak constant: integer squares, the product in extended precision.
+long double PeakFor(int32_t pointTotal, int32_t lineTotal) {
+  const int64_t x = pointTotal / 2, y = lineTotal / 2;
+  return static_cast<long double>(x * x + y * y) * 1.1L;
 }
+
+void MakeBold(QWidget* widget) {
+  QFont font = widget->font();
+  font.setBold(true);
+  widget->setFont(font);
+}
+
+QSpinBox* MakeSpin(QWidget* parent, int minimum, int maximum, int value) {
+  auto* spin = new QSpinBox(parent);
+  spin->setRange(minimum, maximum);
+  spin->setValue(value);
+  // A typed value out of range becomes the nearest one in range when the field is left.
+  spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+  spin->setMinimumWidth(70);
+  return spin;
+}
+
+// The band percentage that the part colours and "часть k" use.
+float PartPercentage(int index) { return static_cast<float>(10 * index + 5); }
+
+}  // namespace
+
+TForm4_3D::TForm4_3D(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {
+  setWindowTitle(texts::Title);
+
+  // ---- menu
+  MainMenu1 = new QMenuBar(this);
+  auto item = [](QMenu* menu, const QString& text, QKeySequence shortcut = {}, bool checkable = false) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(shortcut);
+    action->setCheckable(checkable);
+    return action;
+  };
+  N1 = MainMenu1->addMenu(texts::Graph);
+  N3 = item(N1, texts::New, QKeySequence(Qt::CTRL | Qt::Key_N));
+  N4 = item(N1, texts::Open, QKeySequence(Qt::CTRL | Qt::Key_O));
+  N5 = item(N1, texts::Save, QKeySequence(Qt::CTRL | Qt::Key_S));
+  N2 = N1->addMenu(texts::Export);
+  Word1 = item(N2, texts::ToWord, QKeySequence(Qt::CTRL | Qt::Key_W));
+  BMP1 = item(N2, texts::ToBmp, QKeySequence(Qt::CTRL | Qt::Key_B));
+  N40 = item(N2, texts::ToClipboard, QKeySequence(Qt::CTRL | Qt::Key_Insert));
+  N6 = item(N1, texts::Centre);
+  N9 = item(N1, texts::Hide);
+  N8 = item(N1, texts::Show);
+  N32 = item(N1, texts::Print, QKeySequence(Qt::CTRL | Qt::Key_P));
+
+  N7 = MainMenu1->addMenu(texts::Picture);
+  N22 = item(N7, texts::ReadSettings);
+  N24 = item(N7, texts::OldSettings);
+  cbUseColours = item(N7, texts::UserColours, {}, true);
+  cbHiddenLines = item(N7, texts::HiddenLines, {}, true);
+  cbAxes = item(N7, texts::Axes, {}, true);
+  cbIncScroll = item(N7, texts::Incremental, {}, true);
+  N12 = N7->addMenu(texts::Level);
+  N10 = item(N12, texts::LevelNone, {}, true);
+  N10->setChecked(true);
+  N11 = item(N12, texts::LevelBelow, {}, true);
+  N13 = item(N12, texts::LevelAbove, {}, true);
+
+  N17 = MainMenu1->addMenu(texts::Manipulation);
+  N14 = item(N17, texts::MouseNone);
+  N15 = item(N17, texts::MouseMove, QKeySequence(Qt::Key_F3));
+  N16 = item(N17, texts::MouseRotate, QKeySequence(Qt::Key_F4));
+  N18 = item(N17, texts::MouseZoom, QKeySequence(Qt::Key_F5));
+
+  N19 = MainMenu1->addMenu(texts::Colour);
+  N20 = item(N19, texts::Background);
+  cmdDcolor = item(N19, texts::WholeGraph);
+  N23 = N19->addMenu(texts::Parts);
+  const QString partPrefix = texts::Part0.chopped(1);
+  for (int k = 0; k < 10; ++k) PartItems[k] = item(N23, partPrefix + QString::number(k));
+  cmdAxescolor = item(N19, texts::AxesColour);
+
+  N25 = MainMenu1->addMenu(texts::View);
+  N21 = item(N25, texts::SettingsPanel, {}, true);
+  N28 = item(N25, texts::ViewPanel, {}, true);
+
+  N38 = MainMenu1->addAction(texts::Close);
+  N38->setShortcut(QKeySequence(Qt::Key_F10));
+
+  // ---- "Пареметры задания графика": the grid size
+  GroupBox1 = new QGroupBox(texts::SettingsBox, this);
+  Label1 = new QLabel(texts::LabelX, GroupBox1);
+  MakeBold(Label1);
+  SpinEdit2 = MakeSpin(GroupBox1, kMinGrid, kMaxGrid, 4);
+  Label2 = new QLabel(texts::LabelY, GroupBox1);
+  MakeBold(Label2);
+  SpinEdit1 = MakeSpin(GroupBox1, kMinGrid, kMaxGrid, 4);
+  Button1 = new QPushButton(texts::Refresh, GroupBox1);
+  Button1->setCursor(Qt::PointingHandCursor);
+  Button1->setAutoDefault(false);
+  auto* grid = new QGridLayout(GroupBox1);
+  grid->setContentsMargins(8, 2, 8, 4);
+  grid->setVerticalSpacing(2);
+  grid->addWidget(Label1, 0, 0);
+  grid->addWidget(SpinEdit2, 0, 1);
+  grid->addWidget(Label2, 1, 0);
+  grid->addWidget(SpinEdit1, 1, 1);
+  grid->setColumnStretch(2, 1);
+  grid->addWidget(Button1, 0, 3, 2, 1, Qt::AlignVCenter);
+
+  // ---- "Установки графика": water level and visible share
+  GroupBox2 = new QGroupBox(texts::ViewBox, this);
+  Label3 = new QLabel(texts::WaterLabel, GroupBox2);
+  MakeBold(Label3);
+  edWater = MakeSpin(GroupBox2, 0, 100, 95);
+  Label4 = new QLabel(texts::PercentLabel, GroupBox2);
+  MakeBold(Label4);
+  Label5 = new QLabel(texts::ViewPercentLabel, GroupBox2);
+  edPercent = MakeSpin(GroupBox2, 0, 100, 95);
+  auto* row = new QHBoxLayout(GroupBox2);
+  row->setContentsMargins(8, 2, 8, 4);
+  row->addWidget(Label3);
+  row->addWidget(edWater);
+  row->addSpacing(16);
+  row->addWidget(Label4);
+  row->addStretch(1);
+  row->addWidget(Label5);
+  row->addWidget(edPercent);
+
+  // ---- "График": the plot fills Panel1
+  GroupBox3 = new QGroupBox(texts::Graph, this);
+  Panel1 = new QFrame(GroupBox3);
+  Panel1->setAutoFillBackground(true);
+  auto* panelLayout = new QVBoxLayout(Panel1);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  auto* boxLayout = new QVBoxLayout(GroupBox3);
+  boxLayout->setContentsMargins(4, 2, 4, 4);
+  boxLayout->addWidget(Panel1);
+
+  // ---- bottom panel and status bar
+  Panel2 = new QFrame(this);
+  Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Label7 = MakeFooterLabel(Panel2);
+  QFont footerFont = Label7->font();
+  footerFont.setPixelSize(16);
+  Label7->setFont(footerFont);
+  auto* footerLayout = new QHBoxLayout(Panel2);
+  footerLayout->setContentsMargins(2, 0, 2, 0);
+  footerLayout->addWidget(Label7);
+  footerLayout->addStretch(1);
+  StatusBar1 = new QStatusBar(this);
+
+  auto fixHeight = [](QWidget* widget, int height) {
+    widget->setFixedHeight(std::max(height, widget->sizeHint().height()));
+  };
+  fixHeight(GroupBox1, 65);
+  fixHeight(GroupBox2, 48);
+  fixHeight(Panel2, 30);
+  fixHeight(StatusBar1, 19);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(MainMenu1);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(GroupBox1);
+  layout->addWidget(GroupBox2);
+  layout->addWidget(GroupBox3, 1);
+  layout->addWidget(Panel2);
+  layout->addWidget(StatusBar1);
+  // Wider only where this font needs it to show every menu ("Закрыть" last)
+  // and the whole footer.
+  resize(std::max({kClientWidth, MainMenu1->sizeHint().width(), minimumSizeHint().width()}),
+         kClientHeight + MainMenu1->sizeHint().height());
+
+  // ---- handlers
+  auto on = [this](QAction* action, void (TForm4_3D::*handler)()) {
+    connect(action, &QAction::triggered, this, Guarded([this, action, handler] {
+              // A click has already toggled a checkable item; its handler
+              // toggles it itself, as it does when it is called directly.
+              if (action->isCheckable()) action->setChecked(!action->isChecked());
+              (this->*handler)();
+            }));
+  };
+  on(N3, &TForm4_3D::N3Click);
+  on(N4, &TForm4_3D::N4Click);
+  on(N5, &TForm4_3D::N5Click);
+  on(Word1, &TForm4_3D::Word1Click);
+  on(BMP1, &TForm4_3D::BMP1Click);
+  on(N40, &TForm4_3D::N40Click);
+  on(N6, &TForm4_3D::N6Click);
+  on(N9, &TForm4_3D::N9Click);
+  on(N32, &TForm4_3D::N32Click);
+  on(N22, &TForm4_3D::N22Click);
+  on(N24, &TForm4_3D::N24Click);
+  on(cbUseColours, &TForm4_3D::cbUseColoursClick);
+  on(cbHiddenLines, &TForm4_3D::cbHiddenLinesClick);
+  on(cbAxes, &TForm4_3D::cbAxesClick);
+  on(cbIncScroll, &TForm4_3D::cbIncScrollClick);
+  on(N10, &TForm4_3D::N10Click);
+  on(N11, &TForm4_3D::N11Click);
+  on(N13, &TForm4_3D::N13Click);
+  on(N14, &TForm4_3D::N14Click);
+  on(N15, &TForm4_3D::N15Click);
+  on(N16, &TForm4_3D::N16Click);
+  on(N18, &TForm4_3D::N18Click);
+  on(N20, &TForm4_3D::N20Click);
+  on(cmdDcolor, &TForm4_3D::cmdDcolorClick);
+  static constexpr void (TForm4_3D::*kPartHandlers[10])() = {
+      &TForm4_3D::p0Click, &TForm4_3D::p1Click, &TForm4_3D::N27Click, &TForm4_3D::p3Click, &TForm4_3D::p4Click,
+      &TForm4_3D::p5Click, &TForm4_3D::p6Click, &TForm4_3D::p7Click, &TForm4_3D::p8Click, &TForm4_3D::p9Click};
+  for (int k = 0; k < 10; ++k) on(PartItems[k], kPartHandlers[k]);
+  on(cmdAxescolor, &TForm4_3D::cmdAxescolorClick);
+  on(N21, &TForm4_3D::N21Click);
+  on(N28, &TForm4_3D::N28Click);
+  on(N38, &TForm4_3D::N38Click);
+  connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
+  connect(Label7, &TClickLabel::clicked, this, Guarded([this] { Label7Click(); }));
+
+  FormCreate();
+}
+
+TForm4_3D::~TForm4_3D() { FormDestroy(); }
+
+void TForm4_3D::showEvent(QShowEvent* event) {
+  if (!event->spontaneous()) CentreOnScreen(this);
+  QWidget::showEvent(event);
+}
+
+// ------------------------------------------------------------ life cycle
+
+void TForm4_3D::FormCreate() {
+  N21->setChecked(true);
+  N28->setChecked(true);
+  SetDefault();
+  PlotCreate();
+}
+
+void TForm4_3D::FormDestroy() { PlotDestroy(); }
+
+void TForm4_3D::SetDefault() {
+  SpinEdit1->setValue(4);
+  SpinEdit2->setValue(4);
+  SetValues();
+  PlotSettings.BackColor = 0;
+  PlotSettings.SurfaceColor = kDefaultSurfaceColor;
+  PlotSettings.AxisColor = kDefaultAxisColor;
+}
+
+void TForm4_3D::SetValues() {
+  PlotSettings.LineTotal = SpinEdit1->value();
+  PlotSettings.PointTotal = SpinEdit2->value();
+  PlotSettings.PeakHeight = PeakFor(PlotSettings.PointTotal, PlotSettings.LineTotal);
+}
+
+void TForm4_3D::PlotCreate() {
+  Plot = new TGraph3D(Panel1);
+  Panel1->layout()->addWidget(Plot);
+  Plot->show();
+  Plot->SetDataColor(PlotSettings.SurfaceColor);
+  Plot->SetAxesColor(PlotSettings.AxisColor);
+  SetPanelColor(PlotSettings.BackColor);
+  Plot->AfterDraw = [this](TGraph3D* sender) { PlotAfterDraw(sender); };
+  Plot->OnScroll = [this](TGraph3D* sender) { PlotScroll(sender); };
+  Plot->OnStopScrolling = [this](TGraph3D* sender) { PlotStopScrolling(sender); };
+  N22Click();
+  PlotLines.clear();
+  for (auto& line : GenerateSurface()) PlotLines.push_back(Plot->AddLine(std::move(line)));
+  Plot->update();
+}
+
+void TForm4_3D::PlotDestroy() {
+  if (!Plot) return;
+  Plot->StopScrolling();
+  Plot->AfterDraw = nullptr;
+  Plot->OnScroll = nullptr;
+  Plot->OnStopScrolling = nullptr;
+  // The lines go with the control. A line animation running in this call
+  // stack notices that its control is gone and returns.
+  delete Plot;
+  Plot = nullptr;
+  PlotLines.clear();
+}
+
+std::vector<std::unique_ptr<TGraphLine>> TForm4_3D::GenerateSurface() {
+  // The generator refuses a grid too large for memory before making any value.
+  return graph3d::GenerateSurface(PlotSettings.LineTotal, PlotSettings.PointTotal, PlotSettings.PeakHeight);
+}
+
+void TForm4_3D::PlotAfterDraw(TGraph3D*) { StatusBar1->showMessage(texts::AfterDrawing); }
+
+void TForm4_3D::PlotScroll(TGraph3D* Sender) {
+  StatusBar1->showMessage(texts::Scrolling + QString::number(Sender->ScrollIndex()));
+}
+
+void TForm4_3D::PlotStopScrolling(TGraph3D*) { StatusBar1->showMessage(texts::AfterScrolling); }
+
+// ------------------------------------------------------------ grid fields
+
+void TForm4_3D::Button1Click() {
+  for (QSpinBox* field : {SpinEdit1, SpinEdit2}) {
+    // The field's text as typed counts, even before the field was left.
+    bool number = false;
+    const int typed = field->cleanText().trimmed().toInt(&number);
+    if (number && typed < kMinGrid) {
+      Platform().Error(texts::TooFewLines);
+      field->setValue(kMinGrid);
+    }
+    field->interpretText();
+  }
+  SetValues();
+  PlotDestroy();
+  PlotCreate();
+}
+
+// ------------------------------------------------------------ "График"
+
+void TForm4_3D::N3Click() {
+  SetDefault();
+  PlotDestroy();
+  PlotCreate();
+}
+
+void TForm4_3D::N4Click() {
+  TPlotSettings loaded = PlotSettings;
+  if (Loadvar(loaded)) PlotSettings = loaded;
+  PlotDestroy();
+  PlotCreate();
+}
+
+void TForm4_3D::N5Click() { Savevar(PlotSettings); }
+
+void TForm4_3D::N6Click() {
+  Plot->CenterGraph();
+  Plot->update();
+}
+
+void TForm4_3D::N9Click() { Plot->ClearPicture(); }
+
+// The exports and the printout of the picture (Plot->CopyToBitmap(12)) are
+// the export library's; until it is linked these items do nothing.
+void TForm4_3D::Word1Click() {}
+void TForm4_3D::BMP1Click() {}
+void TForm4_3D::N40Click() {}
+void TForm4_3D::N32Click() {}
+
+void TForm4_3D::N38Click() { close(); }
+
+// ------------------------------------------------------------ the file
+
+bool TForm4_3D::Savevar(const TPlotSettings& Settings) {
+  const TPlotSettingsImage image = EncodePlotSettings(Settings);
+  const std::optional<QString> chosen = Platform().SaveFileDialog({texts::SaveTitle, texts::FileFilter, 1});
+  if (!chosen) return true;
+  const QString name = *chosen + texts::Extension;
+  // Written beside the old file and put in its place only when complete, so
+  // a failed write never leaves a damaged file.
+  QSaveFile file(name);
+  file.setDirectWriteFallback(true);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const auto size = static_cast<qint64>(image.size());
+  if (file.write(reinterpret_cast<const char*>(image.data()), size) != size || !file.commit()) {
+    throw EInOutError(QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2")
+                          .arg(name, file.errorString())
+                          .toStdString());
+  }
+  return true;
+}
+
+bool TForm4_3D::Loadvar(TPlotSettings& Settings) {
+  const std::optional<QString> chosen = Platform().OpenFileDialog({texts::OpenTitle, texts::FileFilter, 1});
+  if (!chosen) return false;
+  QFile file(*chosen);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  TPlotSettingsImage image{};
+  qint64 got = 0;
+  const auto size = static_cast<qint64>(image.size());
+  while (got < size) {
+    const qint64 n = file.read(reinterpret_cast<char*>(image.data()) + got, size - got);
+    if (n < 0) {
+      throw EInOutError(QStringLiteral("Ошибка ввода-вывода при чтении файла «%1»: %2")
+                            .arg(*chosen, file.errorString())
+                            .toStdString());
+    }
+    if (n == 0) {
+      throw EInOutError(QStringLiteral("Ошибка ввода-вывода: файл «%1» короче %2 байт")
+                            .arg(*chosen)
+                            .arg(size)
+                            .toStdString());
+    }
+    got += n;
+  }
+  file.close();
+  Settings = DecodePlotSettings(image);
+  SpinEdit1->setValue(Settings.LineTotal);  // the spin fields limit what they show
+  SpinEdit2->setValue(Settings.PointTotal);
+  return true;
+}
+
+// ------------------------------------------------------------ "Изображение графика"
+
+void TForm4_3D::N22Click() {
+  cbAxes->setChecked(Plot->DrawAxes());
+  cbHiddenLines->setChecked(Plot->DrawHiddenLines());
+  cbUseColours->setChecked(Plot->UseColors());
+  cbIncScroll->setChecked(Plot->IncrementalScroll());
+  LevelModeRead = Plot->WaterMode();
+  edWater->setValue(static_cast<int>(std::nearbyint(Plot->WaterLevel())));
+  edPercent->setValue(Plot->ViewPercentage());
+}
+
+void TForm4_3D::N24Click() {
+  const int w = edWater->value();
+  float x;
+  switch (LevelModeRead) {
+    case 1: x = static_cast<float>(w + 0.5); break;
+    case 2: x = static_cast<float>(w - 0.5); break;
+    default: return;
+  }
+  for (int i = 0; i < 10; ++i) Plot->SetIsodose(i, 0xFFFFFF, x);
+  Plot->SetIsodose(9, 0, x);
+}
+
+void TForm4_3D::cbUseColoursClick() {
+  cbUseColours->setChecked(!cbUseColours->isChecked());
+  Plot->SetUseColors(cbUseColours->isChecked());
+  for (int k = 0; k < 10; ++k) Plot->SetIsodose(k, PartColors[k], PartPercentage(k));
+  Plot->update();
+}
+
+void TForm4_3D::cbHiddenLinesClick() {
+  cbHiddenLines->setChecked(!cbHiddenLines->isChecked());
+  Plot->SetDrawHiddenLines(cbHiddenLines->isChecked());
+}
+
+void TForm4_3D::cbAxesClick() {
+  cbAxes->setChecked(!cbAxes->isChecked());
+  Plot->SetDrawAxes(cbAxes->isChecked());
+}
+
+void TForm4_3D::cbIncScrollClick() {
+  cbIncScroll->setChecked(!cbIncScroll->isChecked());
+  Plot->SetIncrementalScroll(cbIncScroll->isChecked());
+}
+
+void TForm4_3D::LevelClick(QAction* item, uint8_t mode) {
+  const bool wasChecked = item->isChecked();
+  for (QAction* level : {N10, N11, N13}) level->setChecked(false);
+  if (!wasChecked) item->setChecked(true);
+  // The mode is set even when the click cleared the check mark.
+  const int w = edWater->value();
+  Plot->SetWaterLevel(mode, static_cast<float>(w));
+  if (mode != 0) Plot->SetIsodose(9, KeepColor, static_cast<float>(w));
+}
+
+void TForm4_3D::N10Click() { LevelClick(N10, 0); }
+void TForm4_3D::N11Click() { LevelClick(N11, 2); }
+void TForm4_3D::N13Click() { LevelClick(N13, 1); }
+
+// ------------------------------------------------------------ "Манипуляция графиком"
+
+void TForm4_3D::N14Click() { Plot->SetMouseControl(mcNone); }
+void TForm4_3D::N15Click() { Plot->SetMouseControl(mcMove); }
+void TForm4_3D::N16Click() { Plot->SetMouseControl(mcRotate); }
+void TForm4_3D::N18Click() { Plot->SetMouseControl(mcZoom); }
+
+// ------------------------------------------------------------ "Цвет"
+
+std::optional<TColor> TForm4_3D::ChooseColor(TColor initial) {
+  const std::optional<QColor> chosen = Platform().ColorDialog(graph3d::ToQColor(initial));
+  if (!chosen) return std::nullopt;
+  return graph3d::FromQColor(*chosen);
+}
+
+void TForm4_3D::SetPanelColor(TColor color) {
+  // The plot takes its parent's colour as its background.
+  QPalette palette = Panel1->palette();
+  palette.setColor(QPalette::Window, graph3d::ToQColor(color));
+  Panel1->setPalette(palette);
+}
+
+void TForm4_3D::N20Click() {
+  if (const auto color = ChooseColor(PlotSettings.BackColor)) {
+    SetPanelColor(*color);
+    PlotSettings.BackColor = *color;
+  }
+}
+
+void TForm4_3D::cmdDcolorClick() {
+  if (const auto color = ChooseColor(PlotSettings.SurfaceColor)) {
+    Plot->SetDataColor(*color);
+    PlotSettings.SurfaceColor = *color;
+    Plot->update();
+  }
+}
+
+void TForm4_3D::cmdAxescolorClick() {
+  if (const auto color = ChooseColor(PlotSettings.AxisColor)) {
+    Plot->SetAxesColor(*color);
+    PlotSettings.AxisColor = *color;
+    Plot->update();
+  }
+}
+
+void TForm4_3D::PartColorClick(int index) {
+  if (const auto color = ChooseColor(PartColors[index])) {
+    PartColors[index] = *color;
+    Plot->SetIsodose(index, *color, PartPercentage(index));
+  }
+}
+
+void TForm4_3D::p0Click() { PartColorClick(0); }
+void TForm4_3D::p1Click() { PartColorClick(1); }
+void TForm4_3D::N27Click() { PartColorClick(2); }
+void TForm4_3D::p3Click() { PartColorClick(3); }
+void TForm4_3D::p4Click() { PartColorClick(4); }
+void TForm4_3D::p5Click() { PartColorClick(5); }
+void TForm4_3D::p6Click() { PartColorClick(6); }
+void TForm4_3D::p7Click() { PartColorClick(7); }
+void TForm4_3D::p8Click() { PartColorClick(8); }
+void TForm4_3D::p9Click() { PartColorClick(9); }
+
+// ------------------------------------------------------------ "Вид"
+
+void TForm4_3D::TogglePanel(QAction* item, QGroupBox* box) {
+  item->setChecked(!item->isChecked());
+  box->setVisible(item->isChecked());
+}
+
+void TForm4_3D::N21Click() { TogglePanel(N21, GroupBox1); }
+void TForm4_3D::N28Click() { TogglePanel(N28, GroupBox2); }
+
+void TForm4_3D::Label7Click() { OpenWebPage(QString::fromLatin1(MakerWebAddress)); }

@@ -1,11 +1,177 @@
-// The 3D plot window (a stand-in with its caption for now).
+// The 3D plot window "Построение 3D графиков": one TGraph3D filled with the
+// built-in surface on a grid the user sizes, the control's settings in menus,
+// and the settings record saved to and loaded from *.3dgr files.
+//
+// The window lives as long as the program and keeps plot and settings
+// between openings; "Закрыть" only hides it. Every rebuild ("Обновить",
+// "Создать", "Открыть") replaces the control, so only the three colours of
+// PlotSettings carry over to the new one.
 #pragma once
 
+#include "Graph3DFile.h"
+
 #include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QSpinBox;
+class QStatusBar;
+class TClickLabel;
+class TGraph3D;
+class TGraphLine;
 
 class TForm4_3D : public QWidget {
   Q_OBJECT
 
  public:
   explicit TForm4_3D(QWidget* parent = nullptr);
+  ~TForm4_3D() override;
+
+  // ---- controls
+  QMenuBar* MainMenu1;
+  QMenu* N1;              // "График"
+  QAction* N3;            //   Создать
+  QAction* N4;            //   Открыть
+  QAction* N5;            //   Сохранить
+  QMenu* N2;              //   Експортировать
+  QAction* Word1;         //     В Word
+  QAction* BMP1;          //     В файл BMP
+  QAction* N40;           //     В буфер
+  QAction* N6;            //   Центрировать
+  QAction* N9;            //   Спрятать
+  QAction* N8;            //   Показать
+  QAction* N32;           //   Печать
+  QMenu* N7;              // "Изображение графика"
+  QAction* N22;           //   Считать установки
+  QAction* N24;           //   Установки старые
+  QAction* cbUseColours;  //   Пользовательские цвета
+  QAction* cbHiddenLines; //   Скрытые линии
+  QAction* cbAxes;        //   Ниличие осей
+  QAction* cbIncScroll;   //   Степень изображения
+  QMenu* N12;             //   Уровень
+  QAction* N10;           //     Нет
+  QAction* N11;           //     График ниже
+  QAction* N13;           //     График выше
+  QMenu* N17;             // "Манипуляция графиком"
+  QAction* N14;           //   Нельзя
+  QAction* N15;           //   Перемещение
+  QAction* N16;           //   Вращение
+  QAction* N18;           //   Масштабирование
+  QMenu* N19;             // "Цвет"
+  QAction* N20;           //   Фона
+  QAction* cmdDcolor;     //   Всего графика
+  QMenu* N23;             //   Его частей
+  QAction* PartItems[10]; //     часть 0 … часть 9 (p0 … p9)
+  QAction* cmdAxescolor;  //   Осей
+  QMenu* N25;             // "Вид"
+  QAction* N21;           //   Панель задания
+  QAction* N28;           //   Панель установок
+  QAction* N38;           // "Закрыть"
+
+  QGroupBox* GroupBox1;  // Пареметры задания графика
+  QLabel* Label1;
+  QSpinBox* SpinEdit2;   // values per line (along X)
+  QLabel* Label2;
+  QSpinBox* SpinEdit1;   // lines (along Y)
+  QPushButton* Button1;  // Обновить
+  QGroupBox* GroupBox2;  // Установки графика
+  QLabel* Label3;
+  QSpinBox* edWater;
+  QLabel* Label4;
+  QLabel* Label5;
+  QSpinBox* edPercent;
+  QGroupBox* GroupBox3;  // График
+  QFrame* Panel1;        // the plot's parent; its colour is the plot's background
+  QFrame* Panel2;        // the bottom panel
+  TClickLabel* Label7;
+  QStatusBar* StatusBar1;
+
+  // ---- window state
+  TPlotSettings PlotSettings;
+  TColor PartColors[10] = {};
+  int LevelModeRead = 0;
+  TGraph3D* Plot = nullptr;           // owned by the window, replaced on every rebuild
+  std::vector<TGraphLine*> PlotLines;  // the generated lines; Plot owns them
+
+  // ---- operations
+  void PlotCreate();
+  void PlotDestroy();
+  void SetValues();
+  void SetDefault();
+  // Asks for a file name and writes the settings. Cancelled: true; a file
+  // that cannot be created: false. A failed write throws EInOutError.
+  bool Savevar(const TPlotSettings& Settings);
+  // Asks for a file and reads it into Settings. Cancelled or not openable:
+  // false, Settings untouched. A file shorter than the record throws EInOutError.
+  bool Loadvar(TPlotSettings& Settings);
+  void PlotAfterDraw(TGraph3D* Sender);
+  void PlotScroll(TGraph3D* Sender);
+  void PlotStopScrolling(TGraph3D* Sender);
+
+  // ---- handlers
+  void FormCreate();
+  void FormDestroy();
+  void Button1Click();
+  void N3Click();   // Создать
+  void N4Click();   // Открыть
+  void N5Click();   // Сохранить
+  void N6Click();   // Центрировать
+  void N9Click();   // Спрятать
+  void N10Click();  // Уровень: Нет
+  void N11Click();  // Уровень: График ниже
+  void N13Click();  // Уровень: График выше
+  void N14Click();  // Нельзя
+  void N15Click();  // Перемещение
+  void N16Click();  // Вращение
+  void N18Click();  // Масштабирование
+  void N20Click();  // Цвет: Фона
+  void N21Click();  // Вид: Панель задания
+  void N22Click();  // Считать установки
+  void N24Click();  // Установки старые
+  void N28Click();  // Вид: Панель установок
+  void N32Click();  // Печать
+  void N38Click();  // Закрыть
+  void N40Click();  // В буфер
+  void BMP1Click();
+  void Word1Click();
+  void cmdDcolorClick();
+  void cmdAxescolorClick();
+  void p0Click();
+  void p1Click();
+  void N27Click();  // часть 2
+  void p3Click();
+  void p4Click();
+  void p5Click();
+  void p6Click();
+  void p7Click();
+  void p8Click();
+  void p9Click();
+  void cbUseColoursClick();
+  void cbHiddenLinesClick();
+  void cbAxesClick();
+  void cbIncScrollClick();
+  void Label7Click();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // The built-in surface for the current settings; PlotCreate hands the lines
+  // to Plot and keeps references to them in PlotLines.
+  std::vector<std::unique_ptr<TGraphLine>> GenerateSurface();
+  void LevelClick(QAction* item, uint8_t mode);
+  void PartColorClick(int index);
+  void TogglePanel(QAction* item, QGroupBox* box);
+  std::optional<TColor> ChooseColor(TColor initial);
+  void SetPanelColor(TColor color);
 };

@@ -1,6 +1,298 @@
 #include "Unit7.h"
 
-TForm7::TForm7(QWidget* parent) : QWidget(parent, Qt::Window) {
-  setWindowTitle(QStringLiteral("Построение плоских графиков"));
-  resize(647, 670);
+#include "Application.h"
+#include "FormTools.h"
+#include "Formula_math.h"
+#include "LineChart.h"
+#include "Platform.h"
+#include "PlotSampling.h"
+#include "WebPage.h"
+
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+// The guard against endless or oversized builds has no message of the
+// original set; it speaks in the same manner.
+const QString TooManyPoints =
+    QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!");
+
+const QString StartError = QStringLiteral("Неправильная запись начала диапазона!");
+const QString EndError = QStringLiteral("Неправильная запись конца диапазона!");
+const QString StepError = QStringLiteral("Неправильная запись шага расчета!");
+const QString NoFormula = QStringLiteral("Введите формулу, по которой будет строиться график!");
+const QString InputError = QStringLiteral("Ошибка ввода данных!");
+const QString OutOfRange = QStringLiteral("Введенное значение вне допустимого диапазона!");
+
+constexpr long double RangeLimit = 1000000.0L;
+
+std::u16string U16(const QString& s) { return s.toStdU16String(); }
+
+void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, colour);
+  widget->setPalette(palette);
 }
+
+QLabel* GreenLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  SetTextColour(label, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
+  return label;
+}
+
+QLineEdit* NumberField(const QString& toolTip, QWidget* parent) {
+  auto* field = new QLineEdit(parent);
+  field->setFixedWidth(100);
+  field->setToolTip(toolTip);
+  return field;
+}
+
+}  // namespace
+
+TForm7::TForm7(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  setWindowTitle(QStringLiteral("Построение плоских графиков"));
+
+  // Menu.
+  MainMenu1 = new QMenuBar(this);
+  N1 = MainMenu1->addMenu(QStringLiteral("График"));
+  N6 = N1->addAction(QStringLiteral("Построить"));
+  N6->setShortcut(QKeySequence(Qt::Key_F5));
+  N7 = N1->addAction(QStringLiteral("Стереть"));
+  N7->setShortcut(QKeySequence(Qt::Key_F6));
+  N8 = N1->addMenu(QStringLiteral("Експортировать"));
+  Word1 = N8->addAction(QStringLiteral("В Word"));
+  Word1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+  BMP1 = N8->addAction(QStringLiteral("В файл BMP"));
+  BMP1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  N11 = N8->addAction(QStringLiteral("В буфер"));
+  N11->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  N12 = N1->addAction(QStringLiteral("Печать"));
+  N12->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  N2 = MainMenu1->addAction(QStringLiteral("Закрыть"));
+  N2->setShortcut(QKeySequence(Qt::Key_F10));
+
+  // The formula.
+  GroupBox1 = new QGroupBox(QStringLiteral("Формула"), this);
+  Label1 = new QLabel(QStringLiteral("F(X)="), GroupBox1);
+  Edit1 = new QLineEdit(GroupBox1);
+  SetTextColour(Edit1, QPalette::Text, QColor(0x80, 0x00, 0x00));
+  QFont bold = Edit1->font();
+  bold.setBold(true);
+  Edit1->setFont(bold);
+  auto* formulaRow = new QHBoxLayout(GroupBox1);
+  formulaRow->addWidget(Label1);
+  formulaRow->addWidget(Edit1, 1);
+
+  // The range and the button.
+  GroupBox2 = new QGroupBox(QStringLiteral("Диапазон графика (по х)"), this);
+  Label2 = GreenLabel(QStringLiteral("от"), GroupBox2);
+  Edit2 = NumberField(QStringLiteral("min=1 000 000"), GroupBox2);
+  Label3 = GreenLabel(QStringLiteral("до"), GroupBox2);
+  Edit3 = NumberField(QStringLiteral("max=1 000 000"), GroupBox2);
+  Label4 = GreenLabel(QStringLiteral("dX"), GroupBox2);
+  Edit4 = NumberField(QString(), GroupBox2);
+  auto* rangeRow = new QHBoxLayout(GroupBox2);
+  const std::pair<QLabel*, QLineEdit*> pairs[] = {{Label2, Edit2}, {Label3, Edit3}, {Label4, Edit4}};
+  for (auto [label, field] : pairs) {
+    rangeRow->addWidget(label);
+    rangeRow->addWidget(field);
+    rangeRow->addSpacing(12);
+  }
+  rangeRow->addStretch(1);
+
+  Button1 = new QPushButton(QStringLiteral("Построить график"), this);
+  Button1->setAutoDefault(false);
+  Button1->setMinimumSize(170, 36);
+
+  // The chart.
+  GroupBox3 = new QGroupBox(QStringLiteral("2D график"), this);
+  Chart1 = new TLineChart(GroupBox3);
+  auto* chartBox = new QVBoxLayout(GroupBox3);
+  chartBox->setContentsMargins(4, 4, 4, 4);
+  chartBox->addWidget(Chart1);
+
+  Label5 = MakeFooterLabel(this);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(MainMenu1);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->addWidget(GroupBox1);
+  auto* rangeLine = new QHBoxLayout;
+  rangeLine->addWidget(GroupBox2, 1);
+  rangeLine->addSpacing(8);
+  rangeLine->addWidget(Button1, 0, Qt::AlignVCenter);
+  layout->addLayout(rangeLine);
+  layout->addWidget(GroupBox3, 1);
+  layout->addWidget(Label5);
+  // The client area below the menu bar is 647 by 670 and does not change.
+  setFixedSize(647, 670 + MainMenu1->sizeHint().height());
+  FormActivate();  // the initial texts, before any handler listens
+
+  // Handlers.
+  connect(N6, &QAction::triggered, this, Guarded([this] { N6Click(); }));
+  connect(N7, &QAction::triggered, this, Guarded([this] { N7Click(); }));
+  connect(Word1, &QAction::triggered, this, Guarded([this] { Word1Click(); }));
+  connect(BMP1, &QAction::triggered, this, Guarded([this] { BMP1Click(); }));
+  connect(N11, &QAction::triggered, this, Guarded([this] { N11Click(); }));
+  connect(N12, &QAction::triggered, this, Guarded([this] { N12Click(); }));
+  connect(N2, &QAction::triggered, this, Guarded([this] { N2Click(); }));
+  connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
+  connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { Edit1Change(); }));
+  connect(Edit2, &QLineEdit::textChanged, this, Guarded([this] { Edit2Change(); }));
+  connect(Edit3, &QLineEdit::textChanged, this, Guarded([this] { Edit3Change(); }));
+  connect(Label5, &TClickLabel::clicked, this, Guarded([this] { Label5Click(); }));
+  Edit2->installEventFilter(this);
+  Edit3->installEventFilter(this);
+}
+
+TForm7::~TForm7() = default;
+
+void TForm7::showEvent(QShowEvent* event) {
+  // Every opening starts from the defaults; coming back from a message box or
+  // another program is no opening and keeps what the user typed.
+  if (!event->spontaneous()) {
+    CentreOnScreen(this);
+    FormActivate();
+  }
+  QWidget::showEvent(event);
+}
+
+bool TForm7::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && (watched == Edit2 || watched == Edit3)) {
+    // Leaving the field for another control of this window; the focus going
+    // to a message box, a menu or another window is no leaving.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+        reason != Qt::MenuBarFocusReason) {
+      Guarded([&] { watched == Edit2 ? Edit2Exit() : Edit3Exit(); })();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm7::FormActivate() {
+  Edit1->setText(QStringLiteral("sin(x)"));
+  Edit2->setText(QStringLiteral("-200"));
+  Edit3->setText(QStringLiteral("200"));
+  Edit4->setText(QStringLiteral("1"));
+}
+
+void TForm7::RefuseBuild(QLineEdit* field, const QString& message) {
+  Platform().Error(message);
+  Platform().Beep();
+  field->setFocus();
+}
+
+bool TForm7::ReadNumber(QLineEdit* field, const QString& message, long double& value) {
+  const std::u16string text = U16(field->text());
+  if (!IsNumber(text)) {
+    RefuseBuild(field, message);
+    return false;
+  }
+  // A number beyond the long double range passes the test but not the
+  // conversion, which reaches the general error report.
+  value = StrToFloat(DotToComma(text));
+  return true;
+}
+
+void TForm7::Button1Click() {
+  long double start = 0, end = 0, step = 0;
+  if (!ReadNumber(Edit2, StartError, start) ||
+      !ReadNumber(Edit3, EndError, end) ||
+      !ReadNumber(Edit4, StepError, step))
+    return;
+  // A step that is not above 0 never reaches the end; one too small for the
+  // range would make more points than the chart can take.
+  if (!(step > 0)) {
+    RefuseBuild(Edit4, StepError);
+    return;
+  }
+  const int64_t count = CountPlotPoints(start, end, step, MaxPlotPoints);
+  if (count > MaxPlotPoints) {
+    RefuseBuild(Edit4, TooManyPoints);
+    return;
+  }
+  if (Edit1->text().isEmpty()) {
+    RefuseBuild(Edit1, NoFormula);
+    return;
+  }
+
+  const std::u16string text = U16(Edit1->text());
+  PlotFormula = std::make_unique<TFormula>(text, -1, 1);
+  // A syntax error is shown by the parser; the sampling runs all the same.
+  PlotFormula->Parse(text);
+  Chart1->Clear();
+
+  TPlotPoints points;
+  points.X.reserve(static_cast<size_t>(count));
+  points.Y.reserve(static_cast<size_t>(count));
+  const auto show = [&] {
+    Chart1->AppendPoints(points.X, points.Y);
+    Chart1->Redraw();
+  };
+  try {
+    SamplePlot(*PlotFormula, start, end, step, points);
+  } catch (...) {
+    // An arithmetic fault ends the build; the points made so far stay.
+    show();
+    throw;
+  }
+  show();
+}
+
+void TForm7::N6Click() { Button1Click(); }
+
+void TForm7::N7Click() { Chart1->Clear(); }
+
+// The export actions are connected here by the export part of the program.
+void TForm7::Word1Click() {}
+void TForm7::BMP1Click() {}
+void TForm7::N11Click() {}
+void TForm7::N12Click() {}
+
+void TForm7::N2Click() {
+  Chart1->Clear();
+  close();
+}
+
+void TForm7::Edit1Change() { Chart1->Clear(); }
+
+long double TForm7::CheckRangeEdit(QLineEdit* field) {
+  // One message at a time: the focus going back to the field must not start
+  // the check of the field it came from.
+  if (CheckingRange)
+    return 0;
+  const QScopedValueRollback<bool> checking(CheckingRange, true);
+
+  long double value = 0;
+  if (!TryTextToFloat(U16(field->text()), value)) {
+    Platform().Beep();
+    Platform().Message(InputError);
+    field->setFocus();
+    return 0;
+  }
+  if (value < -RangeLimit || value > RangeLimit) {
+    Platform().Beep();
+    Platform().Message(OutOfRange);
+    field->setFocus();
+  }
+  return value;
+}
+
+void TForm7::Edit2Change() { CheckRangeEdit(Edit2); }
+void TForm7::Edit2Exit() { CheckRangeEdit(Edit2); }
+void TForm7::Edit3Change() { CheckRangeEdit(Edit3); }
+void TForm7::Edit3Exit() { CheckRangeEdit(Edit3); }
+
+void TForm7::Label5Click() { OpenWebPage(QString::fromLatin1(MakerWebAddress)); }

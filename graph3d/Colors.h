@@ -1,0 +1,18 @@
+// Colour values of the control ($00BBGGRR, red in the low byte) to and from
+// Qt's colours. Only the low 24 bits carry colour.
+#pragma once
+
+#include "Graph3DCore.h"
+
+#include <QColor>
+
+namespace graph3d {
+
+inline QColor ToQColor(TColor c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+
+inline TColor FromQColor(const QColor& color) {
+  const QColor c = color.toRgb();
+  return TColor(c.red()) | (TColor(c.green()) << 8) | (TColor(c.blue()) << 16);
+}
+
+}  // namespace graph3d

@@ -1,0 +1,483 @@
+#include "Graph3D.h"
+
+#include "Colors.h"
+#include "Graph3DRaster.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QThread>
+
+namespace {
+
+struct TAxisLine {
+  TPoint3D From, To;
+  int Label;  // 0 none, 1 X, 2 Y, 3 Z
+};
+
+// The five axis lines: three axes from the origin and the two far ground edges.
+constexpr TAxisLine kAxes[5] = {
+    {{0, 0, 0}, {110, 0, 0}, 1},
+    {{0, 0, 0}, {0, 110, 0}, 2},
+    {{0, 0, 0}, {0, 0, 110}, 3},
+    {{0, 100, 0}, {100, 100, 0}, 0},
+    {{100, 0, 0}, {100, 100, 0}, 0},
+};
+
+float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
+  const double dx = double(a.X) - b.X, dy = double(a.Y) - b.Y;
+  return static_cast<float>(dx * dx + dy * dy);
+}
+
+QPoint ToQPoint(TPoint p) { return {p.X, p.Y}; }
+
+// Leading and trailing blanks and control characters go.
+QString TrimCaption(const QString& s) {
+  qsizetype from = 0, to = s.size();
+  while (from < to && s.at(from).unicode() <= 0x20) ++from;
+  while (to > from && s.at(to - 1).unicode() <= 0x20) --to;
+  return s.mid(from, to - from);
+}
+
+}  // namespace
+
+TGraph3D::TGraph3D(QWidget* Owner) : QWidget(Owner) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  FLabelX = QStringLiteral("X");
+  FLabelY = QStringLiteral("Y");
+  FLabelZ = QStringLiteral("Val");
+  resize(100, 100);
+  FModel.SetClientSize(100, 100);
+  CursorPosition = [this] { return mapFromGlobal(QCursor::pos()); };
+}
+
+TGraph3D::~TGraph3D() {
+  if (FScrolling) StopScrolling();
+}
+
+// ------------------------------------------------------------------ lines
+
+TGraphLine* TGraph3D::AddLine(std::unique_ptr<TGraphLine>&& Line) { return FModel.AddLine(std::move(Line)); }
+
+void TGraph3D::ClearLines() { FModel.ClearLines(); }
+
+void TGraph3D::ClearData() { FModel.ClearData(); }
+
+// ---------------------------------------------------------- own canvas
+
+QColor TGraph3D::Background() const { return palette().color(QPalette::Window); }
+
+TColor TGraph3D::Color() const { return graph3d::FromQColor(Background()); }
+
+void TGraph3D::SetColor(TColor Value) {
+  QPalette p = palette();
+  p.setColor(QPalette::Window, graph3d::ToQColor(Value));
+  setPalette(p);
+}
+
+void TGraph3D::SyncSize() {
+  if (FModel.ClientWidth() != width() || FModel.ClientHeight() != height()) FModel.Resized(width(), height());
+}
+
+void TGraph3D::EnsureCanvas() {
+  if (FCanvas.size() == size()) return;
+  FCanvas = QImage(size(), QImage::Format_RGB32);
+  if (!FCanvas.isNull()) FCanvas.fill(Background());
+}
+
+void TGraph3D::OnOwnCanvas(const std::function<void(QPainter&)>& draw) {
+  if (FOwnPainter) {
+    draw(*FOwnPainter);
+    return;
+  }
+  EnsureCanvas();
+  if (FCanvas.isNull()) return;
+  struct TSession {
+    TGraph3D* Self;
+    QPainter Painter;
+    explicit TSession(TGraph3D* self) : Self(self), Painter(&self->FCanvas) {
+      Painter.setFont(self->font());
+      Self->FOwnPainter = &Painter;
+    }
+    ~TSession() {
+      Self->FOwnPainter = nullptr;
+      Painter.end();
+      Self->CopyToScreen();  // also when drawing stopped on an error
+    }
+  } session(this);
+  draw(session.Painter);
+}
+
+void TGraph3D::CopyToScreen() {
+  if (FInPaint || !isVisible()) return;
+  FCopyOnly = true;
+  repaint();
+  FCopyOnly = false;
+}
+
+void TGraph3D::RedrawOwn(bool FireAfterDraw) {
+  OnOwnCanvas([&](QPainter& p) { Redraw(p, FireAfterDraw); });
+}
+
+void TGraph3D::ReportLater(std::exception_ptr Error) {
+  QMetaObject::invokeMethod(this, [Error] { std::rethrow_exception(Error); }, Qt::QueuedConnection);
+}
+
+void TGraph3D::paintEvent(QPaintEvent* event) {
+  FInPaint = true;
+  if (!FCopyOnly || FCanvas.size() != size()) {
+    try {
+      RedrawOwn(true);
+    } catch (...) {
+      // Never from inside the paint: the report comes right after it.
+      ReportLater(std::current_exception());
+    }
+  }
+  FInPaint = false;
+  QPainter p(this);
+  p.drawImage(event->rect(), FCanvas, event->rect());
+}
+
+void TGraph3D::resizeEvent(QResizeEvent* event) {
+  FModel.Resized(width(), height());
+  EnsureCanvas();
+  QWidget::resizeEvent(event);
+}
+
+void TGraph3D::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    RedrawOwn(true);
+  } else if (event->type() == QEvent::PaletteChange) {
+    update();
+  }
+}
+
+// ------------------------------------------------------------ drawing
+
+void TGraph3D::ClearBackground(QPainter& Canvas) {
+  Canvas.setPen(QPen(Background(), 1, Qt::SolidLine));
+  Canvas.setBrush(QBrush(Background(), Qt::SolidPattern));
+  Canvas.fillRect(QRect(0, 0, width(), height()), Background());
+}
+
+void TGraph3D::DrawFrame(QPainter& Canvas) {
+  const int w = width(), h = height();
+  Canvas.setPen(QPen(palette().color(QPalette::Dark), 1, Qt::SolidLine));
+  Canvas.drawLine(0, h, 0, 0);
+  Canvas.drawLine(0, 0, w - 1, 0);
+  Canvas.setPen(QPen(palette().color(QPalette::Light), 1, Qt::SolidLine));
+  Canvas.drawLine(w - 1, 0, w - 1, h - 1);
+  Canvas.drawLine(w - 1, h - 1, 0, h - 1);
+}
+
+void TGraph3D::EraseFrame(QPainter& Canvas) {
+  const int w = width(), h = height();
+  Canvas.setPen(QPen(Background(), 1, Qt::SolidLine));
+  Canvas.drawLine(0, h, 0, 0);
+  Canvas.drawLine(0, 0, w - 1, 0);
+  Canvas.drawLine(w - 1, 0, w - 1, h - 1);
+  Canvas.drawLine(w - 1, h - 1, 0, h - 1);
+}
+
+void TGraph3D::DrawCaption(QPainter& Canvas) {
+  if (FCaption.isEmpty()) return;
+  Canvas.setPen(palette().color(QPalette::WindowText));
+  Canvas.setBrush(Qt::NoBrush);
+  Canvas.drawText(QPoint(15, 15 + Canvas.fontMetrics().ascent()), FCaption);
+}
+
+void TGraph3D::DrawSurface(QPainter& Canvas) {
+  const QColor bg = Background();
+  QPaintDevice* device = Canvas.device();
+  if (device && device->devType() == QInternal::Image) {
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format f = image->format();
+    const bool pixels = (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+                         f == QImage::Format_ARGB32_Premultiplied) &&
+                        image->isDetached() && image->devicePixelRatio() == 1 &&
+                        Canvas.worldTransform().isIdentity() &&
+                        (!Canvas.hasClipping() || Canvas.clipRegion().rectCount() == 1);
+    if (pixels) {
+      graph3d::TPixelCanvas pc(reinterpret_cast<uint32_t*>(image->bits()), image->bytesPerLine() / 4,
+                               image->width(), image->height());
+      pc.Clip(0, 0, width(), height());
+      if (Canvas.hasClipping()) {
+        const QRect r = Canvas.clipRegion().boundingRect();
+        pc.Clip(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+      }
+      graph3d::DrawSurfacePixels(FModel, pc, bg.rgb() | 0xFF000000u, FDrawHiddenLines);
+      return;
+    }
+  }
+  // Any other device (a printer, a picture): the general polygon path.
+  Canvas.setBrush(FDrawHiddenLines ? QBrush(bg, Qt::SolidPattern) : QBrush(Qt::NoBrush));
+  const int64_t start = FModel.DrawStart();
+  const int32_t first = FModel.FirstLine(), last = FModel.LastLine();
+  for (int64_t k = FModel.TrapezeCount() - 1; k >= start; --k) {
+    const TTrapeze& t = FModel.Trapeze(k);
+    if (t.LineIndex < first || t.LineIndex > last) continue;
+    Canvas.setPen(QPen(graph3d::ToQColor(t.PenColor), 1, Qt::SolidLine));
+    const QPoint q[4] = {ToQPoint(t.ScreenCorners[0]), ToQPoint(t.ScreenCorners[1]), ToQPoint(t.ScreenCorners[2]),
+                         ToQPoint(t.ScreenCorners[3])};
+    Canvas.drawPolygon(q, 4);
+  }
+}
+
+bool TGraph3D::AxisBehind(int Line) const {
+  const TPoint3D c = FModel.Center(), eye = FModel.EyePoint();
+  static constexpr TPoint3D kNone{};
+  TPoint3D ref = kNone;
+  switch (Line) {
+    case 0: ref = {c.X, 0, 0}; break;
+    case 1: ref = {0, c.Y, 0}; break;
+    case 2: ref = {0, 0, c.Z}; break;
+    case 3: ref = {c.X, 100, 0}; break;
+    default: ref = {100, c.Y, 0}; break;
+  }
+  return GroundDistance2(c, eye) < GroundDistance2(ref, eye);
+}
+
+void TGraph3D::DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase) {
+  const TAxisLine& a = kAxes[Line];
+  const QColor color = Erase ? Background() : graph3d::ToQColor(FModel.AxesColor());
+  Canvas.setPen(QPen(color, 1, Style));
+  Canvas.setBrush(Qt::NoBrush);
+  const QPoint from = ToQPoint(FModel.Project(a.From)), to = ToQPoint(FModel.Project(a.To));
+  Canvas.drawLine(from, to);
+  const QString* label = a.Label == 1 ? &FLabelX : a.Label == 2 ? &FLabelY : a.Label == 3 ? &FLabelZ : nullptr;
+  if (label && !label->isEmpty()) {
+    const int dx = a.Label == 3 ? 5 : 0;  // the height label sits beside its axis
+    Canvas.drawText(QPoint(to.x() + dx, to.y() + Canvas.fontMetrics().ascent()), *label);
+  }
+  Canvas.setPen(QPen(color, 1, Qt::SolidLine));
+}
+
+void TGraph3D::PaintAxesOn(QPainter& Canvas, bool Visible) {
+  for (int i = 0; i < 5; ++i) DrawAxisLine(Canvas, i, Qt::SolidLine, !Visible);
+}
+
+void TGraph3D::PaintAxes(bool Visible) {
+  OnOwnCanvas([&](QPainter& p) { PaintAxesOn(p, Visible); });
+}
+
+void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
+  SyncSize();
+  Canvas.setRenderHint(QPainter::Antialiasing, false);
+  ClearBackground(Canvas);
+  if (FShowFrame) DrawFrame(Canvas);
+  DrawCaption(Canvas);
+  FModel.Prepare();
+  // Without cells (no lines, one line, a failed build) only background,
+  // frame and caption show.
+  if (FModel.TrapezeCount() > 0) {
+    bool behind[5];
+    for (int i = 0; i < 5; ++i) behind[i] = AxisBehind(i);
+    if (FDrawAxes) {
+      for (int i = 0; i < 5; ++i)
+        if (behind[i]) DrawAxisLine(Canvas, i, Qt::DashLine, false);
+    }
+    DrawSurface(Canvas);
+    if (FDrawAxes) {
+      for (int i = 0; i < 5; ++i)
+        if (!behind[i]) DrawAxisLine(Canvas, i, Qt::SolidLine, false);
+    }
+  }
+  // The closing frame always goes to the control itself.
+  if (FShowFrame) OnOwnCanvas([&](QPainter& p) { DrawFrame(p); });
+  if (FireAfterDraw && AfterDraw) AfterDraw(this);
+}
+
+QImage TGraph3D::CopyToBitmap(TColor /*Color*/) {
+  QImage image(size(), QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  QPainter p(&image);  // keeps the image's default font
+  Redraw(p, false);
+  return image;
+}
+
+void TGraph3D::Prepare() {
+  SyncSize();
+  FModel.Prepare();
+}
+
+void TGraph3D::CenterGraph() {
+  SyncSize();
+  FModel.CenterGraph();
+}
+
+void TGraph3D::ClearPicture() {
+  OnOwnCanvas([&](QPainter& p) { ClearBackground(p); });
+}
+
+// ------------------------------------------------------------ setters
+
+void TGraph3D::SetShowFrame(bool Value) {
+  if (Value == FShowFrame) return;
+  FShowFrame = Value;
+  OnOwnCanvas([&](QPainter& p) {
+    if (Value) DrawFrame(p);
+    else EraseFrame(p);
+  });
+}
+
+void TGraph3D::SetDrawAxes(bool Value) {
+  if (Value == FDrawAxes) return;
+  FDrawAxes = Value;
+  RedrawOwn(true);
+}
+
+void TGraph3D::SetDrawHiddenLines(bool Value) {
+  if (Value == FDrawHiddenLines) return;
+  FDrawHiddenLines = Value;
+  if (Value) OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
+  else RedrawOwn(true);
+}
+
+void TGraph3D::SetCaption(const QString& Value) {
+  const QString trimmed = TrimCaption(Value);
+  if (trimmed == FCaption) return;
+  FCaption = trimmed;
+  OnOwnCanvas([&](QPainter& p) { DrawCaption(p); });
+}
+
+void TGraph3D::SetUseColors(bool Value) {
+  if (!FModel.SetUseColors(Value)) return;
+  Prepare();
+  OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
+}
+
+void TGraph3D::SetWaterLevel(uint8_t Mode, float Percentage) {
+  FModel.SetWaterLevel(Mode, Percentage);
+  RedrawOwn(true);
+}
+
+// --------------------------------------------------------------- mouse
+
+void TGraph3D::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  event->accept();
+  if (FMouseControl == mcNone) return;
+  FLastMouse = event->position().toPoint();
+  FMouseDown = true;
+  FPreviewStarted = false;
+}
+
+void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  if (FMouseControl == mcNone || !FMouseDown) return;
+  FStopRequested = true;
+  const QPoint pos = event->position().toPoint();
+  const int64_t dx = int64_t(pos.x()) - FLastMouse.x(), dy = int64_t(pos.y()) - FLastMouse.y();
+  FLastMouse = pos;
+  const int w = width(), h = height();
+  OnOwnCanvas([&](QPainter& p) {
+    if (!FPreviewStarted) {
+      ClearBackground(p);
+      FPreviewStarted = true;
+    } else {
+      PaintAxesOn(p, false);
+    }
+    switch (FMouseControl) {
+      case mcMove: {
+        const TPoint o = FModel.Offset();
+        SetOffset({static_cast<int32_t>(std::clamp<int64_t>(o.X + dx, INT32_MIN, INT32_MAX)),
+                   static_cast<int32_t>(std::clamp<int64_t>(o.Y + dy, INT32_MIN, INT32_MAX))});
+        break;
+      }
+      case mcRotate:
+        if (w > 0 && h > 0) {
+          SetTheta(graph3d::RoundCoord(Theta() - double(dx * 180) / w));
+          SetPhi(graph3d::RoundCoord(double(dy * 180) / h + Phi()));
+          CenterGraph();
+        }
+        break;
+      case mcZoom:
+        if (w > 0 && h > 0) {
+          const float oldX = ZoomX(), oldY = ZoomY();
+          SetZoomX(static_cast<float>(double(dx) / w + oldX));
+          SetZoomY(static_cast<float>(oldY - double(dy) / h));
+          SyncSize();
+          FModel.CalcScale();
+          CenterGraph();
+        }
+        break;
+      case mcNone: break;
+    }
+    PaintAxesOn(p, true);
+  });
+}
+
+void TGraph3D::MouseRelease() {
+  if (FMouseControl == mcNone || !FMouseDown) return;
+  FMouseDown = false;
+  FStopRequested = false;
+  if (FScrolling) StartScrolling();
+  else RedrawOwn(true);
+}
+
+void TGraph3D::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QWidget::mouseReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  MouseRelease();
+}
+
+void TGraph3D::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  MouseRelease();
+}
+
+// ----------------------------------------------------------- animation
+
+void TGraph3D::StartScrolling() {
+  const QPointer<TGraph3D> alive(this);
+  FScrolling = true;
+  FStopRequested = false;
+  while (FScrolling && !FStopRequested) {
+    SetFirstLine(FScrollIndex);
+    SetLastLine(FScrollIndex);
+    const QPoint c = CursorPosition ? CursorPosition() : QPoint(0, 0);
+    if (c.x() < 0 || c.x() > width() || c.y() < 0 || c.y() > height()) {
+      StopScrolling();
+      continue;
+    }
+    QCoreApplication::processEvents();
+    if (!alive) return;  // destroyed by a handler run in the pump
+    if (FScrollSpeed > 0) QThread::msleep(FScrollSpeed);
+    if (FIncrementalScroll) {
+      Prepare();
+      OnOwnCanvas([&](QPainter& p) {
+        if (FirstLine() == 0) {
+          ClearBackground(p);
+          PaintAxesOn(p, true);
+          DrawCaption(p);
+        }
+        DrawSurface(p);
+        DrawFrame(p);
+      });
+    } else {
+      RedrawOwn(false);
+    }
+    if (OnScroll) OnScroll(this);
+    if (!alive) return;
+    ++FScrollIndex;
+    if (FScrollIndex >= LineCount()) FScrollIndex = 0;  // also when lines went away meanwhile
+  }
+}
+
+void TGraph3D::StopScrolling() {
+  FScrolling = false;
+  FStopRequested = false;
+  SetFirstLine(0);
+  SetLastLine(LineCount() - 1);
+  if (OnStopScrolling) OnStopScrolling(this);
+}

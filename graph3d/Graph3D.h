@@ -1,0 +1,192 @@
+// TGraph3D: the self-drawing 3D surface control. It holds TGraphLine objects
+// (owned once added), shows them as depth-sorted cells in a parallel
+// projection with axes, caption and frame, and turns left-button drags into
+// move, rotate and zoom. The geometry lives in TGraph3DModel (Graph3DCore.h).
+//
+// Drawing: the control keeps a backing image of its own size ("its own
+// canvas"). Setters, the mouse preview and ClearPicture draw on it and copy it
+// to the screen; a repaint request (update(), resize, first show) runs the
+// full Redraw onto it first. Redraw(painter, fire) draws the whole picture on
+// any painter: the backing image, an export image or a printer.
+//
+// Errors: operations throw EGraph3DError. A build that fails inside a paint
+// is reported once, right after the paint, by throwing it from a queued call
+// (the application's general error report catches it); until lines are added
+// or cleared, later paints show background, frame and caption only.
+#pragma once
+
+#include "Graph3DCore.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+#include <memory>
+
+class QPainter;
+
+enum TMouseControl { mcNone = 0, mcMove = 1, mcRotate = 2, mcZoom = 3 };
+
+class TGraph3D;
+using TNotifyEvent = std::function<void(TGraph3D* Sender)>;
+
+class TGraph3D : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TGraph3D(QWidget* Owner = nullptr);
+  ~TGraph3D() override;
+
+  // ---- lines (the control owns what it is given)
+  TGraphLine* AddLine(std::unique_ptr<TGraphLine>&& Line);
+  int32_t LineCount() const { return FModel.LineCount(); }
+  int32_t ValuesPerLine() const { return FModel.ValuesPerLine(); }
+  void ClearLines();
+  void ClearTrapezes() { FModel.ClearTrapezes(); }
+  void ClearData();
+  // The geometry, for reading (cells, centre, eye point, flags).
+  const TGraph3DModel& Model() const { return FModel; }
+  bool BuildFailed() const { return FModel.BuildFailed(); }
+
+  // ---- view (no redraw)
+  int Theta() const { return FModel.Theta(); }
+  void SetTheta(int Value) { FModel.SetTheta(Value); }
+  int Phi() const { return FModel.Phi(); }
+  void SetPhi(int Value) { FModel.SetPhi(Value); }
+  float ZoomX() const { return FModel.ZoomX(); }
+  void SetZoomX(float Value) { FModel.SetZoomX(Value); }
+  float ZoomY() const { return FModel.ZoomY(); }
+  void SetZoomY(float Value) { FModel.SetZoomY(Value); }
+  int ViewPercentage() const { return FModel.ViewPercentage(); }
+  void SetViewPercentage(int Value) { FModel.SetViewPercentage(Value); }
+  int32_t FirstLine() const { return FModel.FirstLine(); }
+  void SetFirstLine(int32_t Value) { FModel.SetFirstLine(Value); }
+  int32_t LastLine() const { return FModel.LastLine(); }
+  void SetLastLine(int32_t Value) { FModel.SetLastLine(Value); }
+  TPoint Offset() const { return FModel.Offset(); }
+  TPoint Origin() const { return FModel.Origin(); }
+
+  // ---- drawing switches and texts
+  bool ShowFrame() const { return FShowFrame; }
+  void SetShowFrame(bool Value);  // frame drawn or erased at once
+  bool DrawAxes() const { return FDrawAxes; }
+  void SetDrawAxes(bool Value);  // full redraw
+  bool DrawHiddenLines() const { return FDrawHiddenLines; }
+  void SetDrawHiddenLines(bool Value);  // on: surface painted over; off: full redraw
+  QString Caption() const { return FCaption; }
+  void SetCaption(const QString& Value);  // trimmed, written at once
+  QString LabelX() const { return FLabelX; }
+  void SetLabelX(const QString& Value) { FLabelX = Value; }
+  QString LabelY() const { return FLabelY; }
+  void SetLabelY(const QString& Value) { FLabelY = Value; }
+  QString LabelZ() const { return FLabelZ; }
+  void SetLabelZ(const QString& Value) { FLabelZ = Value; }
+  TColor AxesColor() const { return FModel.AxesColor(); }
+  void SetAxesColor(TColor Value) { FModel.SetAxesColor(Value); }
+  // The background: the palette's window colour, inherited from the parent
+  // until set here. Font: QWidget::setFont, which redraws.
+  TColor Color() const;
+  void SetColor(TColor Value);
+
+  // ---- colour bands and water level
+  TColor DataColor() const { return FModel.DataColor(); }
+  void SetDataColor(TColor Value) { FModel.SetDataColor(Value); }
+  bool UseColors() const { return FModel.UseColors(); }
+  void SetUseColors(bool Value);  // repaints the cells at once
+  const TIsodose& Isodose(int Index) const { return FModel.Isodose(Index); }
+  void SetIsodose(int Index, TColor Color, float Percentage) { FModel.SetIsodose(Index, Color, Percentage); }
+  int WaterMode() const { return FModel.WaterMode(); }
+  float WaterLevel() const { return FModel.WaterLevel(); }
+  void SetWaterLevel(uint8_t Mode, float Percentage);  // full redraw
+
+  // ---- mouse and line animation
+  TMouseControl MouseControl() const { return FMouseControl; }
+  void SetMouseControl(TMouseControl Value) { FMouseControl = Value; }
+  int32_t ScrollIndex() const { return FScrollIndex; }
+  uint8_t ScrollSpeed() const { return FScrollSpeed; }
+  void SetScrollSpeed(uint8_t Value) { FScrollSpeed = Value; }
+  bool IncrementalScroll() const { return FIncrementalScroll; }
+  void SetIncrementalScroll(bool Value) { FIncrementalScroll = Value; }
+  bool Scrolling() const { return FScrolling; }
+  // Runs the animation; returns when it is stopped.
+  void StartScrolling();
+  // Ends the animation and restores the full line range; no redraw.
+  void StopScrolling();
+  // Where the mouse cursor is, in client coordinates (the animation stops when
+  // it leaves the control). Replaceable for tests; by default QCursor::pos().
+  std::function<QPoint()> CursorPosition;
+
+  // ---- events
+  TNotifyEvent AfterDraw;        // after a full redraw of the control itself
+  TNotifyEvent OnScroll;         // after each animation step
+  TNotifyEvent OnStopScrolling;  // when the animation stops
+
+  // ---- operations
+  TPoint Project(const TPoint3D& P) const { return FModel.Project(P); }
+  void SetOffset(TPoint P) { FModel.SetOffset(P); }
+  void CenterGraph();
+  void ClearPicture();
+  // The whole picture on any painter, sized as the control.
+  void Redraw(QPainter& Canvas, bool FireAfterDraw);
+  // A new image holding the picture; the caller owns it. Color is accepted
+  // for callers that pass one; an image has no lasting brush to give it to.
+  QImage CopyToBitmap(TColor Color);
+  void Prepare();
+  void PaintAxes(bool Visible);
+  // The control's own canvas as last drawn.
+  const QImage& Picture() const { return FCanvas; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  QColor Background() const;
+  void SyncSize();
+  void EnsureCanvas();
+  // Runs draw(painter) on the own canvas, then copies it to the screen.
+  // Nested calls share one painter and one copy.
+  void OnOwnCanvas(const std::function<void(QPainter&)>& draw);
+  void CopyToScreen();
+  void RedrawOwn(bool FireAfterDraw);
+  void ReportLater(std::exception_ptr Error);
+
+  void ClearBackground(QPainter& Canvas);
+  void DrawFrame(QPainter& Canvas);
+  void EraseFrame(QPainter& Canvas);
+  void DrawCaption(QPainter& Canvas);
+  void DrawSurface(QPainter& Canvas);
+  void PaintAxesOn(QPainter& Canvas, bool Visible);
+  void DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase);
+  bool AxisBehind(int Line) const;
+  void MouseRelease();
+
+  TGraph3DModel FModel;
+  QImage FCanvas;
+  QPainter* FOwnPainter = nullptr;
+  bool FInPaint = false;
+  bool FCopyOnly = false;
+
+  bool FShowFrame = true;
+  bool FDrawAxes = true;
+  bool FDrawHiddenLines = true;
+  QString FCaption;
+  QString FLabelX, FLabelY, FLabelZ;
+
+  TMouseControl FMouseControl = mcNone;
+  QPoint FLastMouse;
+  bool FMouseDown = false;
+  bool FPreviewStarted = false;
+  bool FScrolling = false;
+  bool FStopRequested = false;
+  int32_t FScrollIndex = 0;
+  uint8_t FScrollSpeed = 0;
+  bool FIncrementalScroll = true;
+};

@@ -1,0 +1,244 @@
+// The geometry of the 3D surface control, free of any display: surface lines,
+// the cells built from them in the 0..100 cube ("percent space"), the view
+// (angles, zoom, origin), depth sorting, projection, colour bands and the
+// water level. TGraph3D (Graph3D.h) wraps it in a widget that draws.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Colour values laid out $00BBGGRR (red in the low byte).
+using TColor = uint32_t;
+// Passed to SetIsodose: keep the band's colour, change only its percentage.
+inline constexpr TColor KeepColor = 0x1FFFFFFF;
+
+// The one exception type of the component; what() is the English message.
+class EGraph3DError : public std::exception {
+ public:
+  explicit EGraph3DError(std::string message) : FMessage(std::move(message)) {}
+  const char* what() const noexcept override { return FMessage.c_str(); }
+
+ private:
+  std::string FMessage;
+};
+
+struct TPoint3D {
+  float X = 0, Y = 0, Z = 0;
+};
+
+// A screen pixel position.
+struct TPoint {
+  int32_t X = 0, Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+// One row of surface values sampled evenly from StartPoint to EndPoint on the
+// ground plane. Only X and Y of the two points are used.
+class TGraphLine {
+ public:
+  // Values start zeroed. Throws EGraph3DError for fewer than 2 values.
+  explicit TGraphLine(int32_t count);
+  TGraphLine(const TGraphLine&) = delete;
+  TGraphLine& operator=(const TGraphLine&) = delete;
+
+  int32_t Count() const { return FCount; }
+  const float* Values() const { return FValues.get(); }
+  float* Values() { return FValues.get(); }
+
+  float GetValue(int32_t index) const;
+  void SetValue(int32_t index, float value);
+  // Ground position of value `index`.
+  float GetX(int32_t index) const;
+  float GetY(int32_t index) const;
+
+  TPoint3D StartPoint;
+  TPoint3D EndPoint;
+
+ private:
+  void CheckIndex(int32_t index) const;
+  int32_t FCount;
+  std::unique_ptr<float[]> FValues;
+};
+
+// One cell between line j and j + 1 and value positions i and i + 1.
+// Corners: 0 = (j, i), 1 = (j, i + 1), 2 = (j + 1, i + 1), 3 = (j + 1, i).
+struct TTrapeze {
+  TPoint3D Corners[4];
+  TPoint ScreenCorners[4];
+  int32_t LineIndex;
+  double Distance;  // squared ground distance of Centroid from the eye point
+  TPoint3D Centroid;
+  TColor PenColor;
+};
+
+// A colour band: cells up to Percentage of the height range take Color.
+struct TIsodose {
+  float Percentage;
+  TColor Color;
+};
+
+namespace graph3d {
+
+// Round to nearest, ties to even, for screen coordinates; never undefined:
+// NaN gives 0 and magnitudes beyond kCoordLimit are clamped to it.
+inline constexpr int32_t kCoordLimit = 1 << 29;
+int32_t RoundCoord(double value);
+
+// Bytes a build of lines × valuesPerLine values will need (cells, sort
+// buffers); saturates instead of overflowing.
+uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine);
+// Physical memory of the machine (or the process's address-space limit when
+// lower), unless a budget was set with SetMemoryBudget.
+uint64_t MemoryBudget();
+// 0 goes back to the machine's own figure.
+void SetMemoryBudget(uint64_t bytes);
+// Throws the build's "not enough memory" error when a grid of lines ×
+// valuesPerLine values, stored as lines and then built into cells, would not
+// fit in MemoryBudget(). Code that makes a grid calls it first, so a grid too
+// large is refused before any of its values are made. Grids without cells
+// (fewer than 2 lines or values) are left to the line checks.
+void CheckGridSize(int64_t lines, int64_t valuesPerLine);
+
+// The ten default bands: 70 + 3 × index per cent, reds getting brighter,
+// the last one yellow.
+void DefaultIsodoses(TIsodose (&bands)[10]);
+
+}  // namespace graph3d
+
+class TGraph3DModel {
+ public:
+  TGraph3DModel();
+  ~TGraph3DModel();
+  TGraph3DModel(const TGraph3DModel&) = delete;
+  TGraph3DModel& operator=(const TGraph3DModel&) = delete;
+
+  // ---- lines ----
+  // Takes ownership on success and returns the line; on a length mismatch
+  // throws and leaves the line with the caller.
+  TGraphLine* AddLine(std::unique_ptr<TGraphLine>&& line);
+  int32_t LineCount() const { return static_cast<int32_t>(FLines.size()); }
+  const TGraphLine& Line(int32_t index) const { return *FLines.at(static_cast<size_t>(index)); }
+  int32_t ValuesPerLine() const { return FValuesPerLine; }
+  void ClearLines();
+  void ClearTrapezes();
+  void ClearData();
+
+  // ---- cells ----
+  void BuildTrapezes();
+  int64_t TrapezeCount() const { return FTrapezeCount; }
+  // The k-th cell of the list, in the current (sorted) order.
+  const TTrapeze& Trapeze(int64_t k) const { return FTrapezes[FOrder[static_cast<size_t>(k)]]; }
+  // Cells in build order and the list order as indices into them.
+  const TTrapeze* TrapezeStore() const { return FTrapezes; }
+  const uint32_t* Order() const { return FOrder.data(); }
+  TPoint3D Center() const { return FCenter; }
+  bool LinesChanged() const { return FLinesChanged; }
+  bool TrapezesBuilt() const { return FTrapezesBuilt; }
+  // The last build failed; no new attempt is made until the lines change.
+  bool BuildFailed() const { return FBuildFailed; }
+
+  // ---- view ----
+  // Client size in pixels. SetClientSize only stores; Resized is the resize
+  // handling (re-scale and re-centre when cells exist).
+  int ClientWidth() const { return FWidth; }
+  int ClientHeight() const { return FHeight; }
+  void SetClientSize(int width, int height);
+  void Resized(int width, int height);
+
+  int Theta() const;  // whole degrees
+  int Phi() const;
+  void SetTheta(int degrees);
+  void SetPhi(int degrees);
+  float ThetaRadians() const { return FTheta; }
+  float PhiRadians() const { return FPhi; }
+  float ZoomX() const { return FZoomX; }
+  float ZoomY() const { return FZoomY; }
+  void SetZoomX(float value);
+  void SetZoomY(float value);
+  float ScaleX() const { return FScaleX; }
+  float ScaleY() const { return FScaleY; }
+  TPoint Origin() const { return FOrigin; }
+  TPoint Offset() const { return FOffset; }
+  TPoint3D EyePoint() const { return FEyePoint; }
+  int ViewPercentage() const { return FViewPercentage; }
+  void SetViewPercentage(int value);
+  int32_t FirstLine() const { return FFirstLine; }
+  int32_t LastLine() const { return FLastLine; }
+  void SetFirstLine(int32_t value);
+  void SetLastLine(int32_t value);
+
+  TPoint Project(const TPoint3D& p) const;
+  void SetOffset(TPoint p);
+  void CenterGraph();
+  void CalcScale();
+  void CalcEyePoint();
+  void SortTrapezes();
+  void ProjectTrapezes();
+  // Index of the nearest cell still drawn (ViewPercentage).
+  int64_t DrawStart() const;
+  // The recomputation pipeline: only what the change flags require.
+  void Prepare();
+
+  bool SizeChanged() const { return FSizeChanged; }
+  bool Moved() const { return FMoved; }
+  bool AnglesChanged() const { return FAnglesChanged; }
+  bool ColorsChanged() const { return FColorsChanged; }
+  bool WaterChanged() const { return FWaterChanged; }
+
+  // ---- colours and water ----
+  TColor AxesColor() const { return FAxesColor; }
+  void SetAxesColor(TColor value);
+  TColor DataColor() const { return FDataColor; }
+  void SetDataColor(TColor value);
+  bool UseColors() const { return FUseColors; }
+  // Returns whether the value changed.
+  bool SetUseColors(bool value);
+  const TIsodose& Isodose(int index) const { return FIsodoses[index]; }
+  void SetIsodose(int index, TColor color, float percentage);
+  int WaterMode() const { return FWaterMode; }
+  float WaterLevel() const { return FWaterLevel; }
+  // Checks and stores; the widget redraws.
+  void SetWaterLevel(uint8_t mode, float percentage);
+  // The water rule for a height in per cent.
+  float ApplyWater(float z) const;
+  // The band a cell of this (water-ruled) height takes.
+  int BandFor(float height) const;
+  void ColorTrapezes();
+
+ private:
+  void AllocateTrapezes(int64_t count);
+
+  std::vector<std::unique_ptr<TGraphLine>> FLines;
+  int32_t FValuesPerLine = 50;
+  TTrapeze* FTrapezes = nullptr;  // contiguous, build order
+  size_t FTrapezeBytes = 0;
+  int64_t FTrapezeCount = 0;
+  std::vector<uint32_t> FOrder;  // the list order
+  std::vector<uint64_t> FSortKeys, FSortScratch;
+  TPoint3D FCenter;
+  bool FLinesChanged = true;
+  bool FTrapezesBuilt = false;
+  bool FBuildFailed = false;
+
+  int FWidth = 100, FHeight = 100;
+  float FTheta = 0, FPhi = 0;
+  float FSinTheta = 0, FCosTheta = 1, FSinPhi = 0, FCosPhi = 1;
+  float FZoomX = 0.55f, FZoomY = 0.55f;
+  float FScaleX = 0.5f, FScaleY = 0.5f;
+  TPoint FOrigin, FOffset;
+  TPoint3D FEyePoint{1, 1, 1};
+  int FViewPercentage = 100;
+  int32_t FFirstLine = -10, FLastLine = -9;
+  bool FSizeChanged = false, FMoved = false, FAnglesChanged = false;
+  bool FColorsChanged = false, FWaterChanged = false;
+
+  TColor FAxesColor = 0xFF0000;
+  TColor FDataColor = 0;
+  bool FUseColors = false;
+  TIsodose FIsodoses[10];
+  int FWaterMode = 0;
+  float FWaterLevel = 95;
+};

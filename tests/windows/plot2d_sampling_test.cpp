@@ -1,0 +1,181 @@
+// The sampling of F(X) for the plane plot, straight on the formula engine.
+#include "Formula_math.h"
+#include "PlotSampling.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::SizeIs;
+
+// Collects what the engine shows while the object lives.
+class TEngineMessages {
+ public:
+  TEngineMessages()
+      : Previous(SetMessageHook([this](TMessageIcon, const std::u16string& text) { Texts.push_back(ToUtf8(text)); })) {}
+  ~TEngineMessages() { SetMessageHook(Previous); }
+  std::vector<std::string> Texts;
+
+ private:
+  TMessageHook Previous;
+};
+
+// A build's sampling: a fresh formula parsed once, as the window does it.
+TPlotPoints Sample(const std::u16string& text, long double start, long double end, long double step) {
+  TFormula formula(text, -1, 1);
+  formula.Parse(text);
+  TPlotPoints points;
+  SamplePlot(formula, start, end, step, points);
+  return points;
+}
+
+TEST(PlotSampling, DefaultsGive401PointsFromMinus200To200) {
+  TEngineMessages messages;
+  const TPlotPoints p = Sample(u"sin(x)", -200, 200, 1);
+  ASSERT_THAT(p.X, SizeIs(401));
+  ASSERT_THAT(p.Y, SizeIs(401));
+  EXPECT_EQ(p.X.front(), -200);
+  EXPECT_EQ(p.X[200], 0);
+  EXPECT_EQ(p.X.back(), 200);
+  EXPECT_DOUBLE_EQ(p.Y[290], 1);  // sin 90°: the engine works in degrees
+  EXPECT_DOUBLE_EQ(p.Y[110], -1);
+  EXPECT_TRUE(messages.Texts.empty());
+}
+
+TEST(PlotSampling, PointCountFollowsTheRange) {
+  struct TCase {
+    long double Start, End, Step;
+    size_t Points;
+  };
+  const TCase cases[] = {
+      {5, 1, 1, 0},           // start above end: nothing
+      {7, 7, 1, 1},           // start equal to end: one point
+      {0, 1, 0.25L, 5},       // the end itself when the additions reach it
+      {-1, 1, 0.75L, 3},      // the end left out when they pass it
+      {0.5L, 3, 1, 3},        // a start with a fraction
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<double>(c.Start) << ".." << static_cast<double>(c.End));
+    const TPlotPoints p = Sample(u"x", c.Start, c.End, c.Step);
+    EXPECT_THAT(p.X, SizeIs(c.Points));
+    EXPECT_EQ(CountPlotPoints(c.Start, c.End, c.Step, MaxPlotPoints), static_cast<int64_t>(c.Points));
+  }
+}
+
+TEST(PlotSampling, DivisionByZeroIsReportedAndTheCurveGoesOn) {
+  TEngineMessages messages;
+  const TPlotPoints p = Sample(u"1/x", -200, 200, 1);
+  ASSERT_THAT(messages.Texts, SizeIs(1));
+  EXPECT_THAT(messages.Texts[0], HasSubstr("Деление на ноль"));
+  ASSERT_THAT(p.X, SizeIs(401));
+  EXPECT_DOUBLE_EQ(p.Y[201], 1);
+  EXPECT_DOUBLE_EQ(p.Y[400], 1.0 / 200);
+}
+
+TEST(PlotSampling, RefusedArgumentIsReportedOnceAndLeavesAGap) {
+  TEngineMessages messages;
+  const TPlotPoints p = Sample(u"sqrt(x)", -200, 200, 1);
+  ASSERT_THAT(messages.Texts, SizeIs(1));
+  EXPECT_THAT(messages.Texts[0], HasSubstr("Квадратный корень"));
+  ASSERT_THAT(p.Y, SizeIs(401));
+  EXPECT_EQ(p.Y[0], 0);  // the first point keeps the new formula's value
+  for (size_t i = 1; i < 200; ++i)
+    ASSERT_TRUE(std::isnan(p.Y[i])) << "X = " << p.X[i];
+  EXPECT_EQ(p.Y[200], 0);
+  EXPECT_DOUBLE_EQ(p.Y[300], 10);
+}
+
+TEST(PlotSampling, ValuesOutsideTheBandAreClampedFirstAndHeldLater) {
+  struct TCase {
+    const char16_t* Formula;
+    long double Start, End;
+    size_t Index;
+    double Y;
+  };
+  const TCase cases[] = {
+      {u"x^2", -600, 600, 0, 100000},      // 360 000 at the start: the band's edge
+      {u"-x^2", -600, 600, 0, -100000},
+      {u"x^2", -600, 600, 283, 100000},    // X = -317: still the first point's height
+      {u"x^2", -600, 600, 284, 99856},     // X = -316: back in the band
+      {u"x^2", -600, 600, 917, 99856},     // X = 317: the height of X = 316
+      {u"x*1000", 99, 101, 1, 99000},      // exactly 100 000 counts as outside
+      {u"x*1000", 99, 101, 2, 99000},
+      {u"250000", 0, 3, 0, 100000},        // a constant beyond the band
+      {u"250000", 0, 3, 3, 100000},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << ToUtf8(c.Formula) << " point " << c.Index);
+    const TPlotPoints p = Sample(c.Formula, c.Start, c.End, 1);
+    ASSERT_LT(c.Index, p.Y.size());
+    EXPECT_EQ(p.Y[c.Index], c.Y);
+  }
+}
+
+TEST(PlotSampling, FirstVariableTakesXWhateverItsName) {
+  const TPlotPoints t = Sample(u"t^2", -200, 200, 1);
+  const TPlotPoints x = Sample(u"x^2", -200, 200, 1);
+  EXPECT_EQ(t.X, x.X);
+  EXPECT_EQ(t.Y, x.Y);
+  EXPECT_EQ(t.Y[0], 40000);
+}
+
+TEST(PlotSampling, FormulaWithoutVariableGivesAConstantLine) {
+  const TPlotPoints p = Sample(u"2+3", -200, 200, 1);
+  ASSERT_THAT(p.Y, SizeIs(401));
+  for (double y : p.Y)
+    ASSERT_EQ(y, 5);
+}
+
+TEST(PlotSampling, ArithmeticFaultEndsTheSamplingAndKeepsEarlierPoints) {
+  TFormula formula(u"x/x", -1, 1);
+  formula.Parse(u"x/x");
+  TPlotPoints points;
+  EXPECT_THROW(SamplePlot(formula, -2, 2, 1, points), EMathError);  // 0/0 at X = 0
+  EXPECT_EQ(points.X, (std::vector<double>{-2, -1}));
+  EXPECT_EQ(points.Y, (std::vector<double>{1, 1}));
+}
+
+TEST(PlotSampling, XBeyondTheDoubleRangeIsAnOverflow) {
+  TFormula formula(u"x", -1, 1);
+  formula.Parse(u"x");
+  TPlotPoints points;
+  try {
+    SamplePlot(formula, 1e400L, 1e400L, 1, points);
+    FAIL() << "no fault";
+  } catch (const EMathError& e) {
+    EXPECT_EQ(e.Kind(), EMathError::TKind::Overflow);
+  }
+  EXPECT_TRUE(points.X.empty());
+}
+
+TEST(PlotSampling, EndlessOrOversizedBuildsCountPastTheLimit) {
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  struct TCase {
+    long double Start, End, Step;
+    int64_t Count;
+  };
+  const TCase cases[] = {
+      {-200, 200, 1, 401},
+      {0, 9'999'999, 1, MaxPlotPoints},        // just the limit
+      {0, 10'000'000, 1, MaxPlotPoints + 1},   // one point too many
+      {-1e6L, 1e6L, 1e-3L, MaxPlotPoints + 1},
+      {0, 1, 0, MaxPlotPoints + 1},            // never moves
+      {0, 1, -1, MaxPlotPoints + 1},           // moves away from the end
+      {0, 1, nan, MaxPlotPoints + 1},
+      {1e20L, 1e20L, 1, MaxPlotPoints + 1},    // one point by the range, but 1e20 + 1 is 1e20
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<double>(c.Start) << ".." << static_cast<double>(c.End)
+                                    << " by " << static_cast<double>(c.Step));
+    EXPECT_EQ(CountPlotPoints(c.Start, c.End, c.Step, MaxPlotPoints), c.Count);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// The plane plot window driven through its controls, with the scripted
+// platform recording message boxes, beeps and web pages.
+#include "LineChart.h"
+#include "Unit7.h"
+#include "WebPage.h"
+#include "WidgetTest.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <string>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+namespace {
+
+const std::string InputError = "message: Ошибка ввода данных!";
+const std::string OutOfRange = "message: Введенное значение вне допустимого диапазона!";
+
+class Plot2DWindowTest : public TWidgetTest {
+ protected:
+  void SetUp() override {
+    TWidgetTest::SetUp();
+    Form.show();  // opening runs FormActivate
+    Scripted().Clear();
+  }
+
+  // The four fields as a user leaves them; the messages of typing are forgotten.
+  void Type(const QString& start, const QString& end, const QString& step, const QString& formula) {
+    Form.Edit2->setText(start);
+    Form.Edit3->setText(end);
+    Form.Edit4->setText(step);
+    Form.Edit1->setText(formula);
+    Scripted().Clear();
+  }
+
+  // "Построить график" pressed with the mouse: a fault of the build goes to
+  // the general error report.
+  void Press() { QTest::mouseClick(Form.Button1, Qt::LeftButton); }
+
+  int64_t Points() const { return Form.Chart1->PointCount(); }
+
+  TForm7 Form;
+};
+
+TEST_F(Plot2DWindowTest, DefaultBuildDrawsTheSineOnTheGradient) {
+  EXPECT_EQ(Points(), 0);
+  Press();
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
+  ASSERT_EQ(Points(), 401);
+  EXPECT_EQ(Form.Chart1->PointX(0), -200);
+  EXPECT_EQ(Form.Chart1->PointX(400), 200);
+  EXPECT_DOUBLE_EQ(Form.Chart1->PointY(290), 1);
+
+  const QImage image = Form.Chart1->Render();
+  ASSERT_EQ(image.size(), Form.Chart1->size());
+  const QColor top = image.pixelColor(image.width() / 2, 6);
+  const QColor bottom = image.pixelColor(image.width() / 2, image.height() - 7);
+  EXPECT_TRUE(top.red() > 200 && top.green() > 200 && top.blue() < 60) << top.name().toStdString();
+  EXPECT_TRUE(bottom.red() < 60 && bottom.green() < 60 && bottom.blue() > 200) << bottom.name().toStdString();
+  int curve = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      curve += c.red() > 200 && c.green() < 90 && c.blue() < 90;
+    }
+  EXPECT_GT(curve, 500);
+}
+
+TEST_F(Plot2DWindowTest, BuildChecksRunInOrderAndLeaveTheChartAlone) {
+  struct TCase {
+    const char* Start;
+    const char* End;
+    const char* Step;
+    const char* Formula;
+    std::string Message;
+    QLineEdit* TForm7::*Field;
+  };
+  const std::string tooMany = "error: Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!";
+  const TCase cases[] = {
+      {"a", "b", "c", "", "error: Неправильная запись начала диапазона!", &TForm7::Edit2},
+      {"-200", "", "c", "", "error: Неправильная запись конца диапазона!", &TForm7::Edit3},
+      {"-200", "200", "1,2,3", "", "error: Неправильная запись шага расчета!", &TForm7::Edit4},
+      {"-200", "200", "1", "", "error: Введите формулу, по которой будет строиться график!", &TForm7::Edit1},
+      {"-200", "200", "0", "", "error: Неправильная запись шага расчета!", &TForm7::Edit4},
+      {"-200", "200", "-1", "sin(x)", "error: Неправильная запись шага расчета!", &TForm7::Edit4},
+      {"-1000000", "1000000", "0,0001", "sin(x)", tooMany, &TForm7::Edit4},
+      {"1E20", "1E20", "1", "sin(x)", tooMany, &TForm7::Edit4},  // 1E20 + 1 is 1E20 again
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Message);
+    Type(QStringLiteral("-200"), QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("sin(x)"));
+    Press();
+    ASSERT_EQ(Points(), 401);
+    Type(QString::fromUtf8(c.Start), QString::fromUtf8(c.End), QString::fromUtf8(c.Step), QString::fromUtf8(c.Formula));
+    Form.Button1->setFocus();
+    Press();
+    EXPECT_THAT(Scripted().Lines(), ElementsAre(c.Message, "beep"));  // the beep after the box
+    EXPECT_EQ(Form.focusWidget(), Form.*c.Field);
+    // Only emptying the formula wiped the curve, as every formula edit does.
+    EXPECT_EQ(Points(), c.Formula[0] ? 401 : 0);
+  }
+}
+
+TEST_F(Plot2DWindowTest, RangeFieldsAreCheckedAsTyped) {
+  struct TCase {
+    QLineEdit* TForm7::*Field;
+    const char* Text;
+    std::vector<std::string> Lines;  // the beep before the box
+  };
+  const TCase cases[] = {
+      {&TForm7::Edit2, "-", {"beep", InputError}},
+      {&TForm7::Edit2, "", {"beep", InputError}},
+      {&TForm7::Edit2, "0.5", {"beep", InputError}},  // a point is malformed here
+      {&TForm7::Edit2, "0,5", {}},
+      {&TForm7::Edit2, "-1000000", {}},
+      {&TForm7::Edit2, "-1000001", {"beep", OutOfRange}},
+      {&TForm7::Edit3, "1000001", {"beep", OutOfRange}},
+      {&TForm7::Edit3, "1E6", {}},
+      {&TForm7::Edit3, "1E7", {"beep", OutOfRange}},
+      {&TForm7::Edit3, "x", {"beep", InputError}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    Form.Edit4->setFocus();
+    Scripted().Clear();
+    (Form.*c.Field)->setText(QString::fromUtf8(c.Text));
+    EXPECT_EQ(Scripted().Lines(), c.Lines);
+    if (!c.Lines.empty()) {
+      EXPECT_EQ(Form.focusWidget(), Form.*c.Field);
+    }
+    (Form.*c.Field)->setText(QStringLiteral("0"));
+  }
+  // The step field has no check of its own while typing.
+  Scripted().Clear();
+  Form.Edit4->setText(QStringLiteral("-"));
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
+}
+
+TEST_F(Plot2DWindowTest, LeavingARangeFieldChecksIt) {
+  Form.Edit3->setText(QStringLiteral("5000000"));
+  Form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+  Form.Edit3->setFocus();
+  Scripted().Clear();
+  QTest::keyClick(Form.Edit3, Qt::Key_Tab);
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", OutOfRange));
+  EXPECT_EQ(QApplication::focusWidget(), Form.Edit3);
+
+  // Focus lost to a message box, a menu or another window is no leaving.
+  Scripted().Clear();
+  for (Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason, Qt::MenuBarFocusReason}) {
+    QFocusEvent out(QEvent::FocusOut, reason);
+    QApplication::sendEvent(Form.Edit3, &out);
+  }
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
+}
+
+TEST_F(Plot2DWindowTest, StartWithAPointIsRefusedWhileTypingButBuilt) {
+  Form.Edit2->setText(QStringLiteral("0.5"));
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", InputError));
+  Scripted().Clear();
+  Press();
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
+  ASSERT_EQ(Points(), 200);
+  EXPECT_EQ(Form.Chart1->PointX(0), 0.5);
+  EXPECT_EQ(Form.Chart1->PointX(199), 199.5);
+}
+
+TEST_F(Plot2DWindowTest, CurveIsWipedByAFormulaEditEraseAndClose) {
+  Press();
+  ASSERT_EQ(Points(), 401);
+  QTest::keyClick(Form.Edit1, Qt::Key_Backspace);
+  EXPECT_EQ(Points(), 0);
+
+  Form.Edit1->setText(QStringLiteral("sin(x)"));
+  Press();
+  ASSERT_EQ(Points(), 401);
+  Form.N7->trigger();  // "Стереть"
+  EXPECT_EQ(Points(), 0);
+
+  Press();
+  ASSERT_EQ(Points(), 401);
+  Form.N2->trigger();  // "Закрыть"
+  EXPECT_EQ(Points(), 0);
+  EXPECT_FALSE(Form.isVisible());
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
+}
+
+TEST_F(Plot2DWindowTest, ShortcutsBuildEraseAndClose) {
+  Form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+  QTest::keyClick(Form.Edit1, Qt::Key_F5);
+  EXPECT_EQ(Points(), 401);
+  QTest::keyClick(Form.Edit1, Qt::Key_F6);
+  EXPECT_EQ(Points(), 0);
+  QTest::keyClick(Form.Edit1, Qt::Key_F5);
+  EXPECT_EQ(Points(), 401);
+  QTest::keyClick(Form.Edit1, Qt::Key_F10);
+  EXPECT_EQ(Points(), 0);
+  EXPECT_FALSE(Form.isVisible());
+}
+
+TEST_F(Plot2DWindowTest, OpeningPutsTheDefaultsBack) {
+  Type(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0,5"), QStringLiteral("x^2"));
+  Form.hide();
+  Form.show();
+  EXPECT_EQ(Form.Edit1->text(), QStringLiteral("sin(x)"));
+  EXPECT_EQ(Form.Edit2->text(), QStringLiteral("-200"));
+  EXPECT_EQ(Form.Edit3->text(), QStringLiteral("200"));
+  EXPECT_EQ(Form.Edit4->text(), QStringLiteral("1"));
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
+}
+
+TEST_F(Plot2DWindowTest, EngineMessagesAndFaultsReachTheUser) {
+  // A refused argument at the first point: its message once, then a gap.
+  Type(QStringLiteral("-200"), QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("sqrt(x)"));
+  Press();
+  ASSERT_THAT(Scripted().Lines(), SizeIs(1));
+  EXPECT_EQ(Points(), 401);
+
+  // 0/0 at X = 0 ends the build; the general error report shows it and the
+  // points made before stay.
+  Type(QStringLiteral("-200"), QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("x/x"));
+  Press();
+  ASSERT_THAT(Scripted().Lines(), SizeIs(1));
+  EXPECT_EQ(Scripted().Lines()[0].rfind("error: ", 0), 0u);
+  EXPECT_EQ(Points(), 200);
+}
+
+TEST_F(Plot2DWindowTest, FooterOpensTheMakersPage) {
+  Form.Label5Click();
+  EXPECT_THAT(Scripted().Lines(), ElementsAre(std::string("web page: ") + MakerWebAddress));
+}
+
+TEST_F(Plot2DWindowTest, TextsAndShortcutsAreTheWindowsOwn) {
+  EXPECT_EQ(Form.windowTitle(), QStringLiteral("Построение плоских графиков"));
+  EXPECT_EQ(Form.GroupBox1->title(), QStringLiteral("Формула"));
+  EXPECT_EQ(Form.GroupBox2->title(), QStringLiteral("Диапазон графика (по х)"));
+  EXPECT_EQ(Form.GroupBox3->title(), QStringLiteral("2D график"));
+  EXPECT_EQ(Form.Label1->text(), QStringLiteral("F(X)="));
+  EXPECT_EQ(Form.Label2->text(), QStringLiteral("от"));
+  EXPECT_EQ(Form.Label3->text(), QStringLiteral("до"));
+  EXPECT_EQ(Form.Label4->text(), QStringLiteral("dX"));
+  EXPECT_EQ(Form.Edit2->toolTip(), QStringLiteral("min=1 000 000"));
+  EXPECT_EQ(Form.Edit3->toolTip(), QStringLiteral("max=1 000 000"));
+  EXPECT_TRUE(Form.Edit4->toolTip().isEmpty());
+  EXPECT_EQ(Form.Button1->text(), QStringLiteral("Построить график"));
+  EXPECT_EQ(Form.N1->title(), QStringLiteral("График"));
+  EXPECT_EQ(Form.N8->title(), QStringLiteral("Експортировать"));
+  const std::pair<QAction*, const char*> items[] = {
+      {Form.N6, "Построить|F5"},    {Form.N7, "Стереть|F6"},  {Form.Word1, "В Word|Ctrl+W"},
+      {Form.BMP1, "В файл BMP|Ctrl+B"}, {Form.N11, "В буфер|Ctrl+S"}, {Form.N12, "Печать|Ctrl+P"},
+      {Form.N2, "Закрыть|F10"},
+  };
+  for (auto [action, text] : items)
+    EXPECT_EQ(action->text() + '|' + action->shortcut().toString(), QString::fromUtf8(text));
+  // The client area below the menu bar.
+  EXPECT_EQ(Form.width(), 647);
+  EXPECT_EQ(Form.height() - Form.MainMenu1->height(), 670);
+}
+
+}  // namespace

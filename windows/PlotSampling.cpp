@@ -1,0 +1,56 @@
+#include "PlotSampling.h"
+
+#include "Formula_math.h"
+
+#include <cfloat>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+// X as the chart's double. Converting a long double beyond the double range
+// would give an infinity no axis can show.
+double PlotX(long double x) {
+  if (!(std::fabs(x) <= DBL_MAX))
+    throw EMathError(EMathError::TKind::Overflow);
+  return static_cast<double>(x);
+}
+
+}  // namespace
+
+int64_t CountPlotPoints(long double start, long double end, long double step, int64_t limit) {
+  if (!(step > 0))
+    return limit + 1;
+  // The same additions as the sampling itself: the count is exact, rounding
+  // included, and a step lost in X's rounding runs into the limit.
+  int64_t count = 0;
+  for (long double x = start; x <= end && count <= limit; x += step)
+    ++count;
+  return count;
+}
+
+void SamplePlot(TFormula& formula, long double start, long double end, long double step,
+                TPlotPoints& points) {
+  // Only the number is read: skip making the result text at every point.
+  formula.NumericOnly = true;
+  long double previous = 0;
+  int64_t count = 0;
+  for (long double x = start; x <= end; x += step) {
+    if (count == MaxPlotPoints)
+      throw std::length_error("too many points for one plot");
+    if (formula.VarCount >= 1)
+      formula.Vars[1].Value = x;
+    formula.Evaluate(2);
+    const long double r = formula.Value;
+    // NaN (a refused argument) fails every comparison and stays NaN: a gap.
+    long double y;
+    if (count == 0)
+      y = r <= -PlotBand ? -PlotBand : r >= PlotBand ? PlotBand : r;
+    else
+      y = (r <= -PlotBand || r >= PlotBand) ? previous : r;
+    points.X.push_back(PlotX(x));
+    points.Y.push_back(static_cast<double>(y));
+    previous = y;
+    ++count;
+  }
+}
