@@ -13,25 +13,6 @@
 
 namespace {
 
-struct TAxisLine {
-  TPoint3D From, To;
-  int Label;  // 0 none, 1 X, 2 Y, 3 Z
-};
-
-// The five axis lines: three axes from the origin and the two far ground edges.
-constexpr TAxisLine kAxes[5] = {
-    {{0, 0, 0}, {110, 0, 0}, 1},
-    {{0, 0, 0}, {0, 110, 0}, 2},
-    {{0, 0, 0}, {0, 0, 110}, 3},
-    {{0, 100, 0}, {100, 100, 0}, 0},
-    {{100, 0, 0}, {100, 100, 0}, 0},
-};
-
-float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
-  const double dx = double(a.X) - b.X, dy = double(a.Y) - b.Y;
-  return static_cast<float>(dx * dx + dy * dy);
-}
-
 QPoint ToQPoint(TPoint p) { return {p.X, p.Y}; }
 
 // Leading and trailing blanks and control characters go.
@@ -227,22 +208,8 @@ void TGraph3D::DrawSurface(QPainter& Canvas) {
   }
 }
 
-bool TGraph3D::AxisBehind(int Line) const {
-  const TPoint3D c = FModel.Center(), eye = FModel.EyePoint();
-  static constexpr TPoint3D kNone{};
-  TPoint3D ref = kNone;
-  switch (Line) {
-    case 0: ref = {c.X, 0, 0}; break;
-    case 1: ref = {0, c.Y, 0}; break;
-    case 2: ref = {0, 0, c.Z}; break;
-    case 3: ref = {c.X, 100, 0}; break;
-    default: ref = {100, c.Y, 0}; break;
-  }
-  return GroundDistance2(c, eye) < GroundDistance2(ref, eye);
-}
-
 void TGraph3D::DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase) {
-  const TAxisLine& a = kAxes[Line];
+  const graph3d::TAxisLine& a = graph3d::kAxisLines[Line];
   const QColor color = Erase ? Background() : graph3d::ToQColor(FModel.AxesColor());
   Canvas.setPen(QPen(color, 1, Style));
   Canvas.setBrush(Qt::NoBrush);
@@ -275,7 +242,7 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   // frame and caption show.
   if (FModel.TrapezeCount() > 0) {
     bool behind[5];
-    for (int i = 0; i < 5; ++i) behind[i] = AxisBehind(i);
+    for (int i = 0; i < 5; ++i) behind[i] = FModel.AxisBehind(i);
     if (FDrawAxes) {
       for (int i = 0; i < 5; ++i)
         if (behind[i]) DrawAxisLine(Canvas, i, Qt::DashLine, false);

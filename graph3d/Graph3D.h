@@ -165,7 +165,6 @@ class TGraph3D : public QWidget {
   void DrawSurface(QPainter& Canvas);
   void PaintAxesOn(QPainter& Canvas, bool Visible);
   void DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase);
-  bool AxisBehind(int Line) const;
   void MouseRelease();
 
   TGraph3DModel FModel;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -41,12 +42,6 @@ int32_t ClampCoord(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, -graph3d::kCoordLimit, graph3d::kCoordLimit));
 }
 
-// Ground distance squared, rounded to single precision.
-float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
-  const double dx = double(a.X) - b.X, dy = double(a.Y) - b.Y;
-  return static_cast<float>(dx * dx + dy * dy);
-}
-
 [[noreturn]] void ThrowTooLarge(int64_t lines, int64_t values) {
   throw EGraph3DError(kBuildTooLarge + std::to_string(lines) + " lines of " + std::to_string(values) +
                       " values");
@@ -65,6 +60,11 @@ int32_t RoundCoord(double value) {
   // default rounding mode, without a library call.
   constexpr double kMagic = 6755399441055744.0;
   return static_cast<int32_t>((value + kMagic) - kMagic);
+}
+
+float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
+  const double dx = double(a.X) - b.X, dy = double(a.Y) - b.Y;
+  return static_cast<float>(dx * dx + dy * dy);
 }
 
 uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine) {
@@ -220,6 +220,9 @@ void TGraph3DModel::AllocateTrapezes(int64_t count) {
   FTrapezes = static_cast<TTrapeze*>(p);
   FTrapezeBytes = bytes;
   FOrder.resize(static_cast<size_t>(count));
+  // Taken now, with the cells, so that sorting never fails for memory.
+  FSortKeys.resize(static_cast<size_t>(count));
+  FSortScratch.resize(static_cast<size_t>(count));
 }
 
 void TGraph3DModel::BuildTrapezes() {
@@ -234,16 +237,30 @@ void TGraph3DModel::BuildTrapezes() {
       ThrowTooLarge(lines, vpl);
     }
 
-    // Ground positions and heights of one line, as single values.
-    auto readLine = [vpl](const TGraphLine& line, std::vector<TPoint3D>& out) {
-      const long double x0 = line.StartPoint.X, dx = static_cast<long double>(line.EndPoint.X) - line.StartPoint.X;
-      const long double y0 = line.StartPoint.Y, dy = static_cast<long double>(line.EndPoint.Y) - line.StartPoint.Y;
-      const float* v = line.Values();
-      for (int32_t i = 0; i < vpl; ++i) {
-        out[i].X = static_cast<float>(dx * i / (vpl - 1) + x0);
-        out[i].Y = static_cast<float>(dy * i / (vpl - 1) + y0);
-        out[i].Z = v[i];
+    // Ground positions along one axis, as GetX and GetY give them. Lines of
+    // a grid mostly share their end coordinates: reuse the last row then.
+    struct TAxisPositions {
+      float From = 0, To = 0;
+      std::vector<float> At;
+    };
+    auto positions = [vpl](TAxisPositions& axis, float from, float to) -> const float* {
+      if (axis.At.empty() || std::memcmp(&from, &axis.From, sizeof from) != 0 ||
+          std::memcmp(&to, &axis.To, sizeof to) != 0) {
+        axis.At.resize(static_cast<size_t>(vpl));
+        const long double start = from, span = static_cast<long double>(to) - from;
+        for (int32_t i = 0; i < vpl; ++i) axis.At[size_t(i)] = static_cast<float>(span * i / (vpl - 1) + start);
+        axis.From = from;
+        axis.To = to;
       }
+      return axis.At.data();
+    };
+    TAxisPositions xAxis, yAxis;
+    // Ground positions and heights of one line, as single values.
+    auto readLine = [&](const TGraphLine& line, std::vector<TPoint3D>& out) {
+      const float* xs = positions(xAxis, line.StartPoint.X, line.EndPoint.X);
+      const float* ys = positions(yAxis, line.StartPoint.Y, line.EndPoint.Y);
+      const float* v = line.Values();
+      for (int32_t i = 0; i < vpl; ++i) out[size_t(i)] = {xs[i], ys[i], v[i]};
     };
 
     std::vector<TPoint3D> rowA(static_cast<size_t>(vpl)), rowB(static_cast<size_t>(vpl));
@@ -433,14 +450,12 @@ void TGraph3DModel::SortTrapezes() {
   // Keys closer than 0.5 may end in any order; an exact ascending order is
   // one such order. Distances are non-negative singles, so their bit
   // patterns sort like the numbers: a stable radix sort on (key, index).
-  FSortKeys.resize(static_cast<size_t>(n));
-  FSortScratch.resize(static_cast<size_t>(n));
   constexpr int kBits = 11, kBuckets = 1 << kBits, kPasses = 3;
-  std::vector<uint32_t> histogram(size_t(kPasses) * kBuckets, 0);
+  std::array<uint32_t, size_t(kPasses) * kBuckets> histogram{};
   const TPoint3D eye = FEyePoint;
   for (int64_t k = 0; k < n; ++k) {
     TTrapeze& t = FTrapezes[k];
-    const float d = GroundDistance2(t.Centroid, eye);
+    const float d = graph3d::GroundDistance2(t.Centroid, eye);
     t.Distance = d;
     uint32_t bits;
     std::memcpy(&bits, &d, sizeof bits);
@@ -477,6 +492,12 @@ void TGraph3DModel::ProjectTrapezes() {
       t.ScreenCorners[c] = Project(p);
     }
   }
+}
+
+bool TGraph3DModel::AxisBehind(int line) const {
+  const TPoint3D c = FCenter;
+  const TPoint3D reference[5] = {{c.X, 0, 0}, {0, c.Y, 0}, {0, 0, c.Z}, {c.X, 100, 0}, {100, c.Y, 0}};
+  return graph3d::GroundDistance2(c, FEyePoint) < graph3d::GroundDistance2(reference[line], FEyePoint);
 }
 
 int64_t TGraph3DModel::DrawStart() const {

@@ -102,6 +102,21 @@ void SetMemoryBudget(uint64_t bytes);
 // (fewer than 2 lines or values) are left to the line checks.
 void CheckGridSize(int64_t lines, int64_t valuesPerLine);
 
+// Ground distance squared (X and Y only), rounded to single precision.
+float GroundDistance2(const TPoint3D& a, const TPoint3D& b);
+
+// The five axis lines in percent space: the X, Y and height axes from the
+// origin, then the far X and far Y edges of the ground. Label: 0 none,
+// 1 X, 2 Y, 3 height.
+struct TAxisLine {
+  TPoint3D From, To;
+  int Label;
+};
+inline constexpr TAxisLine kAxisLines[5] = {
+    {{0, 0, 0}, {110, 0, 0}, 1},      {{0, 0, 0}, {0, 110, 0}, 2},     {{0, 0, 0}, {0, 0, 110}, 3},
+    {{0, 100, 0}, {100, 100, 0}, 0}, {{100, 0, 0}, {100, 100, 0}, 0},
+};
+
 // The ten default bands: 70 + 3 × index per cent, reds getting brighter,
 // the last one yellow.
 void DefaultIsodoses(TIsodose (&bands)[10]);
@@ -177,6 +192,9 @@ class TGraph3DModel {
   void CalcEyePoint();
   void SortTrapezes();
   void ProjectTrapezes();
+  // Whether axis line `line` (index into kAxisLines) lies behind the surface:
+  // its reference point is farther from the eye than the data centre.
+  bool AxisBehind(int line) const;
   // Index of the nearest cell still drawn (ViewPercentage).
   int64_t DrawStart() const;
   // The recomputation pipeline: only what the change flags require.

@@ -96,7 +96,15 @@ void FillQuad(TPixelCanvas& c, const TPoint (&q)[4], uint32_t pixel) {
   }
 }
 
-void DrawCell(TPixelCanvas& c, const TPoint (&q)[4], uint32_t pen, uint32_t fill, bool filled) {
+namespace {
+
+void DrawLargeCell(TPixelCanvas& c, const TPoint (&q)[4], uint32_t pen, uint32_t fill, bool filled) {
+  if (filled) FillQuad(c, q, fill);
+  for (int i = 0; i < 4; ++i) DrawSegment(c, q[i], q[(i + 1) & 3], pen);
+}
+
+// Inlined into the surface loop: most cells of a dense grid end in the small-cell branch.
+inline void DrawCellInline(TPixelCanvas& c, const TPoint (&q)[4], uint32_t pen, uint32_t fill, bool filled) {
   int minX = q[0].X, maxX = q[0].X, minY = q[0].Y, maxY = q[0].Y;
   for (int i = 1; i < 4; ++i) {
     minX = std::min(minX, q[i].X), maxX = std::max(maxX, q[i].X);
@@ -131,8 +139,13 @@ void DrawCell(TPixelCanvas& c, const TPoint (&q)[4], uint32_t pen, uint32_t fill
     }
     return;
   }
-  if (filled) FillQuad(c, q, fill);
-  for (int i = 0; i < 4; ++i) DrawSegment(c, q[i], q[(i + 1) & 3], pen);
+  DrawLargeCell(c, q, pen, fill, filled);
+}
+
+}  // namespace
+
+void DrawCell(TPixelCanvas& c, const TPoint (&q)[4], uint32_t pen, uint32_t fill, bool filled) {
+  DrawCellInline(c, q, pen, fill, filled);
 }
 
 void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden) {
@@ -152,7 +165,7 @@ void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_
     }
     const TTrapeze& t = store[order[k]];
     if (t.LineIndex < first || t.LineIndex > last) continue;
-    DrawCell(canvas, t.ScreenCorners, PixelOf(t.PenColor), background, hidden);
+    DrawCellInline(canvas, t.ScreenCorners, PixelOf(t.PenColor), background, hidden);
   }
 }
 

@@ -356,6 +356,24 @@ TEST(Graph3DView, SortPutsTheFarthestCellsLast) {
   EXPECT_FLOAT_EQ(m.Trapeze(0).Centroid.X, 100 * 0.5f / 7);
 }
 
+TEST(Graph3DView, AxesBehindTheSurfaceDependOnTheEye) {
+  TGraph3DModel m;
+  Fill(m, 5, 5, Bowl);
+  m.Prepare();  // the default view looks from +X, +Y: the axes at the origin are behind
+  EXPECT_TRUE(m.AxisBehind(0));
+  EXPECT_TRUE(m.AxisBehind(1));
+  EXPECT_TRUE(m.AxisBehind(2));
+  EXPECT_FALSE(m.AxisBehind(3));
+  EXPECT_FALSE(m.AxisBehind(4));
+  m.SetTheta(240);  // from the other side
+  m.Prepare();
+  EXPECT_FALSE(m.AxisBehind(0));
+  EXPECT_FALSE(m.AxisBehind(1));
+  EXPECT_FALSE(m.AxisBehind(2));
+  EXPECT_TRUE(m.AxisBehind(3));
+  EXPECT_TRUE(m.AxisBehind(4));
+}
+
 TEST(Graph3DView, PrepareRecomputesOnlyWhatChanged) {
   TGraph3DModel m;
   Fill(m, 5, 5, Bowl);
