@@ -33,24 +33,28 @@ void SamplePlot(TFormula& formula, long double start, long double end, long doub
                 TPlotPoints& points) {
   // Only the number is read: skip making the result text at every point.
   formula.NumericOnly = true;
-  long double previous = 0;
+  long double* const variable = formula.VarCount >= 1 ? &formula.Vars[1].Value : nullptr;
+  // The held height is only ever drawn, so a double keeps it exactly.
+  double previous = 0;
   int64_t count = 0;
-  for (long double x = start; x <= end; x += step) {
+  for (long double x = start; x <= end; x += step, ++count) {
     if (count == MaxPlotPoints)
       throw std::length_error("too many points for one plot");
-    if (formula.VarCount >= 1)
-      formula.Vars[1].Value = x;
+    if (variable)
+      *variable = x;
     formula.Evaluate(2);
     const long double r = formula.Value;
-    // NaN (a refused argument) fails every comparison and stays NaN: a gap.
-    long double y;
-    if (count == 0)
-      y = r <= -PlotBand ? -PlotBand : r >= PlotBand ? PlotBand : r;
+    // The first point is clamped to the band, later ones keep the height
+    // before them. NaN (a refused argument) fails both tests: a gap.
+    double y;
+    if (r <= -PlotBand)
+      y = count == 0 ? -static_cast<double>(PlotBand) : previous;
+    else if (r >= PlotBand)
+      y = count == 0 ? static_cast<double>(PlotBand) : previous;
     else
-      y = (r <= -PlotBand || r >= PlotBand) ? previous : r;
+      y = static_cast<double>(r);
     points.X.push_back(PlotX(x));
-    points.Y.push_back(static_cast<double>(y));
+    points.Y.push_back(y);
     previous = y;
-    ++count;
   }
 }
