@@ -42,7 +42,9 @@ TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(
   Plot->yAxis->setLabel(QStringLiteral("F(X)"));
   for (QCPAxis* axis : {Plot->xAxis, Plot->yAxis}) {
     axis->setLabelFont(titleFont);
-    axis->setNumberFormat(QStringLiteral("gb"));
+    // Whole numbers up to the range limit of 1 000 000 in full, not as powers.
+    axis->setNumberFormat(QStringLiteral("g"));
+    axis->setNumberPrecision(7);
   }
   // The top and right axes only close the frame of the back wall.
   for (QCPAxis* axis : {Plot->xAxis2, Plot->yAxis2}) {
