@@ -35,25 +35,86 @@ long double Power(long double x, long double y) {
   return powl(x, y);
 }
 
+// r - r is NaN exactly for an infinite or NaN r; unlike a comparison with
+// the largest value it needs no 80-bit constant loaded from memory.
+inline bool Finite(long double r) {
+  long double z = r - r;
+  return z == z;
+}
+
 inline void Grow(int32_t& count) {
   if (count < INT32_MAX) ++count;
+}
+
+// The value of operator op; a zero divisor is dealt with before.
+inline long double Arith(char16_t op, long double a, long double b) {
+  switch (op) {
+    case u'+': return a + b;
+    case u'-': return a - b;
+    case u'*': return a * b;
+    case u'/': return a / b;
+    case u'^': return b == 2 ? a * a : Power(a, b);
+    default: return b;  // a pass-through node
+  }
 }
 
 }  // namespace
 
 // A result that is NaN or infinite: a fault unless an operand already was.
 // Before a fault the node gets what the operand reading had left in it.
-void TFormula::OperatorFault(const TStepCode& s, long double a, long double b, long double r) {
+// Returns r when it is no fault.
+long double TFormula::OperatorFault(const TStepCode& s, long double a, long double b, long double r) {
   K kind;
   if (std::isnan(r)) {
-    if (std::isnan(a) || std::isnan(b)) return;
+    if (std::isnan(a) || std::isnan(b)) return r;
     kind = K::InvalidOperation;
   } else {
-    if (!std::isfinite(a) || !std::isfinite(b)) return;
+    if (!std::isfinite(a) || !std::isfinite(b)) return r;
     kind = s.Op == u'^' && a == 0 ? K::DivisionByZero : K::Overflow;
   }
+  if (s.B.Kind == TOperandCode::Call) *s.Result = b;
+  else if (s.A.Kind == TOperandCode::Call) *s.Result = a;
   if (s.B.Plain && a == b) *s.Result = b;
   RaiseMathError(kind);
+}
+
+// '/' with a zero divisor and a number to divide: 0/0 is a fault, anything
+// else is shown (every time) and the node keeps its Result.
+long double TFormula::ZeroDivisor(const TStepCode& s, long double a) {
+  if (s.B.Plain && a == 0) *s.Result = 0;
+  if (a == 0) RaiseMathError(K::InvalidOperation);
+  ErrorFlag = 1;
+  std::u16string text(FormulaText::kEvalPrefix);
+  text += u'\r';
+  text += FormulaText::kMsgDivisionByZero;
+  ShowMessage(TMessageIcon::Error, text);
+  return *s.Result;
+}
+
+// A step with a function call among its operands. A call's value goes into
+// the node's Result as it is made; only a '/' node can keep that value, so
+// only there is it written.
+long double TFormula::CallStep(const TStepCode& s, int32_t mode) {
+  long double a, b;
+  if (s.A.Kind == TOperandCode::Call) {
+    a = CallValue(s.A.CallIndex, mode);
+    if (s.Op == u'/') *s.Result = a;
+  } else {
+    a = s.A.Kind == TOperandCode::Const ? s.A.D : *s.A.Src;
+  }
+  if (s.SameCall) {
+    b = a;
+  } else if (s.B.Kind == TOperandCode::Call) {
+    b = CallValue(s.B.CallIndex, mode);
+    if (s.Op == u'/') *s.Result = b;
+  } else {
+    b = s.B.Kind == TOperandCode::Const ? s.B.D : *s.B.Src;
+  }
+  if (s.Op == u'/' && b == 0 && !std::isnan(a)) return ZeroDivisor(s, a);
+  long double r = Arith(s.Op, a, b);
+  if (!Finite(r)) r = OperatorFault(s, a, b, r);
+  if (s.Store) *s.Result = r;
+  return r;
 }
 
 long double TFormula::CallValue(int32_t h, int32_t mode) {
@@ -62,10 +123,7 @@ long double TFormula::CallValue(int32_t h, int32_t mode) {
   double x = 0;
   long double v;
   if (c.ArgKind == TCallCode::List) {
-    if (c.HasGroupItems)
-      for (int32_t p = c.First; p < c.First + c.Count; ++p)
-        if (FItemGroup[p]) ListItems[p].Value = *FItemGroup[p];
-    v = ApplyListFunction(c.Id, &ListItems[c.First], c.Count, error);
+    v = ApplyListFunction(c.Id, &FItemSrc[c.First], c.Count, error);
   } else {
     if (c.ArgKind == TCallCode::Node) x = ToDoubleChecked(*c.Arg);
     v = ApplyFunction(c.Id, x, error);
@@ -79,57 +137,40 @@ long double TFormula::CallValue(int32_t h, int32_t mode) {
     }
     // Not shown: the call yields the quiet NaN, a gap in a plot.
   }
-  Calls[h].Value = v;
   return v;
 }
 
 void TFormula::Evaluate(int32_t Mode) {
-  for (const TCopy& c : FVarCopies) *c.Dst = *c.Src;
+  // The value of the step just made stays at hand in `last` for the next.
+  long double last = 0;
   try {
     for (const TStepCode& s : FSteps) {
-      long double a, b, r;
-      if (s.A.Kind == TOperandCode::Call) {
-        a = CallValue(s.A.CallIndex, Mode);
-        *s.Result = a;
-      } else {
-        a = *s.A.Src;
+      if (s.HasCall) {
+        last = CallStep(s, Mode);
+        continue;
       }
-      if (s.B.Kind == TOperandCode::Call) {
-        b = CallValue(s.B.CallIndex, Mode);
-        *s.Result = b;
-      } else {
-        b = *s.B.Src;
+      const long double a = s.A.Kind == TOperandCode::Prev    ? last
+                            : s.A.Kind == TOperandCode::Const ? static_cast<long double>(s.A.D)
+                                                              : *s.A.Src;
+      const long double b = s.B.Kind == TOperandCode::Prev    ? last
+                            : s.B.Kind == TOperandCode::Const ? static_cast<long double>(s.B.D)
+                                                              : *s.B.Src;
+      if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) {
+        last = ZeroDivisor(s, a);
+        continue;
       }
-      switch (s.Op) {
-        case u'+': r = a + b; break;
-        case u'-': r = a - b; break;
-        case u'*': r = a * b; break;
-        case u'/':
-          if (b == 0 && !std::isnan(a)) {
-            if (s.B.Plain && a == b) *s.Result = b;
-            if (a == 0) RaiseMathError(K::InvalidOperation);
-            // Shown every time; the node keeps its Result and the
-            // evaluation goes on.
-            ErrorFlag = 1;
-            std::u16string text(FormulaText::kEvalPrefix);
-            text += u'\r';
-            text += FormulaText::kMsgDivisionByZero;
-            ShowMessage(TMessageIcon::Error, text);
-            continue;
-          }
-          r = a / b;
-          break;
-        case u'^': r = Power(a, b); break;
-        default: r = b; break;
-      }
-      if (__builtin_expect(!(std::fabs(r) <= LDBL_MAX), 0)) OperatorFault(s, a, b, r);
-      *s.Result = r;
+      long double r = Arith(s.Op, a, b);
+      // (The fault check returns r, so that r is not held across a call.)
+      if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
+      if (s.Store) *s.Result = r;
+      last = r;
     }
   } catch (const TDomainStop&) {
     return;
   }
 
-  long double v = Nodes[static_cast<size_t>(NodeCount)].Result;  // entry 0 (zero) without nodes
+  // The top node, entry 0 (zero) when there are no nodes.
+  long double v = FTopIsLastStep ? last : Nodes[static_cast<size_t>(NodeCount)].Result;
   if (Precision > 0) {
     long double digits = std::fabs(log10l(Precision));
     int32_t n = 1000;  // beyond every digit a double has

@@ -41,8 +41,9 @@ std::u16string DomainMessage(TDomainError error, double x);
 // refused argument sets error and yields a quiet NaN; a NaN argument yields
 // NaN. Arithmetic faults throw EMathError.
 long double ApplyFunction(TFuncId id, double x, TDomainError& error);
-// A function of the list items[0 .. count-1].
-long double ApplyListFunction(TFuncId id, const TMnog* items, int32_t count, TDomainError& error);
+// A function of the list *items[0] .. *items[count-1].
+long double ApplyListFunction(TFuncId id, const long double* const* items, int32_t count,
+                              TDomainError& error);
 
 // Converts a computed value to double for a function argument; a finite
 // value beyond the double range is an overflow fault.
@@ -55,8 +56,8 @@ long double Cos80(long double y);
 long double Tan80(long double y);
 
 // Extended constants: pi, 180/pi and pi/180, each the nearest 80-bit value.
-inline constexpr long double kPi = 3.141592653589793238462643383279502884L;
-inline constexpr long double kRadToDeg = 57.29577951308232087679815481410517033L;
-inline constexpr long double kDegToRad = 0.01745329251994329576923690768488612713L;
+inline constexpr long double kPi = 0xc90fdaa22168c235p-62L;        // 3.14159265358979323851
+inline constexpr long double kRadToDeg = 0xe52ee0d31e0fbdc3p-58L;  // 57.2957795130823208768
+inline constexpr long double kDegToRad = 0x477d1a894a74e457p-68L;  // 0.0174532925199432957692
 
 [[noreturn]] void RaiseMathError(EMathError::TKind kind);

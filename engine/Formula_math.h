@@ -102,7 +102,7 @@ struct TSlog {
   std::u16string Text;  // "#n", "#fh", a number text or a variable name; empty when missing
   uint8_t IsVar = 0;
   int32_t VarIndex = 0;
-  long double Value = 0;  // the number, or the variable's value copied in
+  long double Value = 0;  // the number; a variable is read from Vars by the evaluation
 };
 
 // One operation node.
@@ -110,6 +110,8 @@ struct TDeystv {
   std::u16string Text;              // the text it was cut from, or "#pa b" for a list
   std::array<TSlog, 3> Operands{};  // [1] left, [2] right; [0] unused
   char16_t Op = 0;                  // '^', '*', '/', '+', '-', or 0 for a pass-through node
+  // The node's value, written where the evaluation reads it back (a value
+  // handed straight to the next node stays in a register; see TStepCode).
   long double Result = 0;
 };
 
@@ -123,13 +125,13 @@ struct TPer {
 struct TFunc {
   std::u16string Name;
   std::u16string Arg;  // "#n", "#pa b", or empty for Pi
-  long double Value = 0;
+  long double Value = 0;  // not written by Evaluate: a call's value goes straight to its node
 };
 
 // One element of an argument list.
 struct TMnog {
   std::u16string Text;  // number text, variable name or group marker "$k"
-  long double Value = 0;
+  long double Value = 0;  // the number; variables and groups are read where they are
 };
 
 // One compiled formula: create with its text, Parse once, then write the
@@ -180,10 +182,6 @@ private:
   struct TOperandCode;
   struct TStepCode;
   struct TCallCode;
-  struct TCopy {
-    long double* Dst;
-    const long double* Src;
-  };
 
   // Compilation.
   void ResetTables(size_t capacity);
@@ -201,7 +199,10 @@ private:
 
   // Evaluation.
   long double CallValue(int32_t h, int32_t mode);
-  void OperatorFault(const TStepCode& s, long double a, long double b, long double r);
+  [[gnu::noinline]] long double CallStep(const TStepCode& s, int32_t mode);
+  [[gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);
+  [[gnu::noinline]] long double OperatorFault(const TStepCode& s, long double a, long double b,
+                                              long double r);
 
   int32_t FGroupCount = 0;
   int32_t FCallCount = 0;
@@ -209,6 +210,6 @@ private:
 
   std::vector<TStepCode> FSteps;
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
-  std::vector<TCopy> FVarCopies;     // variables into operands and list items
-  std::vector<const long double*> FItemGroup;  // list items in brackets: their group's value
+  std::vector<const long double*> FItemSrc;  // where each list item's value is read
+  bool FTopIsLastStep = false;  // the last step computes node NodeCount
 };

@@ -342,19 +342,64 @@ bool TFormula::ClassifyListItem(int32_t p) {
 
 void TFormula::Decode() {
   FSteps.clear();
-  FVarCopies.clear();
   FCallCode.assign(static_cast<size_t>(FCallCount) + 1, TCallCode{});
-  FItemGroup.assign(static_cast<size_t>(ListItemCount) + 1, nullptr);
+  FItemSrc.assign(static_cast<size_t>(ListItemCount) + 1, nullptr);
+  // Nodes whose Result some reader takes from memory.
+  std::vector<bool> readFromMemory(static_cast<size_t>(NodeCount) + 1, false);
 
   // A marker "#n" naming an existing node, or 0.
-  auto nodeOf = [this](std::u16string_view text, int32_t limit) {
+  auto nodeOf = [this](std::u16string_view text) {
     size_t pos = 1;
     int32_t n = 0;
     if (StartsWith(text, u"#") && ReadMarkerNumber(text, pos, n) && pos == text.size() && n >= 1 &&
-        n <= limit)
+        n <= NodeCount)
       return n;
     return 0;
   };
+
+  // List elements: a variable (the last one of its name), a bracketed
+  // group, or the element's own number.
+  for (int32_t p = 1; p <= ListItemCount; ++p) {
+    TMnog& item = ListItems[p];
+    const std::u16string& t = item.Text;
+    FItemSrc[p] = &item.Value;
+    if (!t.empty() && IsLetter(t[0])) {
+      for (int32_t v = VarCount; v >= 1; --v)
+        if (Vars[v].Name == t) {
+          FItemSrc[p] = &Vars[v].Value;
+          break;
+        }
+    } else if (!t.empty() && t[0] == u'$') {
+      size_t pos = 1;
+      int32_t k = 0;
+      if (ReadMarkerNumber(t, pos, k) && pos == t.size() && k >= 1 && k <= FGroupCount)
+        if (int32_t n = nodeOf(Groups[k].Ref)) {
+          FItemSrc[p] = &Nodes[n].Result;
+          readFromMemory[n] = true;
+        }
+    }
+  }
+
+  for (int32_t h = 1; h <= FCallCount; ++h) {
+    TCallCode& code = FCallCode[h];
+    code.Id = FuncIdOf(Calls[h].Name);
+    const std::u16string& arg = Calls[h].Arg;
+    if (code.Id == TFuncId::Pi) continue;
+    if (int32_t n = nodeOf(arg)) {
+      code.ArgKind = TCallCode::Node;
+      code.Arg = &Nodes[n].Result;
+      readFromMemory[n] = true;
+    } else if (StartsWith(arg, u"#p")) {
+      size_t pos = 2;
+      int32_t a = 0, b = 0;
+      if (ReadMarkerNumber(arg, pos, a) && pos < arg.size() && arg[pos] == u' ' &&
+          ReadMarkerNumber(arg, ++pos, b) && a >= 1 && b >= a && b <= ListItemCount) {
+        code.ArgKind = TCallCode::List;
+        code.First = a;
+        code.Count = b - a + 1;
+      }
+    }
+  }
 
   for (int32_t i = 1; i <= NodeCount; ++i) {
     TDeystv& node = Nodes[i];
@@ -362,6 +407,7 @@ void TFormula::Decode() {
     TStepCode step;
     step.Op = node.Op;
     step.Result = &node.Result;
+    step.Node = i;
     for (int j = 1; j <= 2; ++j) {
       TSlog& operand = node.Operands[j];
       TOperandCode& code = j == 1 ? step.A : step.B;
@@ -372,55 +418,45 @@ void TFormula::Decode() {
           h <= FCallCount) {
         code.Kind = TOperandCode::Call;
         code.CallIndex = h;
-      } else if ((n = nodeOf(t, NodeCount)) != 0) {
-        code.Kind = TOperandCode::Node;
+      } else if ((n = nodeOf(t)) != 0) {
+        code.Kind = !FSteps.empty() && FSteps.back().Node == n ? TOperandCode::Prev : TOperandCode::Value;
         code.Src = &Nodes[n].Result;
-      } else {
+        code.Node = n;
+      } else if (operand.IsVar == 1 && operand.VarIndex >= 1 && operand.VarIndex <= VarCount) {
         code.Kind = TOperandCode::Value;
         code.Plain = true;
+        code.Src = &Vars[operand.VarIndex].Value;
+      } else {
+        // A number (or an operand never classified, which is 0). Most
+        // numbers in formulas are doubles exactly, and load faster so.
+        code.Plain = true;
         code.Src = &operand.Value;
-        if (operand.IsVar == 1 && operand.VarIndex >= 1 && operand.VarIndex <= VarCount)
-          FVarCopies.push_back({&operand.Value, &Vars[operand.VarIndex].Value});
+        code.Kind = static_cast<long double>(static_cast<double>(operand.Value)) == operand.Value
+                        ? TOperandCode::Const
+                        : TOperandCode::Value;
+        code.D = static_cast<double>(operand.Value);
       }
+    }
+    // Within a step that makes a call, the previous node's value is read
+    // from its Result: the call would not keep it at hand anyway.
+    step.HasCall = step.A.Kind == TOperandCode::Call || step.B.Kind == TOperandCode::Call;
+    // A pass-through node of a call («sin$1») calls it once per operand.
+    // Every function but random gives the same value, with no other effect,
+    // for the same argument, so the second call is left out.
+    if (step.A.Kind == TOperandCode::Call && step.B.Kind == TOperandCode::Call) {
+      const TFunc& a = Calls[step.A.CallIndex];
+      const TFunc& b = Calls[step.B.CallIndex];
+      step.SameCall = a.Name == b.Name && a.Arg == b.Arg && a.Name != u"random";
+    }
+    for (TOperandCode* code : {&step.A, &step.B}) {
+      if (step.HasCall && code->Kind == TOperandCode::Prev) code->Kind = TOperandCode::Value;
+      if (code->Kind == TOperandCode::Value && code->Node != 0) readFromMemory[code->Node] = true;
     }
     FSteps.push_back(step);
   }
+  FTopIsLastStep = !FSteps.empty() && FSteps.back().Node == NodeCount;
 
-  for (int32_t p = 1; p <= ListItemCount; ++p) {
-    const std::u16string& t = ListItems[p].Text;
-    if (!t.empty() && IsLetter(t[0])) {
-      // Several variables may share the name: the last one gives the value.
-      for (int32_t v = VarCount; v >= 1; --v)
-        if (Vars[v].Name == t) {
-          FVarCopies.push_back({&ListItems[p].Value, &Vars[v].Value});
-          break;
-        }
-    } else if (!t.empty() && t[0] == u'$') {
-      size_t pos = 1;
-      int32_t k = 0;
-      if (ReadMarkerNumber(t, pos, k) && pos == t.size() && k >= 1 && k <= FGroupCount)
-        if (int32_t n = nodeOf(Groups[k].Ref, NodeCount)) FItemGroup[p] = &Nodes[n].Result;
-    }
-  }
-
-  for (int32_t h = 1; h <= FCallCount; ++h) {
-    TCallCode& code = FCallCode[h];
-    code.Id = FuncIdOf(Calls[h].Name);
-    const std::u16string& arg = Calls[h].Arg;
-    if (code.Id == TFuncId::Pi) continue;
-    if (int32_t n = nodeOf(arg, NodeCount)) {
-      code.ArgKind = TCallCode::Node;
-      code.Arg = &Nodes[n].Result;
-    } else if (StartsWith(arg, u"#p")) {
-      size_t pos = 2;
-      int32_t a = 0, b = 0;
-      if (ReadMarkerNumber(arg, pos, a) && pos < arg.size() && arg[pos] == u' ' &&
-          ReadMarkerNumber(arg, ++pos, b) && a >= 1 && b >= a && b <= ListItemCount) {
-        code.ArgKind = TCallCode::List;
-        code.First = a;
-        code.Count = b - a + 1;
-        for (int32_t p = a; p <= b; ++p) code.HasGroupItems |= FItemGroup[p] != nullptr;
-      }
-    }
-  }
+  // A '/' node keeps its Result across a zero divisor; other nodes' values
+  // go to memory only when a later reader takes them from there.
+  for (TStepCode& step : FSteps) step.Store = step.Op == u'/' || readFromMemory[step.Node];
 }

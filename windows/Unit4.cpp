@@ -2,8 +2,10 @@
 
 #include "Application.h"
 #include "FormTools.h"
+#include "FormulaEdit.h"
 #include "Formula_math.h"
 #include "Platform.h"
+#include "Report.h"
 #include "WebPage.h"
 
 #include <QApplication>
@@ -94,6 +96,7 @@ TForm4::TForm4(QWidget* parent)
   Edit1 = new QLineEdit(QStringLiteral("max(-4;8;2,5)"), this);
   SetTextColour(Edit1, QPalette::Text, QColor(0x00, 0x80, 0x00));
   SetFont(Edit1, true);
+  FormulaMenu = new TFormulaMenu(Edit1, TFormulaMenu::TTemplates::Calculator);
 
   Label5 = new QLabel(QStringLiteral("="), this);
   SetFont(Label5, true, 2.0);
@@ -333,12 +336,15 @@ void TForm4::N11Click() {
   Edit2->clear();
 }
 
-// Formula files and the clipboard come with the shared formula field.
-void TForm4::N12Click() {}
-void TForm4::N25Click() {}
-void TForm4::N26Click() {}
+// The main menu reaches the formula field's own file and clipboard actions.
+void TForm4::N12Click() { FormulaMenu->N6Click(); }
+void TForm4::N25Click() { FormulaMenu->N7Click(); }
+void TForm4::N26Click() { FormulaMenu->N9Click(); }
 
-void TForm4::Word1Click() { TBusyCursor busy; }
+void TForm4::Word1Click() {
+  TBusyCursor busy;
+  MakeCalculationReport(Edit1->text(), Edit2->text());
+}
 
 void TForm4::N2Click() { close(); }
 

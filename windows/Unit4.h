@@ -19,6 +19,7 @@ class QPushButton;
 class QTableWidget;
 class TClickLabel;
 class TFormula;
+class TFormulaMenu;
 
 class TForm4 : public QWidget {
   Q_OBJECT
@@ -40,6 +41,7 @@ class TForm4 : public QWidget {
   QAction* N2;    // Закрыть
   QLabel* Label1;
   QLineEdit* Edit1;  // the formula; the algorithm uses only text(), setText() and textChanged
+  TFormulaMenu* FormulaMenu;  // Edit1's PopupMenu1 and its file and clipboard actions
   QLabel* Label5;
   QLineEdit* Edit2;
   QLabel* Label6;

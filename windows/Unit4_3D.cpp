@@ -5,7 +5,9 @@
 #include "Colors.h"
 #include "FormTools.h"
 #include "Graph3D.h"
+#include "PictureExport.h"
 #include "Platform.h"
+#include "Report.h"
 #include "WebPage.h"
 
 #include <QAction>
@@ -432,12 +434,13 @@ void TForm4_3D::N6Click() {
 
 void TForm4_3D::N9Click() { Plot->ClearPicture(); }
 
-// The exports and the printout of the picture (Plot->CopyToBitmap(12)) are
-// the export library's; until it is linked these items do nothing.
-void TForm4_3D::Word1Click() {}
-void TForm4_3D::BMP1Click() {}
-void TForm4_3D::N40Click() {}
-void TForm4_3D::N32Click() {}
+// Every export works on a new picture of the graph as it is drawn now.
+QImage TForm4_3D::Picture() const { return Plot ? Plot->CopyToBitmap(12) : QImage(); }
+
+void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, QString(), [this] { return Picture(); }); }
+void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, [this] { return Picture(); }); }
+void TForm4_3D::N40Click() { CopyPictureToClipboard(Picture()); }
+void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, [this] { return Picture(); }); }
 
 void TForm4_3D::N38Click() { close(); }
 

@@ -10,6 +10,7 @@
 
 #include "Graph3DFile.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <cstdint>
@@ -173,5 +174,6 @@ class TForm4_3D : public QWidget {
   void PartColorClick(int index);
   void TogglePanel(QAction* item, QGroupBox* box);
   std::optional<TColor> ChooseColor(TColor initial);
+  QImage Picture() const;  // what the exports print, save and report
   void SetPanelColor(TColor color);
 };

@@ -3,9 +3,12 @@
 #include "Application.h"
 #include "FormTools.h"
 #include "Formula_math.h"
+#include "FormulaEdit.h"
 #include "LineChart.h"
 #include "Platform.h"
+#include "PictureExport.h"
 #include "PlotSampling.h"
+#include "Report.h"
 #include "WebPage.h"
 
 #include <QFocusEvent>
@@ -90,6 +93,7 @@ TForm7::TForm7(QWidget* parent)
   QFont bold = Edit1->font();
   bold.setBold(true);
   Edit1->setFont(bold);
+  FormulaMenu = new TFormulaMenu(Edit1, TFormulaMenu::TTemplates::PlotWindow);
   auto* formulaRow = new QHBoxLayout(GroupBox1);
   formulaRow->addWidget(Label1);
   formulaRow->addWidget(Edit1, 1);
@@ -255,11 +259,11 @@ void TForm7::N6Click() { Button1Click(); }
 
 void TForm7::N7Click() { Chart1->Clear(); }
 
-// The export actions are connected here by the export part of the program.
-void TForm7::Word1Click() {}
-void TForm7::BMP1Click() {}
-void TForm7::N11Click() {}
-void TForm7::N12Click() {}
+// Every export renders the chart as it is on screen, an empty chart included.
+void TForm7::Word1Click() { MakePlotReport(TPlotKind::Plot2D, Edit1->text(), [this] { return Chart1->Render(); }); }
+void TForm7::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot2D, [this] { return Chart1->Render(); }); }
+void TForm7::N11Click() { CopyPictureToClipboard(Chart1->Render()); }
+void TForm7::N12Click() { PrintPicture(TPlotKind::Plot2D, [this] { return Chart1->Render(); }); }
 
 void TForm7::N2Click() {
   Chart1->Clear();

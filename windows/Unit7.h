@@ -15,6 +15,7 @@ class QMenuBar;
 class QPushButton;
 class TClickLabel;
 class TFormula;
+class TFormulaMenu;
 class TLineChart;
 
 class TForm7 : public QWidget {
@@ -38,6 +39,7 @@ class TForm7 : public QWidget {
   QGroupBox* GroupBox1;  // the formula
   QLabel* Label1;
   QLineEdit* Edit1;      // F(X); the window uses only text(), setText(), setFocus() and textChanged
+  TFormulaMenu* FormulaMenu;  // Edit1's PopupMenu1 and its file and clipboard actions
   QGroupBox* GroupBox2;  // the range
   QLabel* Label2;
   QLineEdit* Edit2;      // start

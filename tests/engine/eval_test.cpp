@@ -60,10 +60,11 @@ TEST(EvaluateTest, ListItemsTakeTheLastVariableOfTheirName) {
   f.Vars[2].Value = 1;
   f.Vars[3].Value = 5;
   f.Evaluate(1);
-  EXPECT_EQ(f.ListItems[1].Value, 5);
-  EXPECT_EQ(f.ListItems[2].Value, 5);
   EXPECT_EQ(f.Value, 105);
-  EXPECT_EQ(f.Nodes[2].Operands[2].Value, 100);  // variables are copied into operands
+  f.Vars[3].Value = -1;  // now the first list variable's value no longer counts at all
+  f.Vars[2].Value = 50;
+  f.Evaluate(1);
+  EXPECT_EQ(f.Value, 99);
 }
 
 TEST(EvaluateTest, DivisionByZeroIsShownEveryTime) {

@@ -4,6 +4,7 @@
 #include "WidgetTest.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrinter>
@@ -99,6 +100,22 @@ TEST_F(ScriptedPlatformTest, FailingWebPageThrowsAfterRecording) {
   Scripted().FailWebPage = true;
   EXPECT_THROW(Platform().OpenWebPage(QStringLiteral("https://example.org/")), EPlatformError);
   EXPECT_THAT(Scripted().Lines(), ElementsAre("web page: https://example.org/"));
+}
+
+TEST_F(ScriptedPlatformTest, DocumentsStayOutOfTheRealHomeFolder) {
+  const QString own = Platform().HomeFolder();
+  EXPECT_NE(own, QDir::homePath());
+  EXPECT_TRUE(QDir(own).exists());
+  Scripted().Home = QStringLiteral("/tmp/somewhere");
+  EXPECT_EQ(Platform().HomeFolder(), QStringLiteral("/tmp/somewhere"));
+  Scripted().Clear();
+  EXPECT_EQ(Platform().HomeFolder(), own);
+
+  EXPECT_TRUE(Platform().OpenDocument(QStringLiteral("/tmp/a.odt")));
+  Scripted().FailOpenDocument = true;
+  EXPECT_FALSE(Platform().OpenDocument(QStringLiteral("/tmp/b.odt")));
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("document: /tmp/a.odt", "document: /tmp/b.odt"));
+  EXPECT_EQ(TQtPlatform().HomeFolder(), QDir::homePath());
 }
 
 TEST_F(ScriptedPlatformTest, BusyCursorIsRestoredWhenTheScopeThrows) {

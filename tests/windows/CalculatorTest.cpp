@@ -426,8 +426,10 @@ TEST_F(CalculatorTest, TypingIntoTheFormulaResetsAndTheGridTakesTypedValues) {
 TEST_F(CalculatorTest, MenuItemsAndFooter) {
   Form.Word1->trigger();
   Form.Label2Click();
+  // The report document is made under the busy cursor and then opened.
   EXPECT_THAT(Scripted().Lines(),
-              ElementsAre("busy cursor", "normal cursor", std::string("web page: ") + MakerWebAddress));
+              ElementsAre("busy cursor", "document: " + (Scripted().HomeFolder() + QStringLiteral("/ex.odt")).toStdString(),
+                          "normal cursor", std::string("web page: ") + MakerWebAddress));
   Scripted().Clear();
   Scripted().FailWebPage = true;
   QTest::mouseClick(Form.Label2, Qt::LeftButton);

@@ -12,6 +12,7 @@
 //   if (auto name = Platform().SaveFileDialog({u"Title", u"Файлы BMP (*.bmp)|*.bmp|", 1})) ...
 //   { TBusyCursor busy; ...long work... }               // normal cursor restored on every exit
 //   Platform().OpenWebPage(address);                    // throws EPlatformError on failure
+//   Platform().OpenDocument(Platform().HomeFolder() + u"/ex.odt");
 #pragma once
 
 #include <QColor>
@@ -65,6 +66,11 @@ class TPlatform {
   virtual bool PrintDialog(QPrinter& printer) = 0;
   // Opens the address in the desktop's browser; throws EPlatformError on failure.
   virtual void OpenWebPage(const QString& address) = 0;
+  // Opens a saved document in the desktop's program for its kind; false when
+  // no program could be started for it.
+  virtual bool OpenDocument(const QString& fileName) = 0;
+  // The user's home folder, where the report document is saved.
+  virtual QString HomeFolder() = 0;
   // The application-wide busy cursor on or off. Prefer TBusyCursor.
   virtual void SetBusyCursor(bool busy) = 0;
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -68,6 +69,12 @@ void TQtPlatform::OpenWebPage(const QString& address) {
   if (!url.isValid() || !QDesktopServices::openUrl(url))
     throw EPlatformError::WebPageFailed(address);
 }
+
+bool TQtPlatform::OpenDocument(const QString& fileName) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+}
+
+QString TQtPlatform::HomeFolder() { return QDir::homePath(); }
 
 void TQtPlatform::SetBusyCursor(bool busy) {
   // Balanced, so a stray "off" never pops a cursor that somebody else set.

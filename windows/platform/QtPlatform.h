@@ -17,6 +17,8 @@ class TQtPlatform : public TPlatform {
   std::optional<QColor> ColorDialog(const QColor& initial) override;
   bool PrintDialog(QPrinter& printer) override;
   void OpenWebPage(const QString& address) override;
+  bool OpenDocument(const QString& fileName) override;
+  QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
 
  private:

@@ -40,6 +40,7 @@ std::string TPlatformEvent::ToString() const {
     case TKind::ColorDialog: line = QStringLiteral("colour dialog"); break;
     case TKind::PrintDialog: line = QStringLiteral("print dialog"); break;
     case TKind::WebPage: line = QStringLiteral("web page: ") + Text; break;
+    case TKind::Document: line = QStringLiteral("document: ") + Text; break;
     case TKind::Cursor: line = Busy ? QStringLiteral("busy cursor") : QStringLiteral("normal cursor"); break;
   }
   return line.toStdString();
@@ -88,6 +89,17 @@ void TScriptedPlatform::OpenWebPage(const QString& address) {
   if (FailWebPage) throw EPlatformError::WebPageFailed(address);
 }
 
+bool TScriptedPlatform::OpenDocument(const QString& fileName) {
+  Record(TPlatformEvent(TPlatformEvent::TKind::Document, fileName));
+  return !FailOpenDocument;
+}
+
+QString TScriptedPlatform::HomeFolder() {
+  if (!Home.isEmpty()) return Home;
+  if (!OwnHome) OwnHome = std::make_unique<QTemporaryDir>();
+  return OwnHome->path();
+}
+
 void TScriptedPlatform::SetBusyCursor(bool busy) {
   if (busy) ++BusyDepth;
   else if (BusyDepth > 0) --BusyDepth;
@@ -116,6 +128,8 @@ void TScriptedPlatform::Clear() {
   PrintAnswers.clear();
   PrintOutputFile.clear();
   FailWebPage = false;
+  FailOpenDocument = false;
+  Home.clear();
   OnEvent = nullptr;
   Events.clear();
   BusyDepth = 0;

@@ -12,17 +12,20 @@
 
 #include "Platform.h"
 
+#include <QTemporaryDir>
+
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct TPlatformEvent {
-  enum class TKind { Message, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Cursor };
+  enum class TKind { Message, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Document, Cursor };
   explicit TPlatformEvent(TKind kind, QString text = QString()) : Kind(kind), Text(std::move(text)) {}
   TKind Kind;
   TMessageBoxIcon Icon = TMessageBoxIcon::Plain;  // Message
-  QString Text;         // Message: its text; file dialogs: the title; WebPage: the address
+  QString Text;         // Message: its text; file dialogs: the title; WebPage: the address; Document: the file
   QString Filter;       // file dialogs
   int FilterIndex = 0;  // file dialogs
   bool Busy = false;    // Cursor: true for the busy cursor, false for the normal one
@@ -30,7 +33,7 @@ struct TPlatformEvent {
   // One line of text, as Lines() gives it:
   //   "message: T", "error: T", "information: T", "beep",
   //   "open file dialog: TITLE | FILTER | INDEX", "save file dialog: ...",
-  //   "colour dialog", "print dialog", "web page: ADDRESS", "busy cursor", "normal cursor"
+  //   "colour dialog", "print dialog", "web page: ADDRESS", "document: FILE", "busy cursor", "normal cursor"
   std::string ToString() const;
 };
 
@@ -44,6 +47,11 @@ class TScriptedPlatform : public TPlatform {
   QString PrintOutputFile;
   // When set, OpenWebPage records the address and then throws EPlatformError.
   bool FailWebPage = false;
+  // When set, OpenDocument records the file and answers that no program could open it.
+  bool FailOpenDocument = false;
+  // The home folder the program sees. Left empty, a temporary folder of the
+  // scripted platform's own, so that no test writes into the real one.
+  QString Home;
   // Called after every recorded event, while the "dialog" would be open.
   std::function<void(const TPlatformEvent&)> OnEvent;
 
@@ -54,6 +62,8 @@ class TScriptedPlatform : public TPlatform {
   std::optional<QColor> ColorDialog(const QColor& initial) override;
   bool PrintDialog(QPrinter& printer) override;
   void OpenWebPage(const QString& address) override;
+  bool OpenDocument(const QString& fileName) override;
+  QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
 
   const std::vector<TPlatformEvent>& Log() const { return Events; }
@@ -70,4 +80,5 @@ class TScriptedPlatform : public TPlatform {
   void Record(TPlatformEvent event);
   std::vector<TPlatformEvent> Events;
   int BusyDepth = 0;
+  std::unique_ptr<QTemporaryDir> OwnHome;
 };

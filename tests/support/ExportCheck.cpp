@@ -1,0 +1,141 @@
+#include "ExportCheck.h"
+
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+namespace {
+
+QByteArray Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(60000)) return {};
+  if (exitCode) *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  return process.readAllStandardOutput();
+}
+
+uint32_t Little(const QByteArray& data, int at, int bytes) {
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | uint8_t(data[at + i]);
+  return value;
+}
+
+bool IsSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+}  // namespace
+
+QByteArray ZipEntry(const QString& zip, const QString& entry) {
+  return Run(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, entry});
+}
+
+QStringList ZipNames(const QString& zip) {
+  return QString::fromUtf8(Run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zip})).split(u'\n', Qt::SkipEmptyParts);
+}
+
+bool ZipIsValid(const QString& zip) {
+  int code = -1;
+  Run(QStringLiteral("unzip"), {QStringLiteral("-tq"), zip}, &code);
+  return code == 0;
+}
+
+std::vector<TOdfParagraph> OdfParagraphs(const QByteArray& contentXml) {
+  const QString text = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+  const QString style = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+  const QString fo = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
+  const QString svg = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0");
+  const QString xlink = QStringLiteral("http://www.w3.org/1999/xlink");
+
+  QHash<QString, std::pair<bool, double>> fonts;  // character style -> bold, size
+  std::vector<TOdfParagraph> paragraphs;
+  QXmlStreamReader xml(contentXml);
+  QString currentStyle;
+  QStringList spanStyles;
+  bool inParagraph = false;
+  bool lastWasSpace = true;  // leading white space of a paragraph is dropped
+  while (!xml.atEnd()) {
+    xml.readNext();
+    const QStringView name = xml.name();
+    if (xml.isStartElement()) {
+      if (xml.namespaceUri() == style && name == u"style") {
+        currentStyle = xml.attributes().value(style, QStringLiteral("name")).toString();
+      } else if (xml.namespaceUri() == style && name == u"text-properties") {
+        const QString weight = xml.attributes().value(fo, QStringLiteral("font-weight")).toString();
+        QString size = xml.attributes().value(fo, QStringLiteral("font-size")).toString();
+        size.remove(QStringLiteral("pt"));
+        fonts[currentStyle] = {weight == u"bold", size.toDouble()};
+      } else if (xml.namespaceUri() == text && name == u"p") {
+        paragraphs.emplace_back();
+        inParagraph = true;
+        lastWasSpace = true;
+      } else if (inParagraph && xml.namespaceUri() == text && name == u"span") {
+        spanStyles << xml.attributes().value(text, QStringLiteral("style-name")).toString();
+        if (!spanStyles.back().isEmpty()) paragraphs.back().SpanFonts.push_back(fonts.value(spanStyles.back()));
+      } else if (inParagraph && xml.namespaceUri() == text && name == u"s") {
+        const QStringView count = xml.attributes().value(text, QStringLiteral("c"));
+        paragraphs.back().Text += QString(count.isEmpty() ? 1 : count.toInt(), u' ');
+        lastWasSpace = false;  // the spaces of <text:s> are kept as they are
+      } else if (inParagraph && name == u"frame") {
+        paragraphs.back().PictureWidths << xml.attributes().value(svg, QStringLiteral("width")).toString();
+      } else if (inParagraph && name == u"image") {
+        paragraphs.back().Pictures << xml.attributes().value(xlink, QStringLiteral("href")).toString();
+      }
+    } else if (xml.isEndElement()) {
+      if (xml.namespaceUri() == text && name == u"p") inParagraph = false;
+      if (xml.namespaceUri() == text && name == u"span" && !spanStyles.isEmpty()) spanStyles.removeLast();
+    } else if (xml.isCharacters() && inParagraph) {
+      for (const QChar c : xml.text()) {
+        if (IsSpace(c)) {
+          if (!lastWasSpace) paragraphs.back().Text += u' ';
+          lastWasSpace = true;
+        } else {
+          paragraphs.back().Text += c;
+          lastWasSpace = false;
+        }
+      }
+    }
+  }
+  return paragraphs;
+}
+
+int PdfPageCount(const QString& pdf) {
+  const QString info = QString::fromUtf8(Run(QStringLiteral("pdfinfo"), {pdf}));
+  for (const QString& line : info.split(u'\n'))
+    if (line.startsWith(QStringLiteral("Pages:"))) return line.mid(6).trimmed().toInt();
+  return 0;
+}
+
+QImage PdfFirstPage(const QString& pdf, int dpi) {
+  QTemporaryDir dir;
+  const QString stem = dir.filePath(QStringLiteral("page"));
+  Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+                                   QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
+  return QImage(stem + QStringLiteral(".png"));
+}
+
+QRect InkBounds(const QImage& image) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  QRect bounds;
+  for (int y = 0; y < rgb.height(); ++y)
+    for (int x = 0; x < rgb.width(); ++x) {
+      const QRgb p = rgb.pixel(x, y);
+      if (qRed(p) < 240 || qGreen(p) < 240 || qBlue(p) < 240) bounds |= QRect(x, y, 1, 1);
+    }
+  return bounds;
+}
+
+TBmpHeader ReadBmpHeader(const QString& fileName) {
+  QFile file(fileName);
+  TBmpHeader header;
+  if (!file.open(QIODevice::ReadOnly)) return header;
+  const QByteArray data = file.read(54);
+  if (data.size() < 54 || !data.startsWith("BM")) return header;
+  const uint32_t infoSize = Little(data, 14, 4);
+  const uint32_t compression = Little(data, 30, 4);
+  header.Width = int(Little(data, 18, 4));
+  header.Height = int(int32_t(Little(data, 22, 4)));
+  header.BitCount = int(Little(data, 28, 2));
+  header.Valid = infoSize >= 40 && compression == 0 && Little(data, 2, 4) == uint32_t(file.size());
+  return header;
+}

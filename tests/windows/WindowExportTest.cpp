@@ -1,0 +1,180 @@
+// The export items of the two plot windows, driven through their menu items:
+// each writes what the window shows, and only "В буфер" touches the clipboard.
+#include "ExportCheck.h"
+#include "Graph3D.h"
+#include "LineChart.h"
+#include "Unit4_3D.h"
+#include "Unit7.h"
+#include "WidgetTest.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const QString Sentinel = QStringLiteral("что пользователь скопировал");
+
+enum class TWindow { Plot2D, Plot3D };
+
+// What a test needs of either window: its export items and its picture.
+struct TExports {
+  QWidget* Window;
+  QAction* Report;
+  QAction* Bmp;
+  QAction* Clipboard;
+  QAction* Print;
+  std::function<QImage()> Picture;  // the picture as the window shows it now
+  QSize ControlSize;
+};
+
+class WindowExportTest : public TWidgetTest, public ::testing::WithParamInterface<TWindow> {
+ protected:
+  void SetUp() override {
+    TWidgetTest::SetUp();
+    ASSERT_TRUE(Dir.isValid());
+    Scripted().Home = Dir.path();
+    if (GetParam() == TWindow::Plot2D) {
+      Plot2D = std::make_unique<TForm7>();
+      Plot2D->show();
+      Plot2D->Button1Click();  // the default sine
+      ASSERT_GT(Plot2D->Chart1->PointCount(), 0);
+      Exports = {Plot2D.get(), Plot2D->Word1, Plot2D->BMP1, Plot2D->N11, Plot2D->N12,
+                 [this] { return Plot2D->Chart1->Render(); }, Plot2D->Chart1->size()};
+    } else {
+      Plot3D = std::make_unique<TForm4_3D>();
+      Plot3D->show();
+      Exports = {Plot3D.get(), Plot3D->Word1, Plot3D->BMP1, Plot3D->N40, Plot3D->N32,
+                 [this] { return Plot3D->Plot->CopyToBitmap(12); }, Plot3D->Plot->size()};
+    }
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Exports.Window));
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    Scripted().Clear();
+    Scripted().Home = Dir.path();
+    QGuiApplication::clipboard()->setText(Sentinel);
+  }
+  void TearDown() override {
+    Plot2D.reset();
+    Plot3D.reset();
+    TWidgetTest::TearDown();
+  }
+
+  bool Is2D() const { return GetParam() == TWindow::Plot2D; }
+  QString Path(const QString& name) const { return Dir.filePath(name); }
+  static QString ClipboardText() { return QGuiApplication::clipboard()->text(); }
+
+  QTemporaryDir Dir;
+  std::unique_ptr<TForm7> Plot2D;
+  std::unique_ptr<TForm4_3D> Plot3D;
+  TExports Exports{};
+};
+
+INSTANTIATE_TEST_SUITE_P(BothPlots, WindowExportTest, ::testing::Values(TWindow::Plot2D, TWindow::Plot3D),
+                         [](const auto& info) { return info.param == TWindow::Plot2D ? "Plot2D" : "Plot3D"; });
+
+TEST_P(WindowExportTest, BmpFileHoldsThePictureAtTheControlsSize) {
+  const QImage expected = Exports.Picture().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(expected.size(), Exports.ControlSize);
+  for (const auto& [chosen, written] : {std::pair{"plot", "plot.bmp"}, std::pair{"plot.bmp", "plot.bmp.bmp"}}) {
+    Scripted().SaveFileAnswers.push_back(Path(QString::fromLatin1(chosen)));
+    Exports.Bmp->trigger();
+    const TBmpHeader header = ReadBmpHeader(Path(QString::fromLatin1(written)));
+    EXPECT_TRUE(header.Valid) << written;
+    EXPECT_TRUE(header.BitCount == 24 || header.BitCount == 32);
+    EXPECT_EQ(QSize(header.Width, std::abs(header.Height)), Exports.ControlSize);
+    EXPECT_EQ(QImage(Path(QString::fromLatin1(written))).convertToFormat(QImage::Format_RGB32), expected) << written;
+  }
+  const std::string title = Is2D() ? "Сохранение 2D графика в растровый файл" : "Сохранение 3D графика в растровый файл";
+  const std::string dialog = "save file dialog: " + title + " | " "Файлы BMP (*.bmp)|*.bmp|" " | 1";
+  EXPECT_THAT(Scripted().Lines(), ElementsAre(dialog, dialog));
+  EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+TEST_P(WindowExportTest, PrintoutIsOnePageWithThePictureInTheMiddle) {
+  const QString pdf = Path(QStringLiteral("print.pdf"));
+  Scripted().PrintAnswers.push_back(true);
+  Scripted().PrintOutputFile = pdf;
+  Exports.Print->trigger();
+  const std::vector<std::string> expected =
+      Is2D() ? std::vector<std::string>{"print dialog", "busy cursor", "normal cursor"} : std::vector<std::string>{"print dialog"};
+  EXPECT_EQ(Scripted().Lines(), expected);
+  ASSERT_EQ(PdfPageCount(pdf), 1);
+  const QImage page = PdfFirstPage(pdf, 96);
+  ASSERT_FALSE(page.isNull());
+  const QRect ink = InkBounds(page);
+  // Centred: as much room to the left as to the right, one pixel either way.
+  EXPECT_NEAR(ink.left(), page.width() - 1 - ink.right(), 2);
+  EXPECT_NEAR(ink.width(), Exports.ControlSize.width(), 1);
+  EXPECT_LE(ink.height(), Exports.ControlSize.height() + 1);
+  EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+TEST_P(WindowExportTest, ReportShowsTheWindowsTitleAndPicture) {
+  Exports.Report->trigger();
+  const QString file = Path(QStringLiteral("ex.odt"));
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("document: " + file.toStdString()));
+  ASSERT_TRUE(ZipIsValid(file));
+  const std::vector<TOdfParagraph> paragraphs = OdfParagraphs(ZipEntry(file, QStringLiteral("content.xml")));
+  ASSERT_FALSE(paragraphs.empty());
+  if (Is2D()) {
+    ASSERT_EQ(paragraphs.size(), 5u);
+    EXPECT_EQ(paragraphs[0].Text, QStringLiteral("          Построение плоских графиков\r").chopped(1));
+    EXPECT_EQ(paragraphs[3].Text, QStringLiteral("     F(X) = ") + QStringLiteral("sin(x) "));
+  } else {
+    ASSERT_EQ(paragraphs.size(), 4u);
+    EXPECT_EQ(paragraphs[0].Text, QStringLiteral("          Построение 3D графиков\r").chopped(1));
+  }
+  EXPECT_THAT(paragraphs[0].SpanFonts, ElementsAre(std::pair{true, 16.0}));
+  ASSERT_EQ(paragraphs.back().Pictures.size(), 1);
+  const QImage stored = QImage::fromData(ZipEntry(file, paragraphs.back().Pictures.front()));
+  EXPECT_EQ(stored.convertToFormat(QImage::Format_RGB32), Exports.Picture().convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+TEST_P(WindowExportTest, ClipboardItemPutsThePictureThere) {
+  Exports.Clipboard->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+            Exports.Picture().convertToFormat(QImage::Format_RGB32));
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
+}
+
+TEST_P(WindowExportTest, FailuresReachTheErrorReportAndTheWindowGoesOn) {
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("missing/plot")));
+  Exports.Bmp->trigger();
+  Scripted().Home = Path(QStringLiteral("missing"));
+  Exports.Report->trigger();
+  const std::vector<std::string> messages = Scripted().MessageLines();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(Scripted().Log()[1].Icon, TMessageBoxIcon::Error);
+  EXPECT_TRUE(QString::fromStdString(messages[0]).startsWith(QStringLiteral("error: Не удалось записать файл ")));
+  EXPECT_TRUE(QString::fromStdString(messages[1]).startsWith(QStringLiteral("error: Не удалось сохранить отчет в файл ")));
+  EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+// The 2D report names whatever the formula field holds, an edited one with an empty chart included.
+TEST(Plot2DReportTest, NamesTheFormulaOfTheField) {
+  TScriptedPlatform& platform = TestPlatform();
+  platform.Clear();
+  QTemporaryDir dir;
+  platform.Home = dir.path();
+  TForm7 form;
+  form.show();
+  form.Edit1->setText(QStringLiteral("x^2-1"));
+  ASSERT_EQ(form.Chart1->PointCount(), 0);
+  form.Word1->trigger();
+  const auto paragraphs = OdfParagraphs(ZipEntry(dir.filePath(QStringLiteral("ex.odt")), QStringLiteral("content.xml")));
+  ASSERT_EQ(paragraphs.size(), 5u);
+  EXPECT_EQ(paragraphs[3].Text, QStringLiteral("     F(X) = x^2-1 "));
+  platform.Clear();
+}
+
+}  // namespace
