@@ -5,12 +5,23 @@
 #include "QtPlatform.h"
 #include "Shell.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 int main(int argc, char** argv) {
   TApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("matrikon"));
   QGuiApplication::setDesktopFileName(QStringLiteral("matrikon"));
   // The splash is hidden, never closed, and the menu window ends the program itself.
   QGuiApplication::setQuitOnLastWindowClosed(false);
+
+  // The user interface is Russian throughout, the standard dialogs included
+  // (file, colour and print dialogs, message box buttons), whatever the locale.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qtTranslator);
 
   TQtPlatform platform(QStringLiteral("Матрикон"));
   SetPlatform(&platform);

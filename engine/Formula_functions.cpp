@@ -144,29 +144,46 @@ std::u16string DomainMessage(TDomainError error, double x) {
   return {};
 }
 
-double ToDoubleChecked(long double v) {
-  double d = static_cast<double>(v);
-  if (__builtin_expect(std::isinf(d), 0) && std::isfinite(v)) RaiseMathError(K::Overflow);
-  return d;
-}
 
-// Sine, cosine and tangent. The x87 instructions are several times faster
-// than the C library's 80-bit functions, and accurate to the last bits of
-// the format within +-pi/4; beyond it they reduce the argument with a 66-bit
-// pi and lose digits near the zeros. So the argument is reduced here, by
-// k * pi/2 in three parts (the first two with trailing zero bits, so their
-// products with k are exact), and the instructions see only |r| <= pi/4.
+// Sine, cosine and tangent in radians, to the last bits of the 80-bit
+// format, several times faster than the C library's 80-bit functions. The
+// argument is reduced by k * pi/2 in three parts (the first two with
+// trailing zero bits, so their products with k are exact) to |r| <= pi/4.
+// There the sine and cosine are polynomials and the tangent is the x87
+// instruction, which is exact to the last bits within +-pi/4 (beyond, it
+// reduces with a 66-bit pi and loses digits near the zeros).
 namespace {
 
+// The sine within +-pi/4: a Taylor polynomial to the r^21 term,
+// r + r*z*(-1/3! + z*(1/5! + z*q)) with z = r*r. The terms from r^7 on are
+// below 5e-5 of the result, so q is computed in double.
 inline long double FSin(long double r) {
-  long double v;
-  __asm__("fsin" : "=t"(v) : "0"(r));
-  return v;
+  const long double z = r * r;
+  const double zd = static_cast<double>(z);
+  double t = -1.0 / 51090942171709440000.0;  // -1/21!
+  t = t * zd + 1.0 / 121645100408832000.0;    // 1/19!
+  t = t * zd - 1.0 / 355687428096000.0;       // -1/17!
+  t = t * zd + 1.0 / 1307674368000.0;         // 1/15!
+  t = t * zd - 1.0 / 6227020800.0;            // -1/13!
+  t = t * zd + 1.0 / 39916800.0;              // 1/11!
+  const long double q = -1.0 / 5040.0 + zd * (1.0 / 362880.0 - zd * t);
+  const long double p = -1.0L / 6 + z * (1.0L / 120 + z * q);
+  return r + r * (z * p);
 }
+// The cosine within +-pi/4 likewise: 1 + z*(-1/2 + z*(1/4! + z*(-1/6! + z*q)))
+// to the r^20 term, with q (terms from r^8 on, below 4e-6) in double.
 inline long double FCos(long double r) {
-  long double v;
-  __asm__("fcos" : "=t"(v) : "0"(r));
-  return v;
+  const long double z = r * r;
+  const double zd = static_cast<double>(z);
+  double q = 1.0 / 2432902008176640000.0;  // 1/20!
+  q = q * zd - 1.0 / 6402373705728000.0;    // -1/18!
+  q = q * zd + 1.0 / 20922789888000.0;      // 1/16!
+  q = q * zd - 1.0 / 87178291200.0;         // -1/14!
+  q = q * zd + 1.0 / 479001600.0;           // 1/12!
+  q = q * zd - 1.0 / 3628800.0;             // -1/10!
+  q = q * zd + 1.0 / 40320.0;               // 1/8!
+  const long double p = -0.5L + z * (1.0L / 24 + z * (-1.0L / 720 + z * static_cast<long double>(q)));
+  return 1 + z * p;
 }
 inline long double FTan(long double r) {
   long double v;

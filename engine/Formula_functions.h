@@ -45,9 +45,17 @@ long double ApplyFunction(TFuncId id, double x, TDomainError& error);
 long double ApplyListFunction(TFuncId id, const long double* const* items, int32_t count,
                               TDomainError& error);
 
+
+[[noreturn]] void RaiseMathError(EMathError::TKind kind);
+
 // Converts a computed value to double for a function argument; a finite
 // value beyond the double range is an overflow fault.
-double ToDoubleChecked(long double v);
+inline double ToDoubleChecked(long double v) {
+  double d = static_cast<double>(v);
+  if (__builtin_expect(__builtin_isinf(d), 0) && __builtin_isfinite(v))
+    RaiseMathError(EMathError::TKind::Overflow);
+  return d;
+}
 
 // Sine, cosine and tangent of an argument in radians, to the last bits of
 // the 80-bit format.
@@ -60,4 +68,3 @@ inline constexpr long double kPi = 0xc90fdaa22168c235p-62L;        // 3.14159265
 inline constexpr long double kRadToDeg = 0xe52ee0d31e0fbdc3p-58L;  // 57.2957795130823208768
 inline constexpr long double kDegToRad = 0x477d1a894a74e457p-68L;  // 0.0174532925199432957692
 
-[[noreturn]] void RaiseMathError(EMathError::TKind kind);

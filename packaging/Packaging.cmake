@@ -36,7 +36,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its window-system plugin at run time, so no linked library names it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# Opening the web page and the report goes through the desktop's default handlers.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Opening the web page and the report goes through the desktop's default handlers;
+# Qt's own translations make the standard dialogs Russian.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -21,7 +21,8 @@ cmake -S . -B "$DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMP
 cmake --build "$DIR" --target matrikon-formula-fuzz -j2
 mkdir -p "$DIR/corpus"
 cd "$DIR"
-export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 if [ "$JOBS" -gt 1 ]; then
   exec ./bin/matrikon-formula-fuzz -jobs="$JOBS" -workers="$JOBS" -runs=$((RUNS / JOBS)) \
     -max_len=40 -print_final_stats=1 corpus
