@@ -24,8 +24,8 @@
 
 namespace {
 
-// The guard against endless or oversized builds has no message of the
-// original set; it speaks in the same manner.
+// Refuses a build that would never end or would make more points than the
+// chart can take; worded like the window's other messages.
 const QString TooManyPoints =
     QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!");
 

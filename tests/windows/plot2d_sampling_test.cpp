@@ -133,6 +133,23 @@ TEST(PlotSampling, FormulaWithoutVariableGivesAConstantLine) {
     ASSERT_EQ(y, 5);
 }
 
+TEST(PlotSampling, BrokenFormulasAreSampledToTheEndOrToAFault) {
+  // The build samples whatever the parser made of the text.
+  for (const char16_t* text : {u"sin(", u"1+", u"(((x", u")", u"x^", u"max(;)", u"2**x", u"x y", u"abc(x)"}) {
+    SCOPED_TRACE(ToUtf8(text));
+    TEngineMessages messages;
+    TFormula formula(text, -1, 1);
+    formula.Parse(text);
+    TPlotPoints points;
+    try {
+      SamplePlot(formula, -2, 2, 1, points);
+      EXPECT_THAT(points.X, SizeIs(5));
+    } catch (const EMathError&) {
+      EXPECT_LT(points.X.size(), 5u);
+    }
+  }
+}
+
 TEST(PlotSampling, ArithmeticFaultEndsTheSamplingAndKeepsEarlierPoints) {
   TFormula formula(u"x/x", -1, 1);
   formula.Parse(u"x/x");
