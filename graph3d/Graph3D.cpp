@@ -145,24 +145,21 @@ void TGraph3D::ClearBackground(QPainter& Canvas) {
   Canvas.fillRect(QRect(0, 0, width(), height()), Background());
 }
 
-void TGraph3D::DrawFrame(QPainter& Canvas) {
+void TGraph3D::FramePath(QPainter& Canvas, const QColor& TopLeft, const QColor& BottomRight) {
   const int w = width(), h = height();
-  Canvas.setPen(QPen(palette().color(QPalette::Dark), 1, Qt::SolidLine));
+  Canvas.setPen(QPen(TopLeft, 1, Qt::SolidLine));
   Canvas.drawLine(0, h, 0, 0);
   Canvas.drawLine(0, 0, w - 1, 0);
-  Canvas.setPen(QPen(palette().color(QPalette::Light), 1, Qt::SolidLine));
+  Canvas.setPen(QPen(BottomRight, 1, Qt::SolidLine));
   Canvas.drawLine(w - 1, 0, w - 1, h - 1);
   Canvas.drawLine(w - 1, h - 1, 0, h - 1);
 }
 
-void TGraph3D::EraseFrame(QPainter& Canvas) {
-  const int w = width(), h = height();
-  Canvas.setPen(QPen(Background(), 1, Qt::SolidLine));
-  Canvas.drawLine(0, h, 0, 0);
-  Canvas.drawLine(0, 0, w - 1, 0);
-  Canvas.drawLine(w - 1, 0, w - 1, h - 1);
-  Canvas.drawLine(w - 1, h - 1, 0, h - 1);
+void TGraph3D::DrawFrame(QPainter& Canvas) {
+  FramePath(Canvas, palette().color(QPalette::Dark), palette().color(QPalette::Light));
 }
+
+void TGraph3D::EraseFrame(QPainter& Canvas) { FramePath(Canvas, Background(), Background()); }
 
 void TGraph3D::DrawCaption(QPainter& Canvas) {
   if (FCaption.isEmpty()) return;

@@ -159,6 +159,8 @@ class TGraph3D : public QWidget {
   void ReportLater(std::exception_ptr Error);
 
   void ClearBackground(QPainter& Canvas);
+  // The sunken border: left and top edges in one colour, right and bottom in the other.
+  void FramePath(QPainter& Canvas, const QColor& TopLeft, const QColor& BottomRight);
   void DrawFrame(QPainter& Canvas);
   void EraseFrame(QPainter& Canvas);
   void DrawCaption(QPainter& Canvas);

@@ -358,56 +358,66 @@ void TGraph3DModel::Resized(int width, int height) {
   FSizeChanged = true;
 }
 
-int TGraph3DModel::Theta() const { return static_cast<int>(std::nearbyintl(FTheta * 57.296L)); }
-int TGraph3DModel::Phi() const { return static_cast<int>(std::nearbyintl(FPhi * 57.296L)); }
+namespace {
+
+// Angles are kept in radians as the decimal constants give them, so that
+// whole degrees survive the round trip.
+int ToDegrees(float radians) { return static_cast<int>(std::nearbyintl(radians * 57.296L)); }
+
+// Stores an angle of whole degrees with its sine and cosine; false when the
+// normalised value is the current one.
+bool StoreAngle(int degrees, float& radians, float& sine, float& cosine) {
+  degrees = NormaliseDegrees(degrees);
+  if (degrees == ToDegrees(radians)) return false;
+  radians = static_cast<float>(degrees * 0.017453L);
+  sine = static_cast<float>(std::sin(double(radians)));
+  cosine = static_cast<float>(std::cos(double(radians)));
+  return true;
+}
+
+// Stores a zoom factor clamped to 0.1..3; NaN is ignored. False when unchanged.
+bool StoreZoom(float value, float& zoom) {
+  if (std::isnan(value)) return false;
+  value = std::clamp(value, 0.1f, 3.0f);
+  if (value == zoom) return false;
+  zoom = value;
+  return true;
+}
+
+}  // namespace
+
+int TGraph3DModel::Theta() const { return ToDegrees(FTheta); }
+int TGraph3DModel::Phi() const { return ToDegrees(FPhi); }
 
 void TGraph3DModel::SetTheta(int degrees) {
-  degrees = NormaliseDegrees(degrees);
-  if (degrees == Theta()) return;
-  FTheta = static_cast<float>(degrees * 0.017453L);
-  FSinTheta = static_cast<float>(std::sin(double(FTheta)));
-  FCosTheta = static_cast<float>(std::cos(double(FTheta)));
-  FAnglesChanged = true;
+  if (StoreAngle(degrees, FTheta, FSinTheta, FCosTheta)) FAnglesChanged = true;
 }
 
 void TGraph3DModel::SetPhi(int degrees) {
-  degrees = NormaliseDegrees(degrees);
-  if (degrees == Phi()) return;
-  FPhi = static_cast<float>(degrees * 0.017453L);
-  FSinPhi = static_cast<float>(std::sin(double(FPhi)));
-  FCosPhi = static_cast<float>(std::cos(double(FPhi)));
-  FAnglesChanged = true;
+  if (StoreAngle(degrees, FPhi, FSinPhi, FCosPhi)) FAnglesChanged = true;
 }
 
 void TGraph3DModel::SetZoomX(float value) {
-  if (std::isnan(value)) return;
-  value = std::clamp(value, 0.1f, 3.0f);
-  if (value == FZoomX) return;
-  FZoomX = value;
-  FSizeChanged = true;
+  if (StoreZoom(value, FZoomX)) FSizeChanged = true;
 }
 
 void TGraph3DModel::SetZoomY(float value) {
-  if (std::isnan(value)) return;
-  value = std::clamp(value, 0.1f, 3.0f);
-  if (value == FZoomY) return;
-  FZoomY = value;
-  FSizeChanged = true;
+  if (StoreZoom(value, FZoomY)) FSizeChanged = true;
 }
 
 void TGraph3DModel::SetViewPercentage(int value) { FViewPercentage = std::clamp(value, 1, 100); }
 
-void TGraph3DModel::SetFirstLine(int32_t value) {
+// Below 0 becomes 0, then at or above the line count becomes the last line
+// (so -1 without lines).
+int32_t TGraph3DModel::ClampLine(int32_t value) const {
   if (value < 0) value = 0;
   if (value >= LineCount()) value = LineCount() - 1;
-  FFirstLine = value;
+  return value;
 }
 
-void TGraph3DModel::SetLastLine(int32_t value) {
-  if (value < 0) value = 0;
-  if (value >= LineCount()) value = LineCount() - 1;
-  FLastLine = value;
-}
+void TGraph3DModel::SetFirstLine(int32_t value) { FFirstLine = ClampLine(value); }
+
+void TGraph3DModel::SetLastLine(int32_t value) { FLastLine = ClampLine(value); }
 
 TPoint TGraph3DModel::Project(const TPoint3D& p) const {
   const double sx = (double(p.X) * FSinTheta - double(p.Y) * FCosTheta) * FScaleX;

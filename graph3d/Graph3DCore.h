@@ -228,6 +228,7 @@ class TGraph3DModel {
 
  private:
   void AllocateTrapezes(int64_t count);
+  int32_t ClampLine(int32_t value) const;
 
   std::vector<std::unique_ptr<TGraphLine>> FLines;
   int32_t FValuesPerLine = 50;

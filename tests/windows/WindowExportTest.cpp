@@ -160,6 +160,27 @@ TEST_P(WindowExportTest, FailuresReachTheErrorReportAndTheWindowGoesOn) {
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
+// Every export shortcut reaches its window even while a field has the focus
+// (a spin field's own copy key is Ctrl+Insert, the 3D window's "В буфер").
+TEST_P(WindowExportTest, ShortcutsWorkFromTheFocusedField) {
+  Exports.Window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Exports.Window));
+  int fields = 0;
+  for (QWidget* field : Exports.Window->findChildren<QWidget*>()) {
+    if (!qobject_cast<QLineEdit*>(field) && !field->inherits("QAbstractSpinBox")) continue;
+    if (!field->isVisible() || field->focusPolicy() == Qt::NoFocus || qobject_cast<QLineEdit*>(field->parentWidget())) continue;
+    if (field->parentWidget() && field->parentWidget()->inherits("QAbstractSpinBox")) continue;
+    ++fields;
+    QGuiApplication::clipboard()->setText(Sentinel);
+    field->setFocus();
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keySequence(QApplication::focusWidget(), Exports.Clipboard->shortcut());
+    EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull()) << field->objectName().toStdString() << " "
+                                                               << field->metaObject()->className();
+  }
+  EXPECT_EQ(fields, 4);  // the formula and the three range fields, or the four spin fields
+}
+
 // The 2D report names whatever the formula field holds, an edited one with an empty chart included.
 TEST(Plot2DReportTest, NamesTheFormulaOfTheField) {
   TScriptedPlatform& platform = TestPlatform();
