@@ -60,6 +60,19 @@ inline long double Arith(char16_t op, long double a, long double b) {
 
 }  // namespace
 
+// A node's value converted for the calls that take it. A finite value too
+// large for a double is a fault only when a call reads it.
+#define WRITE_SLOT(slot, v)                                                          \
+  do {                                                                               \
+    (slot).D = static_cast<double>(v);                                               \
+    if (__builtin_expect(__builtin_isinf((slot).D), 0)) (slot).TooLarge = !__builtin_isinf(v); \
+  } while (false)
+
+void TFormula::SetResult(const TStepCode& s, long double v) {
+  *s.Result = v;
+  if (s.Slot) WRITE_SLOT(*s.Slot, v);
+}
+
 // A result that is NaN or infinite: a fault unless an operand already was.
 // Before a fault the node gets what the operand reading had left in it.
 // Returns r when it is no fault.
@@ -72,22 +85,23 @@ long double TFormula::OperatorFault(const TStepCode& s, long double a, long doub
     if (!std::isfinite(a) || !std::isfinite(b)) return r;
     kind = s.Op == u'^' && a == 0 ? K::DivisionByZero : K::Overflow;
   }
-  if (s.B.Kind == TOperandCode::Call) *s.Result = b;
-  else if (s.A.Kind == TOperandCode::Call) *s.Result = a;
-  if (s.B.Plain && a == b) *s.Result = b;
+  if (s.B.Kind == TOperandCode::Call) SetResult(s, b);
+  else if (s.A.Kind == TOperandCode::Call) SetResult(s, a);
+  if (s.B.Plain && a == b) SetResult(s, b);
   RaiseMathError(kind);
 }
 
 // '/' with a zero divisor and a number to divide: 0/0 is a fault, anything
 // else is shown (every time) and the node keeps its Result.
 long double TFormula::ZeroDivisor(const TStepCode& s, long double a) {
-  if (s.B.Plain && a == 0) *s.Result = 0;
+  if (s.B.Plain && a == 0) SetResult(s, 0);
   if (a == 0) RaiseMathError(K::InvalidOperation);
   ErrorFlag = 1;
   std::u16string text(FormulaText::kEvalPrefix);
   text += u'\r';
   text += FormulaText::kMsgDivisionByZero;
   ShowMessage(TMessageIcon::Error, text);
+  SetResult(s, *s.Result);
   return *s.Result;
 }
 
@@ -98,7 +112,7 @@ long double TFormula::CallStep(const TStepCode& s, int32_t mode) {
   long double a, b;
   if (s.A.Kind == TOperandCode::Call) {
     a = CallValue(s.A.CallIndex, mode);
-    if (s.Op == u'/') *s.Result = a;
+    if (s.Op == u'/') SetResult(s, a);
   } else {
     a = s.A.Kind == TOperandCode::Const ? s.A.D : *s.A.Src;
   }
@@ -106,7 +120,7 @@ long double TFormula::CallStep(const TStepCode& s, int32_t mode) {
     b = a;
   } else if (s.B.Kind == TOperandCode::Call) {
     b = CallValue(s.B.CallIndex, mode);
-    if (s.Op == u'/') *s.Result = b;
+    if (s.Op == u'/') SetResult(s, b);
   } else {
     b = s.B.Kind == TOperandCode::Const ? s.B.D : *s.B.Src;
   }
@@ -114,6 +128,7 @@ long double TFormula::CallStep(const TStepCode& s, int32_t mode) {
   long double r = Arith(s.Op, a, b);
   if (!Finite(r)) r = OperatorFault(s, a, b, r);
   if (s.Store) *s.Result = r;
+  if (s.Slot) WRITE_SLOT(*s.Slot, r);
   return r;
 }
 
@@ -122,11 +137,23 @@ long double TFormula::CallValue(int32_t h, int32_t mode) {
   TDomainError error = TDomainError::None;
   double x = 0;
   long double v;
-  if (c.ArgKind == TCallCode::List) {
-    v = ApplyListFunction(c.Id, &FItemSrc[c.First], c.Count, error);
-  } else {
-    if (c.ArgKind == TCallCode::Node) x = ToDoubleChecked(*c.Arg);
-    v = ApplyFunction(c.Id, x, error);
+  switch (c.ArgKind) {
+    case TCallCode::List:
+      v = c.ListFunction(&FItemSrc[c.First], c.Count, error);
+      break;
+    case TCallCode::Slot:
+      x = c.ArgSlot->D;
+      if (__builtin_expect(__builtin_isinf(x), 0) && c.ArgSlot->TooLarge)
+        RaiseMathError(K::Overflow);
+      v = c.Function(x, error);
+      break;
+    case TCallCode::Value:
+      x = ToDoubleChecked(*c.Arg);
+      v = c.Function(x, error);
+      break;
+    default:
+      v = c.Function(x, error);
+      break;
   }
   if (__builtin_expect(error != TDomainError::None, 0)) {
     if (mode == 1 || (mode == 2 && EvalCount == 1)) {
@@ -140,29 +167,71 @@ long double TFormula::CallValue(int32_t h, int32_t mode) {
   return v;
 }
 
+// An operand of a step by its kind, which is a constant in every fast case.
+#define OPERAND(kind, o)                                                    \
+  ((kind) == TOperandCode::Prev    ? last                                   \
+   : (kind) == TOperandCode::Const ? static_cast<long double>((o).D)       \
+                                   : *(o).Src)
+#define BINARY_CASE(op, expr, ka, kb)                                       \
+  case FastCode(TFastOp::op, ka, kb): {                                     \
+    const long double a = OPERAND(ka, s.A), b = OPERAND(kb, s.B);           \
+    r = expr;                                                               \
+    if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);     \
+    break;                                                                  \
+  }
+#define BINARY_CASES_OF(op, expr, ka)                                       \
+  BINARY_CASE(op, expr, ka, TOperandCode::Const)                            \
+  BINARY_CASE(op, expr, ka, TOperandCode::Value)                            \
+  BINARY_CASE(op, expr, ka, TOperandCode::Prev)
+#define BINARY_CASES(op, expr)                                              \
+  BINARY_CASES_OF(op, expr, TOperandCode::Const)                            \
+  BINARY_CASES_OF(op, expr, TOperandCode::Value)                            \
+  BINARY_CASES_OF(op, expr, TOperandCode::Prev)
+#define UNARY_CASE(op, kind, read, b, expr)                                 \
+  case FastCode(TFastOp::op, kind, kind): {                                 \
+    const long double v = OPERAND(kind, read);                              \
+    r = expr;                                                               \
+    if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, v, b, r);     \
+    break;                                                                  \
+  }
+#define UNARY_CASES(op, read, b, expr)                                      \
+  UNARY_CASE(op, TOperandCode::Const, read, b, expr)                        \
+  UNARY_CASE(op, TOperandCode::Value, read, b, expr)                        \
+  UNARY_CASE(op, TOperandCode::Prev, read, b, expr)
+
 void TFormula::Evaluate(int32_t Mode) {
   // The value of the step just made stays at hand in `last` for the next.
   long double last = 0;
   try {
     for (const TStepCode& s : FSteps) {
-      if (s.HasCall) {
-        last = CallStep(s, Mode);
-        continue;
+      long double r;
+      switch (s.Code) {
+        BINARY_CASES(Add, a + b)
+        BINARY_CASES(Sub, a - b)
+        BINARY_CASES(Mul, a * b)
+        UNARY_CASES(DivByConst, s.A, static_cast<long double>(s.B.D), v / s.B.D)
+        UNARY_CASES(Square, s.A, 2.0L, v * v)
+        // A pass-through node: an operand's value is never a new fault.
+        case FastCode(TFastOp::Pass, 0, TOperandCode::Const): r = s.B.D; break;
+        case FastCode(TFastOp::Pass, 0, TOperandCode::Value): r = *s.B.Src; break;
+        case FastCode(TFastOp::Pass, 0, TOperandCode::Prev): r = last; break;
+        case kCallStep:
+          last = CallStep(s, Mode);
+          continue;
+        default: {
+          const long double a = OPERAND(s.A.Kind, s.A), b = OPERAND(s.B.Kind, s.B);
+          if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) {
+            last = ZeroDivisor(s, a);
+            continue;
+          }
+          r = Arith(s.Op, a, b);
+          // (The fault check returns r, so that r is not held across a call.)
+          if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
+          break;
+        }
       }
-      const long double a = s.A.Kind == TOperandCode::Prev    ? last
-                            : s.A.Kind == TOperandCode::Const ? static_cast<long double>(s.A.D)
-                                                              : *s.A.Src;
-      const long double b = s.B.Kind == TOperandCode::Prev    ? last
-                            : s.B.Kind == TOperandCode::Const ? static_cast<long double>(s.B.D)
-                                                              : *s.B.Src;
-      if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) {
-        last = ZeroDivisor(s, a);
-        continue;
-      }
-      long double r = Arith(s.Op, a, b);
-      // (The fault check returns r, so that r is not held across a call.)
-      if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
       if (s.Store) *s.Result = r;
+      if (s.Slot) WRITE_SLOT(*s.Slot, r);
       last = r;
     }
   } catch (const TDomainStop&) {
@@ -188,3 +257,11 @@ void TFormula::Evaluate(int32_t Mode) {
     ResultText = FormatGeneral(v);
   Grow(EvalCount);
 }
+
+#undef UNARY_CASES
+#undef UNARY_CASE
+#undef BINARY_CASES
+#undef BINARY_CASES_OF
+#undef BINARY_CASE
+#undef OPERAND
+#undef WRITE_SLOT

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using K = EMathError::TKind;
 using namespace FormulaText;
@@ -242,7 +243,11 @@ long double Tan80(long double y) {
   return (q & 1) == 0 ? FTan(r) : -1 / FTan(r);
 }
 
-long double ApplyFunction(TFuncId id, double x, TDomainError& error) {
+namespace {
+
+// The functions of one argument by name. Inlined into one entry per name
+// (see kFunctions), where the switch folds away.
+[[gnu::always_inline]] inline long double OneArgument(TFuncId id, double x, TDomainError& error) {
   const long double lx = x;
   switch (id) {
     case TFuncId::Cos:
@@ -378,8 +383,8 @@ long double ApplyFunction(TFuncId id, double x, TDomainError& error) {
   return kNaN;
 }
 
-long double ApplyListFunction(TFuncId id, const long double* const* items, int32_t count,
-                              TDomainError& error) {
+[[gnu::always_inline]] inline long double ListArgument(TFuncId id, const long double* const* items,
+                                                     int32_t count, TDomainError& error) {
   if (id == TFuncId::Max || id == TFuncId::Min) {
     long double r = *items[0];
     for (int32_t i = 0; i < count; ++i) {
@@ -434,3 +439,26 @@ long double ApplyListFunction(TFuncId id, const long double* const* items, int32
   }
   return kNaN;
 }
+
+constexpr size_t kFuncIdCount = static_cast<size_t>(TFuncId::Radtodeg) + 1;
+
+template <size_t... I>
+constexpr std::array<TFunction, kFuncIdCount> OneArgumentTable(std::index_sequence<I...>) {
+  return {{+[](double x, TDomainError& error) {
+    return OneArgument(static_cast<TFuncId>(I), x, error);
+  }...}};
+}
+template <size_t... I>
+constexpr std::array<TListFunction, kFuncIdCount> ListTable(std::index_sequence<I...>) {
+  return {{+[](const long double* const* items, int32_t count, TDomainError& error) {
+    return ListArgument(static_cast<TFuncId>(I), items, count, error);
+  }...}};
+}
+
+constexpr auto kFunctions = OneArgumentTable(std::make_index_sequence<kFuncIdCount>());
+constexpr auto kListFunctions = ListTable(std::make_index_sequence<kFuncIdCount>());
+
+}  // namespace
+
+TFunction FunctionOf(TFuncId id) { return kFunctions[static_cast<size_t>(id)]; }
+TListFunction ListFunctionOf(TFuncId id) { return kListFunctions[static_cast<size_t>(id)]; }

@@ -6,6 +6,14 @@
 #include "Formula_functions.h"
 #include "Formula_math.h"
 
+// A node's value as function calls take it: converted to double when the
+// node is computed, which is far cheaper than keeping the 80-bit value in
+// memory for the call to convert.
+struct TFormula::TArgSlot {
+  double D = 0;
+  bool TooLarge = false;  // D is an infinity made from a finite value: a fault when read
+};
+
 struct TFormula::TOperandCode {
   // Const: a number that is a double exactly, held in D. Value: a number, a
   // variable or an earlier node, read through Src. Prev: the node of the
@@ -20,26 +28,49 @@ struct TFormula::TOperandCode {
   const long double* Src = nullptr;
 };
 
+// Steps without calls in a common shape have a code of their own: '+', '-'
+// or '*' on two operands that are each a Const, a Value or Prev; a division
+// by a constant that is not zero; a square («x^2»); a pass-through node.
+// Every other step without a call is General.
+enum class TFastOp : uint8_t { Add, Sub, Mul, DivByConst, Square, Pass };
+inline constexpr uint8_t kGeneralStep = 0, kCallStep = 1, kFirstFastStep = 2;
+constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
+  const uint8_t first = kFirstFastStep, o = static_cast<uint8_t>(op);
+  switch (op) {
+    case TFastOp::DivByConst: return first + 27 + a;
+    case TFastOp::Square: return first + 30 + a;
+    case TFastOp::Pass: return first + 33 + b;
+    default: return first + (o * 3 + a) * 3 + b;
+  }
+}
+
 // One node to compute. Its Result is written only where it is read back:
 // by a later reader that takes it from memory, or by the node itself ('/'
 // keeps its Result across a zero divisor). Values passed straight to the
-// next step, and calls' values, stay in registers.
+// next step stay in registers, and calls take theirs from Slot.
 struct TFormula::TStepCode {
+  uint8_t Code = kGeneralStep;  // kCallStep when an operand is a call
   char16_t Op = 0;
-  bool HasCall = false;  // an operand is a function call
   bool Store = false;    // write the value into Result
   bool SameCall = false; // both operands call the same function on the same argument
   int32_t Node = 0;
   TOperandCode A, B;
   long double* Result = nullptr;
+  TArgSlot* Slot = nullptr;  // the value for calls, when they take it
 };
 
 struct TFormula::TCallCode {
-  enum TArg : uint8_t { None, Node, List };
+  // Value: the argument is read and converted from Arg (a variable, a
+  // number, or the Result of a node that is not computed as a step);
+  // Slot: from a node's Slot.
+  enum TArg : uint8_t { None, Value, Slot, List };
   TFuncId Id = TFuncId::None;
   TArg ArgKind = None;
-  const long double* Arg = nullptr;  // the Result of the argument node
-  int32_t First = 0, Count = 0;      // list items, read through FItemSrc
+  TFunction Function = nullptr;
+  TListFunction ListFunction = nullptr;
+  const long double* Arg = nullptr;
+  const TArgSlot* ArgSlot = nullptr;
+  int32_t First = 0, Count = 0;  // list items, read through FItemSrc
 };
 
 // Reads the decimal number at s[pos...]; false when there is none or it is

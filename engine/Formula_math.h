@@ -179,6 +179,7 @@ public:
   int32_t GroupCount() const { return FGroupCount; }
 
 private:
+  struct TArgSlot;
   struct TOperandCode;
   struct TStepCode;
   struct TCallCode;
@@ -196,6 +197,9 @@ private:
   int32_t ListNodeOf(int32_t group) const;
   int32_t AddCall(const std::u16string& name, const std::u16string& arg);
   void Decode();
+  void DecodeOperand(const TSlog& operand, TOperandCode& code);
+  int32_t NodeOf(std::u16string_view text) const;
+  static uint8_t StepCodeOf(char16_t op, const TOperandCode& a, const TOperandCode& b);
 
   // Evaluation.
   long double CallValue(int32_t h, int32_t mode);
@@ -203,6 +207,7 @@ private:
   [[gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);
   [[gnu::noinline]] long double OperatorFault(const TStepCode& s, long double a, long double b,
                                               long double r);
+  static void SetResult(const TStepCode& s, long double v);
 
   int32_t FGroupCount = 0;
   int32_t FCallCount = 0;
@@ -211,5 +216,6 @@ private:
   std::vector<TStepCode> FSteps;
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
   std::vector<const long double*> FItemSrc;  // where each list item's value is read
+  std::vector<TArgSlot> FArgSlots;  // by node, for the nodes that calls take as argument
   bool FTopIsLastStep = false;  // the last step computes node NodeCount
 };
