@@ -1,6 +1,7 @@
 // Evaluation of a compiled formula: the nodes in table order, the five
 // operators, the function calls, the rounding and the result text.
 #include "Formula_internal.h"
+#include "Formula_kernels.h"
 #include "Formula_texts.h"
 
 #include <cfloat>
@@ -105,16 +106,57 @@ long double TFormula::ZeroDivisor(const TStepCode& s, long double a) {
   return *s.Result;
 }
 
-// A step with a function call among its operands. A call's value goes into
-// the node's Result as it is made; only a '/' node can keep that value, so
-// only there is it written.
-long double TFormula::CallStep(const TStepCode& s, int32_t mode) {
+// A refused argument: shown (and the evaluation ended) by the mode's rule;
+// otherwise the call yields the function's quiet NaN, a gap in a plot.
+void TFormula::DomainError(TDomainError error, double x, int32_t mode) {
+  if (mode == 1 || (mode == 2 && EvalCount == 1)) {
+    ShowMessage(TMessageIcon::Error, DomainMessage(error, x));
+    ErrorFlag = 1;
+    Grow(EvalCount);
+    throw TDomainStop{};
+  }
+}
+
+// The value of call h. The functions met most are computed in place, so
+// that the values the evaluation holds stay in registers across them.
+inline long double TFormula::CallValue(int32_t h, int32_t mode) {
+  const TCallCode& c = FCallCode[h];
+  TDomainError error = TDomainError::None;
+  double x = 0;
+  long double v;
+  if (c.ArgKind == TCallCode::List) [[unlikely]] {
+    v = c.ListFunction(&FItemSrc[c.First], c.Count, error);
+  } else {
+    if (c.ArgKind == TCallCode::Slot) {
+      x = c.ArgSlot->D;
+      if (__builtin_expect(__builtin_isinf(x), 0) && c.ArgSlot->TooLarge)
+        RaiseMathError(K::Overflow);
+    } else if (c.ArgKind == TCallCode::Value) {
+      x = ToDoubleChecked(*c.Arg);
+    }
+    switch (c.Id) {
+      case TFuncId::Sin: v = FormulaKernel::Sin(x); break;
+      case TFuncId::Cos: v = FormulaKernel::Cos(x); break;
+      case TFuncId::Abs: v = FormulaKernel::Abs(x); break;
+      case TFuncId::Sqrt: v = FormulaKernel::Sqrt(x, error); break;
+      default: [[unlikely]] v = c.Function(x, error); break;
+    }
+  }
+  if (__builtin_expect(error != TDomainError::None, 0)) DomainError(error, x, mode);
+  return v;
+}
+
+// Any step without a code of its own: calls, '/' by what may be zero, '^'.
+// prev points to the value of the step before when the step reads it. A
+// call's value goes into the node's Result as it is made; only a '/' node
+// can keep that value, so only there is it written.
+long double TFormula::OtherStep(const TStepCode& s, int32_t mode, const long double* prev) {
   long double a, b;
   if (s.A.Kind == TOperandCode::Call) {
     a = CallValue(s.A.CallIndex, mode);
     if (s.Op == u'/') SetResult(s, a);
   } else {
-    a = s.A.Kind == TOperandCode::Const ? s.A.D : *s.A.Src;
+    a = s.A.Kind == TOperandCode::Prev ? *prev : s.A.Kind == TOperandCode::Const ? s.A.D : *s.A.Src;
   }
   if (s.SameCall) {
     b = a;
@@ -122,49 +164,14 @@ long double TFormula::CallStep(const TStepCode& s, int32_t mode) {
     b = CallValue(s.B.CallIndex, mode);
     if (s.Op == u'/') SetResult(s, b);
   } else {
-    b = s.B.Kind == TOperandCode::Const ? s.B.D : *s.B.Src;
+    b = s.B.Kind == TOperandCode::Prev ? *prev : s.B.Kind == TOperandCode::Const ? s.B.D : *s.B.Src;
   }
-  if (s.Op == u'/' && b == 0 && !std::isnan(a)) return ZeroDivisor(s, a);
+  if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) return ZeroDivisor(s, a);
   long double r = Arith(s.Op, a, b);
-  if (!Finite(r)) r = OperatorFault(s, a, b, r);
+  if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
   if (s.Store) *s.Result = r;
   if (s.Slot) WRITE_SLOT(*s.Slot, r);
   return r;
-}
-
-long double TFormula::CallValue(int32_t h, int32_t mode) {
-  const TCallCode& c = FCallCode[h];
-  TDomainError error = TDomainError::None;
-  double x = 0;
-  long double v;
-  switch (c.ArgKind) {
-    case TCallCode::List:
-      v = c.ListFunction(&FItemSrc[c.First], c.Count, error);
-      break;
-    case TCallCode::Slot:
-      x = c.ArgSlot->D;
-      if (__builtin_expect(__builtin_isinf(x), 0) && c.ArgSlot->TooLarge)
-        RaiseMathError(K::Overflow);
-      v = c.Function(x, error);
-      break;
-    case TCallCode::Value:
-      x = ToDoubleChecked(*c.Arg);
-      v = c.Function(x, error);
-      break;
-    default:
-      v = c.Function(x, error);
-      break;
-  }
-  if (__builtin_expect(error != TDomainError::None, 0)) {
-    if (mode == 1 || (mode == 2 && EvalCount == 1)) {
-      ShowMessage(TMessageIcon::Error, DomainMessage(error, x));
-      ErrorFlag = 1;
-      Grow(EvalCount);
-      throw TDomainStop{};
-    }
-    // Not shown: the call yields the quiet NaN, a gap in a plot.
-  }
-  return v;
 }
 
 // An operand of a step by its kind, which is a constant in every fast case.
@@ -215,19 +222,15 @@ void TFormula::Evaluate(int32_t Mode) {
         case FastCode(TFastOp::Pass, 0, TOperandCode::Const): r = s.B.D; break;
         case FastCode(TFastOp::Pass, 0, TOperandCode::Value): r = *s.B.Src; break;
         case FastCode(TFastOp::Pass, 0, TOperandCode::Prev): r = last; break;
-        case kCallStep:
-          last = CallStep(s, Mode);
+        case kGeneralStep:
+          last = OtherStep(s, Mode, nullptr);
           continue;
         default: {
-          const long double a = OPERAND(s.A.Kind, s.A), b = OPERAND(s.B.Kind, s.B);
-          if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) {
-            last = ZeroDivisor(s, a);
-            continue;
-          }
-          r = Arith(s.Op, a, b);
-          // (The fault check returns r, so that r is not held across a call.)
-          if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
-          break;
+          // A general step that reads the value at hand: it goes through
+          // memory, as the step makes calls that would not keep it anyway.
+          const long double at = last;
+          last = OtherStep(s, Mode, &at);
+          continue;
         }
       }
       if (s.Store) *s.Result = r;

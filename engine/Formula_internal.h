@@ -31,9 +31,10 @@ struct TFormula::TOperandCode {
 // Steps without calls in a common shape have a code of their own: '+', '-'
 // or '*' on two operands that are each a Const, a Value or Prev; a division
 // by a constant that is not zero; a square («x^2»); a pass-through node.
-// Every other step without a call is General.
+// Every other step, calls among them, is General, or GeneralPrev when it
+// reads the step before's value.
 enum class TFastOp : uint8_t { Add, Sub, Mul, DivByConst, Square, Pass };
-inline constexpr uint8_t kGeneralStep = 0, kCallStep = 1, kFirstFastStep = 2;
+inline constexpr uint8_t kGeneralStep = 0, kGeneralPrevStep = 1, kFirstFastStep = 2;
 constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
   const uint8_t first = kFirstFastStep, o = static_cast<uint8_t>(op);
   switch (op) {
@@ -49,7 +50,7 @@ constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
 // keeps its Result across a zero divisor). Values passed straight to the
 // next step stay in registers, and calls take theirs from Slot.
 struct TFormula::TStepCode {
-  uint8_t Code = kGeneralStep;  // kCallStep when an operand is a call
+  uint8_t Code = kGeneralStep;
   char16_t Op = 0;
   bool Store = false;    // write the value into Result
   bool SameCall = false; // both operands call the same function on the same argument

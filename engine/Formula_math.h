@@ -134,6 +134,8 @@ struct TMnog {
   long double Value = 0;  // the number; variables and groups are read where they are
 };
 
+enum class TDomainError : uint8_t;  // a refused function argument (Formula_functions.h)
+
 // One compiled formula: create with its text, Parse once, then write the
 // variables' values and Evaluate as often as needed. Not copyable: the
 // compiled form points into its own tables.
@@ -203,9 +205,10 @@ private:
 
   // Evaluation.
   long double CallValue(int32_t h, int32_t mode);
-  [[gnu::noinline]] long double CallStep(const TStepCode& s, int32_t mode);
-  [[gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);
-  [[gnu::noinline]] long double OperatorFault(const TStepCode& s, long double a, long double b,
+  [[gnu::noinline]] long double OtherStep(const TStepCode& s, int32_t mode, const long double* prev);
+  [[gnu::cold, gnu::noinline]] void DomainError(TDomainError error, double x, int32_t mode);
+  [[gnu::cold, gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);
+  [[gnu::cold, gnu::noinline]] long double OperatorFault(const TStepCode& s, long double a, long double b,
                                               long double r);
   static void SetResult(const TStepCode& s, long double v);
 

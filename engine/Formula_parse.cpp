@@ -497,9 +497,7 @@ void TFormula::Decode() {
     step.B = operands[i][1];
     const bool hasCall = step.A.Kind == TOperandCode::Call || step.B.Kind == TOperandCode::Call;
     for (TOperandCode* code : {&step.A, &step.B}) {
-      // Within a step that makes a call, the previous node's value is read
-      // from its Result: the call would not keep it at hand anyway.
-      if (code->Node != 0 && !hasCall && !FSteps.empty() && FSteps.back().Node == code->Node)
+      if (code->Node != 0 && !FSteps.empty() && FSteps.back().Node == code->Node)
         code->Kind = TOperandCode::Prev;
       else if (code->Node != 0)
         readFromMemory[code->Node] = true;
@@ -512,7 +510,10 @@ void TFormula::Decode() {
       const TFunc& b = Calls[step.B.CallIndex];
       step.SameCall = a.Name == b.Name && a.Arg == b.Arg && a.Name != u"random";
     }
-    step.Code = hasCall ? kCallStep : StepCodeOf(step.Op, step.A, step.B);
+    step.Code = hasCall ? kGeneralStep : StepCodeOf(step.Op, step.A, step.B);
+    if (step.Code == kGeneralStep &&
+        (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
+      step.Code = kGeneralPrevStep;
     if (readByCall[i]) step.Slot = &FArgSlots[i];
     FSteps.push_back(step);
   }
