@@ -119,7 +119,7 @@ void TFormula::DomainError(TDomainError error, double x, int32_t mode) {
 
 // The value of call h. The functions met most are computed in place, so
 // that the values the evaluation holds stay in registers across them.
-inline long double TFormula::CallValue(int32_t h, int32_t mode) {
+[[gnu::always_inline]] inline long double TFormula::CallValue(int32_t h, int32_t mode) {
   const TCallCode& c = FCallCode[h];
   TDomainError error = TDomainError::None;
   double x = 0;
@@ -151,20 +151,31 @@ inline long double TFormula::CallValue(int32_t h, int32_t mode) {
 // call's value goes into the node's Result as it is made; only a '/' node
 // can keep that value, so only there is it written.
 long double TFormula::OtherStep(const TStepCode& s, int32_t mode, const long double* prev) {
+  auto read = [prev](const TOperandCode& o) -> long double {
+    return o.Kind == TOperandCode::Prev ? *prev : o.Kind == TOperandCode::Const ? o.D : *o.Src;
+  };
   long double a, b;
   if (s.A.Kind == TOperandCode::Call) {
     a = CallValue(s.A.CallIndex, mode);
     if (s.Op == u'/') SetResult(s, a);
+    if (s.SameCall) {
+      b = a;
+    } else if (s.B.Kind == TOperandCode::Call) {
+      b = CallValue(s.B.CallIndex, mode);
+      if (s.Op == u'/') SetResult(s, b);
+    } else {
+      b = read(s.B);
+    }
   } else {
-    a = s.A.Kind == TOperandCode::Prev ? *prev : s.A.Kind == TOperandCode::Const ? s.A.D : *s.A.Src;
-  }
-  if (s.SameCall) {
-    b = a;
-  } else if (s.B.Kind == TOperandCode::Call) {
-    b = CallValue(s.B.CallIndex, mode);
-    if (s.Op == u'/') SetResult(s, b);
-  } else {
-    b = s.B.Kind == TOperandCode::Prev ? *prev : s.B.Kind == TOperandCode::Const ? s.B.D : *s.B.Src;
+    // Reading an operand has no effect, so a is read after the call, which
+    // then need not keep it.
+    if (s.B.Kind == TOperandCode::Call) {
+      b = CallValue(s.B.CallIndex, mode);
+      if (s.Op == u'/') SetResult(s, b);
+    } else {
+      b = read(s.B);
+    }
+    a = read(s.A);
   }
   if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) return ZeroDivisor(s, a);
   long double r = Arith(s.Op, a, b);
@@ -225,13 +236,12 @@ void TFormula::Evaluate(int32_t Mode) {
         case kGeneralStep:
           last = OtherStep(s, Mode, nullptr);
           continue;
-        default: {
+        default:
           // A general step that reads the value at hand: it goes through
           // memory, as the step makes calls that would not keep it anyway.
-          const long double at = last;
-          last = OtherStep(s, Mode, &at);
+          FPrev = last;
+          last = OtherStep(s, Mode, &FPrev);
           continue;
-        }
       }
       if (s.Store) *s.Result = r;
       if (s.Slot) WRITE_SLOT(*s.Slot, r);

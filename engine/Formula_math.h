@@ -220,5 +220,6 @@ private:
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
   std::vector<const long double*> FItemSrc;  // where each list item's value is read
   std::vector<TArgSlot> FArgSlots;  // by node, for the nodes that calls take as argument
-  bool FTopIsLastStep = false;  // the last step computes node NodeCount
+  bool FTopIsLastStep = false;
+  long double FPrev = 0;  // the value at hand, for a general step that reads it  // the last step computes node NodeCount
 };
