@@ -11,9 +11,19 @@
 #include <QPointer>
 #include <QThread>
 
+#include <cmath>
+
 namespace {
 
 QPoint ToQPoint(TPoint p) { return {p.X, p.Y}; }
+
+// Lines are one device pixel wide: on a high-density screen the mesh stays as
+// fine as the screen allows, and at one pixel per unit nothing changes.
+QPen LinePen(const QColor& color, Qt::PenStyle style = Qt::SolidLine) {
+  QPen pen(color, 1, style);
+  pen.setCosmetic(true);
+  return pen;
+}
 
 // Leading and trailing blanks and control characters go.
 QString TrimCaption(const QString& s) {
@@ -63,10 +73,20 @@ void TGraph3D::SyncSize() {
   if (FModel.ClientWidth() != width() || FModel.ClientHeight() != height()) FModel.Resized(width(), height());
 }
 
+// The own canvas has the screen's resolution: the control's size times the
+// device pixel ratio, painted in the control's own coordinates.
+bool TGraph3D::CanvasFits() const {
+  const qreal ratio = devicePixelRatioF();
+  return FCanvas.devicePixelRatio() == ratio && FCanvas.size() == (QSizeF(size()) * ratio).toSize();
+}
+
 void TGraph3D::EnsureCanvas() {
-  if (FCanvas.size() == size()) return;
-  FCanvas = QImage(size(), QImage::Format_RGB32);
-  if (!FCanvas.isNull()) FCanvas.fill(Background());
+  if (CanvasFits()) return;
+  const qreal ratio = devicePixelRatioF();
+  FCanvas = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+  if (FCanvas.isNull()) return;
+  FCanvas.setDevicePixelRatio(ratio);
+  FCanvas.fill(Background());
 }
 
 void TGraph3D::OnOwnCanvas(const std::function<void(QPainter&)>& draw) {
@@ -107,9 +127,9 @@ void TGraph3D::ReportLater(std::exception_ptr Error) {
   QMetaObject::invokeMethod(this, [Error] { std::rethrow_exception(Error); }, Qt::QueuedConnection);
 }
 
-void TGraph3D::paintEvent(QPaintEvent* event) {
+void TGraph3D::paintEvent(QPaintEvent*) {
   FInPaint = true;
-  if (!FCopyOnly || FCanvas.size() != size()) {
+  if (!FCopyOnly || !CanvasFits()) {
     try {
       RedrawOwn(true);
     } catch (...) {
@@ -118,8 +138,9 @@ void TGraph3D::paintEvent(QPaintEvent* event) {
     }
   }
   FInPaint = false;
+  // Pixel for pixel: the painter is clipped to the region to update.
   QPainter p(this);
-  p.drawImage(event->rect(), FCanvas, event->rect());
+  p.drawImage(QPoint(0, 0), FCanvas);
 }
 
 void TGraph3D::resizeEvent(QResizeEvent* event) {
@@ -140,19 +161,19 @@ void TGraph3D::changeEvent(QEvent* event) {
 // ------------------------------------------------------------ drawing
 
 void TGraph3D::ClearBackground(QPainter& Canvas) {
-  Canvas.setPen(QPen(Background(), 1, Qt::SolidLine));
+  Canvas.setPen(LinePen(Background()));
   Canvas.setBrush(QBrush(Background(), Qt::SolidPattern));
   Canvas.fillRect(QRect(0, 0, width(), height()), Background());
 }
 
+// Edges one unit wide, as the frames of the other controls: filled, so that
+// on a high-density canvas they reach the last device pixel.
 void TGraph3D::FramePath(QPainter& Canvas, const QColor& TopLeft, const QColor& BottomRight) {
   const int w = width(), h = height();
-  Canvas.setPen(QPen(TopLeft, 1, Qt::SolidLine));
-  Canvas.drawLine(0, h, 0, 0);
-  Canvas.drawLine(0, 0, w - 1, 0);
-  Canvas.setPen(QPen(BottomRight, 1, Qt::SolidLine));
-  Canvas.drawLine(w - 1, 0, w - 1, h - 1);
-  Canvas.drawLine(w - 1, h - 1, 0, h - 1);
+  Canvas.fillRect(QRect(0, 0, 1, h), TopLeft);
+  Canvas.fillRect(QRect(0, 0, w, 1), TopLeft);
+  Canvas.fillRect(QRect(w - 1, 0, 1, h), BottomRight);
+  Canvas.fillRect(QRect(0, h - 1, w, 1), BottomRight);
 }
 
 void TGraph3D::DrawFrame(QPainter& Canvas) {
@@ -174,20 +195,25 @@ void TGraph3D::DrawSurface(QPainter& Canvas) {
   if (device && device->devType() == QInternal::Image) {
     auto* image = static_cast<QImage*>(device);
     const QImage::Format f = image->format();
+    // The painter's own coordinates are the image's pixels times a scale: the
+    // device pixel ratio of a high-density canvas, else 1.
+    const QTransform& toDevice = Canvas.deviceTransform();
+    const double scale = toDevice.m11();
     const bool pixels = (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
                          f == QImage::Format_ARGB32_Premultiplied) &&
-                        image->isDetached() && image->devicePixelRatio() == 1 &&
-                        Canvas.worldTransform().isIdentity() &&
+                        image->isDetached() && toDevice.type() <= QTransform::TxScale && toDevice.dx() == 0 &&
+                        toDevice.dy() == 0 && scale > 0 && toDevice.m22() == scale &&
                         (!Canvas.hasClipping() || Canvas.clipRegion().rectCount() == 1);
     if (pixels) {
       graph3d::TPixelCanvas pc(reinterpret_cast<uint32_t*>(image->bits()), image->bytesPerLine() / 4,
                                image->width(), image->height());
-      pc.Clip(0, 0, width(), height());
-      if (Canvas.hasClipping()) {
-        const QRect r = Canvas.clipRegion().boundingRect();
-        pc.Clip(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
-      }
-      graph3d::DrawSurfacePixels(FModel, pc, bg.rgb() | 0xFF000000u, FDrawHiddenLines);
+      auto clip = [&](const QRect& r) {
+        pc.Clip(int(std::floor(r.left() * scale)), int(std::floor(r.top() * scale)),
+                int(std::ceil((r.right() + 1) * scale)), int(std::ceil((r.bottom() + 1) * scale)));
+      };
+      clip(rect());
+      if (Canvas.hasClipping()) clip(Canvas.clipRegion().boundingRect());
+      graph3d::DrawSurfacePixels(FModel, pc, bg.rgb() | 0xFF000000u, FDrawHiddenLines, scale);
       return;
     }
   }
@@ -198,7 +224,7 @@ void TGraph3D::DrawSurface(QPainter& Canvas) {
   for (int64_t k = FModel.TrapezeCount() - 1; k >= start; --k) {
     const TTrapeze& t = FModel.Trapeze(k);
     if (t.LineIndex < first || t.LineIndex > last) continue;
-    Canvas.setPen(QPen(graph3d::ToQColor(t.PenColor), 1, Qt::SolidLine));
+    Canvas.setPen(LinePen(graph3d::ToQColor(t.PenColor)));
     const QPoint q[4] = {ToQPoint(t.ScreenCorners[0]), ToQPoint(t.ScreenCorners[1]), ToQPoint(t.ScreenCorners[2]),
                          ToQPoint(t.ScreenCorners[3])};
     Canvas.drawPolygon(q, 4);
@@ -208,7 +234,7 @@ void TGraph3D::DrawSurface(QPainter& Canvas) {
 void TGraph3D::DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase) {
   const graph3d::TAxisLine& a = graph3d::kAxisLines[Line];
   const QColor color = Erase ? Background() : graph3d::ToQColor(FModel.AxesColor());
-  Canvas.setPen(QPen(color, 1, Style));
+  Canvas.setPen(LinePen(color, Style));
   Canvas.setBrush(Qt::NoBrush);
   const QPoint from = ToQPoint(FModel.Project(a.From)), to = ToQPoint(FModel.Project(a.To));
   Canvas.drawLine(from, to);
@@ -217,7 +243,7 @@ void TGraph3D::DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool
     const int dx = a.Label == 3 ? 5 : 0;  // the height label sits beside its axis
     Canvas.drawText(QPoint(to.x() + dx, to.y() + Canvas.fontMetrics().ascent()), *label);
   }
-  Canvas.setPen(QPen(color, 1, Qt::SolidLine));
+  Canvas.setPen(LinePen(color));
 }
 
 void TGraph3D::PaintAxesOn(QPainter& Canvas, bool Visible) {

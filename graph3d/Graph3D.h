@@ -4,10 +4,14 @@
 // move, rotate and zoom. The geometry lives in TGraph3DModel (Graph3DCore.h).
 //
 // Drawing: the control keeps a backing image of its own size ("its own
-// canvas"). Setters, the mouse preview and ClearPicture draw on it and copy it
-// to the screen; a repaint request (update(), resize, first show) runs the
-// full Redraw onto it first. Redraw(painter, fire) draws the whole picture on
-// any painter: the backing image, an export image or a printer.
+// canvas") at the screen's resolution: the size times the device pixel ratio,
+// painted in the control's own coordinates. Setters, the mouse preview and
+// ClearPicture draw on it and copy it to the screen; a repaint request
+// (update(), resize, first show) runs the full Redraw onto it first.
+// Redraw(painter, fire) draws the whole picture on any painter: the backing
+// image, an export image or a printer. Lines are one device pixel wide, text
+// and frame scale with the screen. Exports (CopyToBitmap) keep one pixel per
+// unit of the control's size, whatever the screen.
 //
 // Errors: operations throw EGraph3DError. A build that fails inside a paint
 // is reported once, right after the paint, by throwing it from a queued call
@@ -130,12 +134,14 @@ class TGraph3D : public QWidget {
   void ClearPicture();
   // The whole picture on any painter, sized as the control.
   void Redraw(QPainter& Canvas, bool FireAfterDraw);
-  // A new image holding the picture; the caller owns it. Color is accepted
+  // A new image holding the picture, of the control's size in pixels (not the
+  // screen's resolution); the caller owns it. Color is accepted
   // for callers that pass one; an image has no lasting brush to give it to.
   QImage CopyToBitmap(TColor Color);
   void Prepare();
   void PaintAxes(bool Visible);
-  // The control's own canvas as last drawn.
+  // The control's own canvas as last drawn, at the screen's resolution (its
+  // devicePixelRatio() tells how many pixels a unit of the control's size has).
   const QImage& Picture() const { return FCanvas; }
 
  protected:
@@ -150,6 +156,7 @@ class TGraph3D : public QWidget {
  private:
   QColor Background() const;
   void SyncSize();
+  bool CanvasFits() const;
   void EnsureCanvas();
   // Runs draw(painter) on the own canvas, then copies it to the screen.
   // Nested calls share one painter and one copy.

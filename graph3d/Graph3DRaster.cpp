@@ -148,7 +148,10 @@ void DrawCell(TPixelCanvas& c, const TPoint (&q)[4], uint32_t pen, uint32_t fill
   DrawCellInline(c, q, pen, fill, filled);
 }
 
-void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden) {
+namespace {
+
+template <bool Scaled>
+void DrawCells(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden, double scale) {
   const int64_t n = model.TrapezeCount();
   const int64_t start = model.DrawStart();
   const TTrapeze* store = model.TrapezeStore();
@@ -165,8 +168,24 @@ void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_
     }
     const TTrapeze& t = store[order[k]];
     if (t.LineIndex < first || t.LineIndex > last) continue;
-    DrawCellInline(canvas, t.ScreenCorners, PixelOf(t.PenColor), background, hidden);
+    if constexpr (Scaled) {
+      // Far-off corners stay within the range the drawing handles.
+      TPoint q[4];
+      for (int i = 0; i < 4; ++i)
+        q[i] = {RoundCoord(t.ScreenCorners[i].X * scale), RoundCoord(t.ScreenCorners[i].Y * scale)};
+      DrawCellInline(canvas, q, PixelOf(t.PenColor), background, hidden);
+    } else {
+      DrawCellInline(canvas, t.ScreenCorners, PixelOf(t.PenColor), background, hidden);
+    }
   }
+}
+
+}  // namespace
+
+void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden,
+                       double scale) {
+  if (scale == 1) DrawCells<false>(model, canvas, background, hidden, 1);
+  else DrawCells<true>(model, canvas, background, hidden, scale);
 }
 
 }  // namespace graph3d

@@ -41,7 +41,10 @@ void FillQuad(TPixelCanvas& canvas, const TPoint (&corners)[4], uint32_t pixel);
 // One cell: filled with `fill` when `filled`, then outlined in `pen`.
 void DrawCell(TPixelCanvas& canvas, const TPoint (&corners)[4], uint32_t pen, uint32_t fill, bool filled);
 // The surface: cells from the farthest to the nearest drawn one, only those
-// of the model's line range.
-void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden);
+// of the model's line range. `scale` is the canvas's pixels per unit of the
+// model's screen coordinates (the device pixel ratio of a high-density
+// canvas): corners are scaled, lines stay one canvas pixel wide.
+void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden,
+                       double scale = 1);
 
 }  // namespace graph3d

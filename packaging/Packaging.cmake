@@ -26,16 +26,18 @@ set(CPACK_PACKAGE_VENDOR "Matrikon developers")
 set(CPACK_PACKAGE_CONTACT "Matrikon developers <matrikon@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Formula calculator, plane plotter and 3D surface viewer")
+# One line each; the package tool indents them.
 set(CPACK_PACKAGE_DESCRIPTION
-  "A desktop mathematics tool with a Russian user interface: a formula calculator with\n named functions in degrees and a variables table, a plane plotter of F(X), and a\n 3D wire-frame surface viewer. Plots go to bitmap files, the clipboard, a printer\n and a report document.")
+  "A desktop mathematics tool with a Russian user interface: a formula calculator with\nnamed functions in degrees and a variables table, a plane plotter of F(X), and a\n3D wire-frame surface viewer. Plots go to bitmap files, the clipboard, a printer\nand a report document.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The runtime dependencies are what the binaries link, as dpkg-shlibdeps finds them.
+# The runtime dependencies are what the binaries link, as dpkg-shlibdeps finds
+# them. Nothing is added by hand: the X11 window-system plugin that Qt loads at
+# run time ships with the Qt GUI library itself, and the printing plugin with
+# the print support library.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt loads its window-system plugin at run time, so no linked library names it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Opening the web page and the report goes through the desktop's default handlers;
 # Qt's own translations make the standard dialogs Russian.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")

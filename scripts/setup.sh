@@ -7,7 +7,7 @@ qt6-base-dev libqcustomplot-dev libgl-dev qt6-translations-l10n
 libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
 clang libclang-rt-14-dev
 xvfb xauth xdotool x11-utils fonts-dejavu-core
-poppler-utils imagemagick unzip file dpkg-dev"
+poppler-utils imagemagick unzip file dpkg-dev desktop-file-utils"
 missing=""
 for p in $PKGS; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -19,5 +19,5 @@ if [ -n "$missing" ]; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
 fi

@@ -79,12 +79,16 @@ void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 TClickLabel* MakeFooterLabel(QWidget* parent) {
   auto* label = new TClickLabel(MakerFooterText(), parent);
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, Qt::red);
-  label->setPalette(palette);
+  SetTextColour(label, QPalette::WindowText, Qt::red);
   QFont font = label->font();
   font.setBold(true);
   font.setUnderline(true);
   label->setFont(font);
   return label;
+}
+
+void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, colour);
+  widget->setPalette(palette);
 }

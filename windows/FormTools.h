@@ -3,11 +3,15 @@
 #pragma once
 
 #include <QLabel>
+#include <QPalette>
 
 // Shows a top-level window modally and returns when it is hidden or closed,
 // whatever its class (a QDialog runs its own exec()). The other windows of
 // the application cannot be used meanwhile.
 void ShowModal(QWidget* window);
+
+// Gives one colour role of a widget's palette another colour (text colours of labels and fields).
+void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
 
 // Moves a top-level window to the centre of its screen.
 void CentreOnScreen(QWidget* window);

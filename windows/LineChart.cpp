@@ -98,12 +98,19 @@ double TLineChart::PointY(int64_t index) const {
 QImage TLineChart::Render() {
   // The picture the screen shows, from the plot's own buffers: the library's
   // export drawing would paint the curve again without its fast line mode.
-  QImage image(size(), QImage::Format_RGB32);
-  if (!image.isNull()) {
-    image.fill(palette().window().color());
-    render(&image);
-  }
-  return image;
+  // The buffers have the screen's resolution (the library keeps them so); on
+  // a high-density screen the picture is taken at it and then averaged down,
+  // so that an export has the chart's size whatever the screen.
+  const qreal ratio = devicePixelRatioF();
+  QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  image.setDevicePixelRatio(ratio);
+  image.fill(palette().window().color());
+  render(&image);
+  if (ratio == 1) return image;
+  QImage picture = image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  picture.setDevicePixelRatio(1);
+  return picture;
 }
 
 void TLineChart::paintEvent(QPaintEvent*) {

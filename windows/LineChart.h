@@ -40,7 +40,7 @@ class TLineChart : public QWidget {
   double PointY(int64_t index) const;
 
   // The whole chart area (bevel, border, gradient, axes and curve) as drawn on
-  // screen, at the widget's size.
+  // screen, at the widget's size (one pixel per unit, whatever the screen).
   QImage Render();
 
  private:

@@ -48,12 +48,6 @@ class TLiveCellDelegate : public QStyledItemDelegate {
   }
 };
 
-void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, colour);
-  widget->setPalette(palette);
-}
-
 void SetFont(QWidget* widget, bool bold, qreal scale = 1.0) {
   QFont font = widget->font();
   font.setBold(bold);

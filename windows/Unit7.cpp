@@ -40,12 +40,6 @@ constexpr long double RangeLimit = 1000000.0L;
 
 std::u16string U16(const QString& s) { return s.toStdU16String(); }
 
-void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, colour);
-  widget->setPalette(palette);
-}
-
 QLabel* GreenLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   SetTextColour(label, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
