@@ -185,6 +185,15 @@ long double TFormula::OtherStep(const TStepCode& s, int32_t mode, const long dou
   return r;
 }
 
+// The product of a fused pair's first step is not finite: a fault unless an
+// operand already was, as for the step alone.
+long double TFormula::FusedProductFault(const TStepCode& s, long double r) {
+  auto read = [](const TOperandCode& o) -> long double {
+    return o.Kind == TOperandCode::Const ? o.D : *o.Src;
+  };
+  return OperatorFault(s, read(s.A), read(s.B), r);
+}
+
 // An operand of a step by its kind, which is a constant in every fast case.
 #define OPERAND(kind, o)                                                    \
   ((kind) == TOperandCode::Prev    ? last                                   \
@@ -212,6 +221,27 @@ long double TFormula::OtherStep(const TStepCode& s, int32_t mode, const long dou
     if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, v, b, r);     \
     break;                                                                  \
   }
+// A fused pair (see FusedCode): p moves on to the second step, whose
+// record the rest of the loop uses.
+#define FUSED_CASE(valueFirst, op, expr, prevFirst)                         \
+  case FusedCode(valueFirst, TFastOp::op, prevFirst): {                     \
+    const TStepCode& t = p[1];                                              \
+    const long double x = *(valueFirst ? s.A : s.B).Src,                    \
+                      k = (valueFirst ? s.B : s.A).D;                       \
+    long double m = valueFirst ? x * k : k * x;                             \
+    if (__builtin_expect(!Finite(m), 0)) m = FusedProductFault(s, m);       \
+    const long double c = (prevFirst ? t.B : t.A).D;                        \
+    const long double a = prevFirst ? m : c, b = prevFirst ? c : m;         \
+    r = expr;                                                               \
+    if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(t, a, b, r);     \
+    ++p;                                                                    \
+    break;                                                                  \
+  }
+#define FUSED_CASES(valueFirst)                                             \
+  FUSED_CASE(valueFirst, Add, a + b, true)                                  \
+  FUSED_CASE(valueFirst, Add, a + b, false)                                 \
+  FUSED_CASE(valueFirst, Sub, a - b, true)                                  \
+  FUSED_CASE(valueFirst, Sub, a - b, false)
 #define UNARY_CASES(op, read, b, expr)                                      \
   UNARY_CASE(op, TOperandCode::Const, read, b, expr)                        \
   UNARY_CASE(op, TOperandCode::Value, read, b, expr)                        \
@@ -221,7 +251,8 @@ void TFormula::Evaluate(int32_t Mode) {
   // The value of the step just made stays at hand in `last` for the next.
   long double last = 0;
   try {
-    for (const TStepCode& s : FSteps) {
+    for (const TStepCode *p = FSteps.data(), *end = p + FSteps.size(); p != end; ++p) {
+      const TStepCode& s = *p;
       long double r;
       switch (s.Code) {
         BINARY_CASES(Add, a + b)
@@ -229,6 +260,8 @@ void TFormula::Evaluate(int32_t Mode) {
         BINARY_CASES(Mul, a * b)
         UNARY_CASES(DivByConst, s.A, static_cast<long double>(s.B.D), v / s.B.D)
         UNARY_CASES(Square, s.A, 2.0L, v * v)
+        FUSED_CASES(true)
+        FUSED_CASES(false)
         // A pass-through node: an operand's value is never a new fault.
         case FastCode(TFastOp::Pass, 0, TOperandCode::Const): r = s.B.D; break;
         case FastCode(TFastOp::Pass, 0, TOperandCode::Value): r = *s.B.Src; break;
@@ -243,8 +276,8 @@ void TFormula::Evaluate(int32_t Mode) {
           last = OtherStep(s, Mode, &FPrev);
           continue;
       }
-      if (s.Store) *s.Result = r;
-      if (s.Slot) WRITE_SLOT(*s.Slot, r);
+      if (p->Store) *p->Result = r;
+      if (p->Slot) WRITE_SLOT(*p->Slot, r);
       last = r;
     }
   } catch (const TDomainStop&) {
@@ -271,6 +304,8 @@ void TFormula::Evaluate(int32_t Mode) {
   Grow(EvalCount);
 }
 
+#undef FUSED_CASES
+#undef FUSED_CASE
 #undef UNARY_CASES
 #undef UNARY_CASE
 #undef BINARY_CASES

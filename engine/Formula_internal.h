@@ -44,6 +44,14 @@ constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
     default: return first + (o * 3 + a) * 3 + b;
   }
 }
+// Two steps made as one («x*2+3»): a Value times a Const (in either order)
+// whose product only the next step reads, and that step adding or
+// subtracting a Const and the product (in either order). The code is the
+// first step's; the second keeps its own record, for a fault.
+constexpr uint8_t FusedCode(bool valueFirst, TFastOp second, bool prevFirst) {
+  return kFirstFastStep + 36 + (valueFirst ? 0 : 4) + (second == TFastOp::Add ? 0 : 2) +
+         (prevFirst ? 0 : 1);
+}
 
 // One node to compute. Its Result is written only where it is read back:
 // by a later reader that takes it from memory, or by the node itself ('/'

@@ -202,12 +202,14 @@ private:
   void DecodeOperand(const TSlog& operand, TOperandCode& code);
   int32_t NodeOf(std::u16string_view text) const;
   static uint8_t StepCodeOf(char16_t op, const TOperandCode& a, const TOperandCode& b);
+  void Fuse();
 
   // Evaluation.
   long double CallValue(int32_t h, int32_t mode);
   [[gnu::noinline]] long double OtherStep(const TStepCode& s, int32_t mode, const long double* prev);
   [[gnu::cold, gnu::noinline]] void DomainError(TDomainError error, double x, int32_t mode);
   [[gnu::cold, gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);
+  [[gnu::cold, gnu::noinline]] long double FusedProductFault(const TStepCode& s, long double r);
   [[gnu::cold, gnu::noinline]] long double OperatorFault(const TStepCode& s, long double a, long double b,
                                               long double r);
   static void SetResult(const TStepCode& s, long double v);

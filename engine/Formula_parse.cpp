@@ -524,4 +524,23 @@ void TFormula::Decode() {
   // reader takes them from there.
   for (TStepCode& step : FSteps)
     step.Store = (step.Op == u'/' && step.Code < kFirstFastStep) || readFromMemory[step.Node];
+  Fuse();
+}
+
+// Gives a product and the sum or difference made of it next one code, when
+// the product goes nowhere else (see FusedCode).
+void TFormula::Fuse() {
+  using O = TOperandCode;
+  for (size_t i = 0; i + 1 < FSteps.size(); ++i) {
+    TStepCode& first = FSteps[i];
+    const TStepCode& second = FSteps[i + 1];
+    if (first.Store || first.Slot) continue;
+    const bool valueFirst = first.Code == FastCode(TFastOp::Mul, O::Value, O::Const);
+    if (!valueFirst && first.Code != FastCode(TFastOp::Mul, O::Const, O::Value)) continue;
+    for (TFastOp op : {TFastOp::Add, TFastOp::Sub})
+      for (bool prevFirst : {true, false})
+        if (second.Code == (prevFirst ? FastCode(op, O::Prev, O::Const) : FastCode(op, O::Const, O::Prev)))
+          first.Code = FusedCode(valueFirst, op, prevFirst);
+    if (first.Code >= FusedCode(true, TFastOp::Add, true)) ++i;  // the second is taken
+  }
 }

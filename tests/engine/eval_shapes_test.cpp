@@ -1,0 +1,101 @@
+// Shapes of formula the evaluator computes by special codes give what the
+// same arithmetic gives by the general ones: values, faults, messages and
+// the state left behind. Each special text is compared with a twin whose
+// constant is bracketed, which the compiler cannot take the same way.
+#include "Engine_test_util.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+using K = EMathError::TKind;
+constexpr long double kInf = std::numeric_limits<long double>::infinity();
+constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
+
+struct TRun {
+  TOutcome Out;
+  long double Top = 0;  // the top node's Result afterwards
+  int32_t EvalCount = 0;
+};
+
+// Evaluates text twice in mode 1 with x (and y) as given: first with
+// x = 1, then with the values, so that a fault finds a state to keep.
+TRun RunTwice(const std::u16string& text, long double x, long double y = 0) {
+  TRun run;
+  TMessageRecorder rec;
+  TFormula f(text, 0, 1);
+  f.Parse(text);
+  auto set = [&f](long double vx, long double vy) {
+    for (int32_t i = 1; i <= f.VarCount; ++i) f.Vars[i].Value = f.Vars[i].Name == u"x" ? vx : vy;
+  };
+  set(1, 1);
+  f.Evaluate(1);
+  set(x, y);
+  try {
+    f.Evaluate(1);
+  } catch (const EMathError& e) {
+    run.Out.Fault = e.Kind();
+  }
+  run.Out.Value = f.Value;
+  run.Out.Text = f.ResultText;
+  run.Out.Messages = rec.Texts;
+  run.Out.Error = f.ErrorFlag;
+  run.Top = f.Nodes[static_cast<size_t>(f.NodeCount)].Result;
+  run.EvalCount = f.EvalCount;
+  return run;
+}
+
+bool SameBits(long double a, long double b) {
+  if (std::isnan(a) && std::isnan(b)) return true;
+  return std::memcmp(&a, &b, 10) == 0;
+}
+
+void ExpectSame(const std::u16string& special, const std::u16string& twin, long double x,
+                long double y = 0) {
+  const TRun a = RunTwice(special, x, y), b = RunTwice(twin, x, y);
+  const std::string what = U8(special) + " at x=" + std::to_string(static_cast<double>(x));
+  EXPECT_TRUE(SameBits(a.Out.Value, b.Out.Value)) << what;
+  EXPECT_EQ(a.Out.Fault, b.Out.Fault) << what;
+  EXPECT_EQ(a.Out.Text, b.Out.Text) << what;
+  EXPECT_EQ(a.Out.Messages, b.Out.Messages) << what;
+  EXPECT_EQ(a.Out.Error, b.Out.Error) << what;
+  EXPECT_TRUE(SameBits(a.Top, b.Top)) << what;
+  EXPECT_EQ(a.EvalCount, b.EvalCount) << what;
+}
+
+const long double kValues[] = {0,      -0.0L,   1.5L,  -7.25L, 1e-300L, 3e-4950L, 1e4932L,
+                               -1e4932L, LDBL_MAX, kInf,  -kInf,   kNaN,    0.1L};
+
+// A product of a variable and a constant, then a constant added or
+// subtracted on either side.
+TEST(EvalShapesTest, ProductThenSumOfConstants) {
+  const std::pair<const char16_t*, const char16_t*> pairs[] = {
+      {u"x*2+3", u"x*2+(3)"},   {u"2*x+3", u"2*x+(3)"},   {u"x*2-3", u"x*2-(3)"},
+      {u"3-x*2", u"(3)-x*2"},   {u"3+2*x", u"(3)+2*x"},   {u"x*0+3", u"x*0+(3)"},
+      {u"x*0-3", u"x*0-(3)"},   {u"x*2+0", u"x*2+(0)"},   {u"x*(-1)+x*2-1", u"x*(-1)+x*2-(1)"},
+      {u"x*2+3+x*4-5", u"x*2+(3)+x*4-(5)"},
+  };
+  for (const auto& [special, twin] : pairs)
+    for (long double x : kValues) ExpectSame(special, twin, x);
+}
+
+TEST(EvalShapesTest, ProductFaultsAreTheProductsOwn) {
+  EXPECT_EQ(RunTwice(u"x*2+3", 1e4932L).Out.Fault, K::Overflow);
+  EXPECT_EQ(RunTwice(u"3-2*x", -1e4932L).Out.Fault, K::Overflow);
+  EXPECT_EQ(RunTwice(u"x*0+3", kInf).Out.Fault, K::InvalidOperation);
+  // An operand that already was infinite or NaN passes on.
+  EXPECT_EQ(RunTwice(u"x*2+3", kInf).Out.Value, kInf);
+  EXPECT_EQ(RunTwice(u"3-x*2", kInf).Out.Value, -kInf);
+  EXPECT_TRUE(std::isnan(RunTwice(u"x*2-3", kNaN).Out.Value));
+  // After a fault the last result stays: 1*2+3.
+  const TRun r = RunTwice(u"x*2+3", 1e4932L);
+  EXPECT_EQ(r.Out.Value, 5);
+  EXPECT_EQ(r.Out.Text, u"5");
+  EXPECT_EQ(r.EvalCount, 2);
+  EXPECT_EQ(r.Out.Error, 0);
+}
+
+}  // namespace
