@@ -146,7 +146,12 @@ void TFormula::DomainError(TDomainError error, double x, int32_t mode) {
   return v;
 }
 
-// Any step without a code of its own: calls, '/' by what may be zero, '^'.
+// The same, out of line, for the evaluation loop: with the kernels inline
+// there, too many values would compete for the registers.
+long double TFormula::CallValueOf(int32_t h, int32_t mode) { return CallValue(h, mode); }
+
+// Any step without a code of its own: '/' by what may be zero, '^', and
+// calls in shapes other than kCallStep's.
 // prev points to the value of the step before when the step reads it. A
 // call's value goes into the node's Result as it is made; only a '/' node
 // can keep that value, so only there is it written.
@@ -266,6 +271,27 @@ void TFormula::Evaluate(int32_t Mode) {
         case FastCode(TFastOp::Pass, 0, TOperandCode::Const): r = s.B.D; break;
         case FastCode(TFastOp::Pass, 0, TOperandCode::Value): r = *s.B.Src; break;
         case FastCode(TFastOp::Pass, 0, TOperandCode::Prev): r = last; break;
+        case kCallPrevStep:
+          // The value at hand goes through memory, as the call would not
+          // keep it in a register.
+          FPrev = last;
+          [[fallthrough]];
+        case kCallStep: {
+          const bool callA = s.A.Kind == TOperandCode::Call;
+          const long double c = CallValueOf(callA ? s.A.CallIndex : s.B.CallIndex, Mode);
+          if (s.Op == 0) {  // a pass-through node: the call's value is never a new fault
+            r = c;
+            break;
+          }
+          const TOperandCode& o = callA ? s.B : s.A;
+          const long double other = o.Kind == TOperandCode::Prev    ? FPrev
+                                    : o.Kind == TOperandCode::Const ? static_cast<long double>(o.D)
+                                                                    : *o.Src;
+          const long double a = callA ? c : other, b = callA ? other : c;
+          r = s.Op == u'+' ? a + b : s.Op == u'-' ? a - b : a * b;
+          if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
+          break;
+        }
         case kGeneralStep:
           last = OtherStep(s, Mode, nullptr);
           continue;

@@ -31,8 +31,8 @@ struct TFormula::TOperandCode {
 // Steps without calls in a common shape have a code of their own: '+', '-'
 // or '*' on two operands that are each a Const, a Value or Prev; a division
 // by a constant that is not zero; a square («x^2»); a pass-through node.
-// Every other step, calls among them, is General, or GeneralPrev when it
-// reads the step before's value.
+// So do the common steps with one call (kCallStep). Every other step is
+// General, or GeneralPrev when it reads the step before's value.
 enum class TFastOp : uint8_t { Add, Sub, Mul, DivByConst, Square, Pass };
 inline constexpr uint8_t kGeneralStep = 0, kGeneralPrevStep = 1, kFirstFastStep = 2;
 constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
@@ -44,6 +44,10 @@ constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
     default: return first + (o * 3 + a) * 3 + b;
   }
 }
+// A step with one call: the pass-through node of a call («sin$1»), or '+',
+// '-' or '*' on a call and an operand that is no call; kCallPrevStep when
+// that operand is Prev.
+inline constexpr uint8_t kCallStep = kFirstFastStep + 44, kCallPrevStep = kCallStep + 1;
 // Two steps made as one («x*2+3»): a Value times a Const (in either order)
 // whose product only the next step reads, and that step adding or
 // subtracting a Const and the product (in either order). The code is the

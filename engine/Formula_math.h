@@ -202,10 +202,12 @@ private:
   void DecodeOperand(const TSlog& operand, TOperandCode& code);
   int32_t NodeOf(std::u16string_view text) const;
   static uint8_t StepCodeOf(char16_t op, const TOperandCode& a, const TOperandCode& b);
+  static uint8_t CallStepCodeOf(const TStepCode& s);
   void Fuse();
 
   // Evaluation.
   long double CallValue(int32_t h, int32_t mode);
+  [[gnu::noinline]] long double CallValueOf(int32_t h, int32_t mode);
   [[gnu::noinline]] long double OtherStep(const TStepCode& s, int32_t mode, const long double* prev);
   [[gnu::cold, gnu::noinline]] void DomainError(TDomainError error, double x, int32_t mode);
   [[gnu::cold, gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);

@@ -393,6 +393,14 @@ uint8_t TFormula::StepCodeOf(char16_t op, const TOperandCode& a, const TOperandC
   }
 }
 
+// The code of a step with calls: kCallStep for the shapes it takes.
+uint8_t TFormula::CallStepCodeOf(const TStepCode& s) {
+  const bool callA = s.A.Kind == TOperandCode::Call, callB = s.B.Kind == TOperandCode::Call;
+  if (s.Op == 0 && callA && s.SameCall) return kCallStep;
+  if ((s.Op == u'+' || s.Op == u'-' || s.Op == u'*') && callA != callB) return kCallStep;
+  return kGeneralStep;
+}
+
 void TFormula::Decode() {
   const size_t nodes = static_cast<size_t>(NodeCount) + 1;
   FSteps.clear();
@@ -510,7 +518,10 @@ void TFormula::Decode() {
       const TFunc& b = Calls[step.B.CallIndex];
       step.SameCall = a.Name == b.Name && a.Arg == b.Arg && a.Name != u"random";
     }
-    step.Code = hasCall ? kGeneralStep : StepCodeOf(step.Op, step.A, step.B);
+    step.Code = hasCall ? CallStepCodeOf(step) : StepCodeOf(step.Op, step.A, step.B);
+    if (step.Code == kCallStep &&
+        (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
+      step.Code = kCallPrevStep;
     if (step.Code == kGeneralStep &&
         (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
       step.Code = kGeneralPrevStep;
