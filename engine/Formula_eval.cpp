@@ -127,13 +127,7 @@ void TFormula::DomainError(TDomainError error, double x, int32_t mode) {
   if (c.ArgKind == TCallCode::List) [[unlikely]] {
     v = c.ListFunction(&FItemSrc[c.First], c.Count, error);
   } else {
-    if (c.ArgKind == TCallCode::Slot) {
-      x = c.ArgSlot->D;
-      if (__builtin_expect(__builtin_isinf(x), 0) && c.ArgSlot->TooLarge)
-        RaiseMathError(K::Overflow);
-    } else if (c.ArgKind == TCallCode::Value) {
-      x = ToDoubleChecked(*c.Arg);
-    }
+    if (c.ArgKind != TCallCode::None) x = c.Argument();
     switch (c.Id) {
       case TFuncId::Sin: v = FormulaKernel::Sin(x); break;
       case TFuncId::Cos: v = FormulaKernel::Cos(x); break;
@@ -187,6 +181,22 @@ long double TFormula::OtherStep(const TStepCode& s, int32_t mode, const long dou
   if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
   if (s.Store) *s.Result = r;
   if (s.Slot) WRITE_SLOT(*s.Slot, r);
+  return r;
+}
+
+// '+', '-' or '*' on the call's value c and the step's other operand, which
+// is prev when it is Prev. A pass-through node of a call is c itself: the
+// call's value is never a new fault.
+[[gnu::always_inline]] inline long double TFormula::WithCall(const TStepCode& s, long double c,
+                                                             long double prev) {
+  const bool callA = s.A.Kind == TOperandCode::Call;
+  const TOperandCode& o = callA ? s.B : s.A;
+  const long double other = o.Kind == TOperandCode::Prev    ? prev
+                            : o.Kind == TOperandCode::Const ? static_cast<long double>(o.D)
+                                                            : *o.Src;
+  const long double a = callA ? c : other, b = callA ? other : c;
+  long double r = s.Op == u'+' ? a + b : s.Op == u'-' ? a - b : a * b;
+  if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
   return r;
 }
 
@@ -271,25 +281,32 @@ void TFormula::Evaluate(int32_t Mode) {
         case FastCode(TFastOp::Pass, 0, TOperandCode::Const): r = s.B.D; break;
         case FastCode(TFastOp::Pass, 0, TOperandCode::Value): r = *s.B.Src; break;
         case FastCode(TFastOp::Pass, 0, TOperandCode::Prev): r = last; break;
-        case kCallPrevStep:
+        case kSmallCallStep: {
+          // Kernels this small are made here, and the value at hand stays in
+          // a register; only a refused argument puts it in memory.
+          const TCallCode& cc = FCallCode[s.OneCall()];
+          const double x = cc.Argument();
+          TDomainError error = TDomainError::None;
+          const long double c = cc.Id == TFuncId::Abs ? FormulaKernel::Abs(x) : FormulaKernel::Sqrt(x, error);
+          if (__builtin_expect(error != TDomainError::None, 0)) {
+            FPrev = last;
+            DomainError(error, x, Mode);
+            last = FPrev;
+          }
+          r = s.Op == 0 ? c : WithCall(s, c, last);
+          break;
+        }
+        case kCallPrevStep: {
           // The value at hand goes through memory, as the call would not
           // keep it in a register.
           FPrev = last;
-          [[fallthrough]];
+          const long double c = CallValueOf(s.OneCall(), Mode);
+          r = WithCall(s, c, FPrev);
+          break;
+        }
         case kCallStep: {
-          const bool callA = s.A.Kind == TOperandCode::Call;
-          const long double c = CallValueOf(callA ? s.A.CallIndex : s.B.CallIndex, Mode);
-          if (s.Op == 0) {  // a pass-through node: the call's value is never a new fault
-            r = c;
-            break;
-          }
-          const TOperandCode& o = callA ? s.B : s.A;
-          const long double other = o.Kind == TOperandCode::Prev    ? FPrev
-                                    : o.Kind == TOperandCode::Const ? static_cast<long double>(o.D)
-                                                                    : *o.Src;
-          const long double a = callA ? c : other, b = callA ? other : c;
-          r = s.Op == u'+' ? a + b : s.Op == u'-' ? a - b : a * b;
-          if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
+          const long double c = CallValueOf(s.OneCall(), Mode);
+          r = s.Op == 0 ? c : WithCall(s, c, 0);
           break;
         }
         case kGeneralStep:

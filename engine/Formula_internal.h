@@ -46,8 +46,10 @@ constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
 }
 // A step with one call: the pass-through node of a call («sin$1»), or '+',
 // '-' or '*' on a call and an operand that is no call; kCallPrevStep when
-// that operand is Prev.
-inline constexpr uint8_t kCallStep = kFirstFastStep + 44, kCallPrevStep = kCallStep + 1;
+// that operand is Prev; kSmallCallStep for abs and sqrt of one argument,
+// whose kernels are made in the loop.
+inline constexpr uint8_t kCallStep = kFirstFastStep + 44, kCallPrevStep = kCallStep + 1,
+                         kSmallCallStep = kCallStep + 2;
 // Two steps made as one («x*2+3»): a Value times a Const (in either order)
 // whose product only the next step reads, and that step adding or
 // subtracting a Const and the product (in either order). The code is the
@@ -70,6 +72,8 @@ struct TFormula::TStepCode {
   TOperandCode A, B;
   long double* Result = nullptr;
   TArgSlot* Slot = nullptr;  // the value for calls, when they take it
+  // The call of a step with one call (see kCallStep).
+  int32_t OneCall() const { return A.Kind == TOperandCode::Call ? A.CallIndex : B.CallIndex; }
 };
 
 struct TFormula::TCallCode {
@@ -84,6 +88,15 @@ struct TFormula::TCallCode {
   const long double* Arg = nullptr;
   const TArgSlot* ArgSlot = nullptr;
   int32_t First = 0, Count = 0;  // list items, read through FItemSrc
+
+  // The argument of a call of kind Value or Slot, as the function takes it.
+  double Argument() const {
+    if (ArgKind == Value) return ToDoubleChecked(*Arg);
+    const double x = ArgSlot->D;
+    if (__builtin_expect(__builtin_isinf(x), 0) && ArgSlot->TooLarge)
+      RaiseMathError(EMathError::TKind::Overflow);
+    return x;
+  }
 };
 
 // Reads the decimal number at s[pos...]; false when there is none or it is

@@ -208,6 +208,7 @@ private:
   // Evaluation.
   long double CallValue(int32_t h, int32_t mode);
   [[gnu::noinline]] long double CallValueOf(int32_t h, int32_t mode);
+  long double WithCall(const TStepCode& s, long double c, long double prev);
   [[gnu::noinline]] long double OtherStep(const TStepCode& s, int32_t mode, const long double* prev);
   [[gnu::cold, gnu::noinline]] void DomainError(TDomainError error, double x, int32_t mode);
   [[gnu::cold, gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);

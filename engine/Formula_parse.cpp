@@ -519,9 +519,14 @@ void TFormula::Decode() {
       step.SameCall = a.Name == b.Name && a.Arg == b.Arg && a.Name != u"random";
     }
     step.Code = hasCall ? CallStepCodeOf(step) : StepCodeOf(step.Op, step.A, step.B);
-    if (step.Code == kCallStep &&
-        (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
-      step.Code = kCallPrevStep;
+    if (step.Code == kCallStep) {
+      const TCallCode& call = FCallCode[step.OneCall()];
+      if ((call.Id == TFuncId::Abs || call.Id == TFuncId::Sqrt) &&
+          (call.ArgKind == TCallCode::Slot || call.ArgKind == TCallCode::Value))
+        step.Code = kSmallCallStep;
+      else if (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev)
+        step.Code = kCallPrevStep;
+    }
     if (step.Code == kGeneralStep &&
         (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
       step.Code = kGeneralPrevStep;
