@@ -553,10 +553,13 @@ void TFormula::Fuse() {
     if (first.Store || first.Slot) continue;
     const bool valueFirst = first.Code == FastCode(TFastOp::Mul, O::Value, O::Const);
     if (!valueFirst && first.Code != FastCode(TFastOp::Mul, O::Const, O::Value)) continue;
+    bool fused = false;
     for (TFastOp op : {TFastOp::Add, TFastOp::Sub})
       for (bool prevFirst : {true, false})
-        if (second.Code == (prevFirst ? FastCode(op, O::Prev, O::Const) : FastCode(op, O::Const, O::Prev)))
+        if (second.Code == (prevFirst ? FastCode(op, O::Prev, O::Const) : FastCode(op, O::Const, O::Prev))) {
           first.Code = FusedCode(valueFirst, op, prevFirst);
-    if (first.Code >= FusedCode(true, TFastOp::Add, true)) ++i;  // the second is taken
+          fused = true;
+        }
+    if (fused) ++i;  // the second step is taken
   }
 }
