@@ -1,6 +1,7 @@
 // Evaluation of a compiled formula: the nodes in table order, the five
 // operators, the function calls, the rounding and the result text.
 #include "Formula_internal.h"
+#include "Formula_kernels.h"
 #include "Formula_texts.h"
 
 #include <cfloat>
@@ -60,6 +61,19 @@ inline long double Arith(char16_t op, long double a, long double b) {
 
 }  // namespace
 
+// A node's value converted for the calls that take it. A finite value too
+// large for a double is a fault only when a call reads it.
+#define WRITE_SLOT(slot, v)                                                          \
+  do {                                                                               \
+    (slot).D = static_cast<double>(v);                                               \
+    if (__builtin_expect(__builtin_isinf((slot).D), 0)) (slot).TooLarge = !__builtin_isinf(v); \
+  } while (false)
+
+void TFormula::SetResult(const TStepCode& s, long double v) {
+  *s.Result = v;
+  if (s.Slot) WRITE_SLOT(*s.Slot, v);
+}
+
 // A result that is NaN or infinite: a fault unless an operand already was.
 // Before a fault the node gets what the operand reading had left in it.
 // Returns r when it is no fault.
@@ -72,97 +86,241 @@ long double TFormula::OperatorFault(const TStepCode& s, long double a, long doub
     if (!std::isfinite(a) || !std::isfinite(b)) return r;
     kind = s.Op == u'^' && a == 0 ? K::DivisionByZero : K::Overflow;
   }
-  if (s.B.Kind == TOperandCode::Call) *s.Result = b;
-  else if (s.A.Kind == TOperandCode::Call) *s.Result = a;
-  if (s.B.Plain && a == b) *s.Result = b;
+  if (s.B.Kind == TOperandCode::Call) SetResult(s, b);
+  else if (s.A.Kind == TOperandCode::Call) SetResult(s, a);
+  if (s.B.Plain && a == b) SetResult(s, b);
   RaiseMathError(kind);
 }
 
 // '/' with a zero divisor and a number to divide: 0/0 is a fault, anything
 // else is shown (every time) and the node keeps its Result.
 long double TFormula::ZeroDivisor(const TStepCode& s, long double a) {
-  if (s.B.Plain && a == 0) *s.Result = 0;
+  if (s.B.Plain && a == 0) SetResult(s, 0);
   if (a == 0) RaiseMathError(K::InvalidOperation);
   ErrorFlag = 1;
   std::u16string text(FormulaText::kEvalPrefix);
   text += u'\r';
   text += FormulaText::kMsgDivisionByZero;
   ShowMessage(TMessageIcon::Error, text);
+  SetResult(s, *s.Result);
   return *s.Result;
 }
 
-// A step with a function call among its operands. A call's value goes into
-// the node's Result as it is made; only a '/' node can keep that value, so
-// only there is it written.
-long double TFormula::CallStep(const TStepCode& s, int32_t mode) {
-  long double a, b;
-  if (s.A.Kind == TOperandCode::Call) {
-    a = CallValue(s.A.CallIndex, mode);
-    if (s.Op == u'/') *s.Result = a;
-  } else {
-    a = s.A.Kind == TOperandCode::Const ? s.A.D : *s.A.Src;
+// A refused argument: shown (and the evaluation ended) by the mode's rule;
+// otherwise the call yields the function's quiet NaN, a gap in a plot.
+void TFormula::DomainError(TDomainError error, double x, int32_t mode) {
+  if (mode == 1 || (mode == 2 && EvalCount == 1)) {
+    ShowMessage(TMessageIcon::Error, DomainMessage(error, x));
+    ErrorFlag = 1;
+    Grow(EvalCount);
+    throw TDomainStop{};
   }
-  if (s.SameCall) {
-    b = a;
-  } else if (s.B.Kind == TOperandCode::Call) {
-    b = CallValue(s.B.CallIndex, mode);
-    if (s.Op == u'/') *s.Result = b;
-  } else {
-    b = s.B.Kind == TOperandCode::Const ? s.B.D : *s.B.Src;
-  }
-  if (s.Op == u'/' && b == 0 && !std::isnan(a)) return ZeroDivisor(s, a);
-  long double r = Arith(s.Op, a, b);
-  if (!Finite(r)) r = OperatorFault(s, a, b, r);
-  if (s.Store) *s.Result = r;
-  return r;
 }
 
-long double TFormula::CallValue(int32_t h, int32_t mode) {
+// The value of call h. The functions met most are computed in place, so
+// that the values the evaluation holds stay in registers across them.
+[[gnu::always_inline]] inline long double TFormula::CallValue(int32_t h, int32_t mode) {
   const TCallCode& c = FCallCode[h];
   TDomainError error = TDomainError::None;
   double x = 0;
   long double v;
-  if (c.ArgKind == TCallCode::List) {
-    v = ApplyListFunction(c.Id, &FItemSrc[c.First], c.Count, error);
+  if (c.ArgKind == TCallCode::List) [[unlikely]] {
+    v = c.ListFunction(&FItemSrc[c.First], c.Count, error);
   } else {
-    if (c.ArgKind == TCallCode::Node) x = ToDoubleChecked(*c.Arg);
-    v = ApplyFunction(c.Id, x, error);
-  }
-  if (__builtin_expect(error != TDomainError::None, 0)) {
-    if (mode == 1 || (mode == 2 && EvalCount == 1)) {
-      ShowMessage(TMessageIcon::Error, DomainMessage(error, x));
-      ErrorFlag = 1;
-      Grow(EvalCount);
-      throw TDomainStop{};
+    if (c.ArgKind != TCallCode::None) x = c.Argument();
+    switch (c.Id) {
+      case TFuncId::Sin: v = FormulaKernel::Sin(x); break;
+      case TFuncId::Cos: v = FormulaKernel::Cos(x); break;
+      case TFuncId::Abs: v = FormulaKernel::Abs(x); break;
+      case TFuncId::Sqrt: v = FormulaKernel::Sqrt(x, error); break;
+      default: [[unlikely]] v = c.Function(x, error); break;
     }
-    // Not shown: the call yields the quiet NaN, a gap in a plot.
   }
+  if (__builtin_expect(error != TDomainError::None, 0)) DomainError(error, x, mode);
   return v;
 }
+
+// The same, out of line, for the evaluation loop: with the kernels inline
+// there, too many values would compete for the registers.
+long double TFormula::CallValueOf(int32_t h, int32_t mode) { return CallValue(h, mode); }
+
+// Any step without a code of its own: '/' by what may be zero, '^', and
+// calls in shapes other than kCallStep's.
+// prev points to the value of the step before when the step reads it. A
+// call's value goes into the node's Result as it is made; only a '/' node
+// can keep that value, so only there is it written.
+long double TFormula::OtherStep(const TStepCode& s, int32_t mode, const long double* prev) {
+  auto read = [prev](const TOperandCode& o) -> long double {
+    return o.Kind == TOperandCode::Prev ? *prev : o.Kind == TOperandCode::Const ? o.D : *o.Src;
+  };
+  long double a, b;
+  if (s.A.Kind == TOperandCode::Call) {
+    a = CallValue(s.A.CallIndex, mode);
+    if (s.Op == u'/') SetResult(s, a);
+    if (s.SameCall) {
+      b = a;
+    } else if (s.B.Kind == TOperandCode::Call) {
+      b = CallValue(s.B.CallIndex, mode);
+      if (s.Op == u'/') SetResult(s, b);
+    } else {
+      b = read(s.B);
+    }
+  } else {
+    // Reading an operand has no effect, so a is read after the call, which
+    // then need not keep it.
+    if (s.B.Kind == TOperandCode::Call) {
+      b = CallValue(s.B.CallIndex, mode);
+      if (s.Op == u'/') SetResult(s, b);
+    } else {
+      b = read(s.B);
+    }
+    a = read(s.A);
+  }
+  if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) return ZeroDivisor(s, a);
+  long double r = Arith(s.Op, a, b);
+  if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
+  if (s.Store) *s.Result = r;
+  if (s.Slot) WRITE_SLOT(*s.Slot, r);
+  return r;
+}
+
+// '+', '-' or '*' on the call's value c and the step's other operand, which
+// is prev when it is Prev. A pass-through node of a call is c itself: the
+// call's value is never a new fault.
+[[gnu::always_inline]] inline long double TFormula::WithCall(const TStepCode& s, long double c,
+                                                             long double prev) {
+  const bool callA = s.A.Kind == TOperandCode::Call;
+  const TOperandCode& o = callA ? s.B : s.A;
+  const long double other = o.Kind == TOperandCode::Prev    ? prev
+                            : o.Kind == TOperandCode::Const ? static_cast<long double>(o.D)
+                                                            : *o.Src;
+  const long double a = callA ? c : other, b = callA ? other : c;
+  long double r = s.Op == u'+' ? a + b : s.Op == u'-' ? a - b : a * b;
+  if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
+  return r;
+}
+
+// The product of a fused pair's first step is not finite: a fault unless an
+// operand already was, as for the step alone.
+long double TFormula::FusedProductFault(const TStepCode& s, long double r) {
+  auto read = [](const TOperandCode& o) -> long double {
+    return o.Kind == TOperandCode::Const ? o.D : *o.Src;
+  };
+  return OperatorFault(s, read(s.A), read(s.B), r);
+}
+
+// An operand of a step by its kind, which is a constant in every fast case.
+#define OPERAND(kind, o)                                                    \
+  ((kind) == TOperandCode::Prev    ? last                                   \
+   : (kind) == TOperandCode::Const ? static_cast<long double>((o).D)       \
+                                   : *(o).Src)
+#define BINARY_CASE(op, expr, ka, kb)                                       \
+  case FastCode(TFastOp::op, ka, kb): {                                     \
+    const long double a = OPERAND(ka, s.A), b = OPERAND(kb, s.B);           \
+    r = expr;                                                               \
+    if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);     \
+    break;                                                                  \
+  }
+#define BINARY_CASES_OF(op, expr, ka)                                       \
+  BINARY_CASE(op, expr, ka, TOperandCode::Const)                            \
+  BINARY_CASE(op, expr, ka, TOperandCode::Value)                            \
+  BINARY_CASE(op, expr, ka, TOperandCode::Prev)
+#define BINARY_CASES(op, expr)                                              \
+  BINARY_CASES_OF(op, expr, TOperandCode::Const)                            \
+  BINARY_CASES_OF(op, expr, TOperandCode::Value)                            \
+  BINARY_CASES_OF(op, expr, TOperandCode::Prev)
+#define UNARY_CASE(op, kind, read, b, expr)                                 \
+  case FastCode(TFastOp::op, kind, kind): {                                 \
+    const long double v = OPERAND(kind, read);                              \
+    r = expr;                                                               \
+    if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, v, b, r);     \
+    break;                                                                  \
+  }
+// A fused pair (see FusedCode): p moves on to the second step, whose
+// record the rest of the loop uses.
+#define FUSED_CASE(valueFirst, op, expr, prevFirst)                         \
+  case FusedCode(valueFirst, TFastOp::op, prevFirst): {                     \
+    const TStepCode& t = p[1];                                              \
+    const long double x = *(valueFirst ? s.A : s.B).Src,                    \
+                      k = (valueFirst ? s.B : s.A).D;                       \
+    long double m = valueFirst ? x * k : k * x;                             \
+    if (__builtin_expect(!Finite(m), 0)) m = FusedProductFault(s, m);       \
+    const long double c = (prevFirst ? t.B : t.A).D;                        \
+    const long double a = prevFirst ? m : c, b = prevFirst ? c : m;         \
+    r = expr;                                                               \
+    if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(t, a, b, r);     \
+    ++p;                                                                    \
+    break;                                                                  \
+  }
+#define FUSED_CASES(valueFirst)                                             \
+  FUSED_CASE(valueFirst, Add, a + b, true)                                  \
+  FUSED_CASE(valueFirst, Add, a + b, false)                                 \
+  FUSED_CASE(valueFirst, Sub, a - b, true)                                  \
+  FUSED_CASE(valueFirst, Sub, a - b, false)
+#define UNARY_CASES(op, read, b, expr)                                      \
+  UNARY_CASE(op, TOperandCode::Const, read, b, expr)                        \
+  UNARY_CASE(op, TOperandCode::Value, read, b, expr)                        \
+  UNARY_CASE(op, TOperandCode::Prev, read, b, expr)
 
 void TFormula::Evaluate(int32_t Mode) {
   // The value of the step just made stays at hand in `last` for the next.
   long double last = 0;
   try {
-    for (const TStepCode& s : FSteps) {
-      if (s.HasCall) {
-        last = CallStep(s, Mode);
-        continue;
+    for (const TStepCode *p = FSteps.data(), *end = p + FSteps.size(); p != end; ++p) {
+      const TStepCode& s = *p;
+      long double r;
+      switch (s.Code) {
+        BINARY_CASES(Add, a + b)
+        BINARY_CASES(Sub, a - b)
+        BINARY_CASES(Mul, a * b)
+        UNARY_CASES(DivByConst, s.A, static_cast<long double>(s.B.D), v / s.B.D)
+        UNARY_CASES(Square, s.A, 2.0L, v * v)
+        FUSED_CASES(true)
+        FUSED_CASES(false)
+        // A pass-through node: an operand's value is never a new fault.
+        case FastCode(TFastOp::Pass, 0, TOperandCode::Const): r = s.B.D; break;
+        case FastCode(TFastOp::Pass, 0, TOperandCode::Value): r = *s.B.Src; break;
+        case FastCode(TFastOp::Pass, 0, TOperandCode::Prev): r = last; break;
+        case kSmallCallStep: {
+          // Kernels this small are made here, and the value at hand stays in
+          // a register; only a refused argument puts it in memory.
+          const TCallCode& cc = FCallCode[s.OneCall()];
+          const double x = cc.Argument();
+          TDomainError error = TDomainError::None;
+          const long double c = cc.Id == TFuncId::Abs ? FormulaKernel::Abs(x) : FormulaKernel::Sqrt(x, error);
+          if (__builtin_expect(error != TDomainError::None, 0)) {
+            FPrev = last;
+            DomainError(error, x, Mode);
+            last = FPrev;
+          }
+          r = s.Op == 0 ? c : WithCall(s, c, last);
+          break;
+        }
+        case kCallPrevStep: {
+          // The value at hand goes through memory, as the call would not
+          // keep it in a register.
+          FPrev = last;
+          const long double c = CallValueOf(s.OneCall(), Mode);
+          r = WithCall(s, c, FPrev);
+          break;
+        }
+        case kCallStep: {
+          const long double c = CallValueOf(s.OneCall(), Mode);
+          r = s.Op == 0 ? c : WithCall(s, c, 0);
+          break;
+        }
+        case kGeneralStep:
+          last = OtherStep(s, Mode, nullptr);
+          continue;
+        default:
+          // A general step that reads the value at hand: it goes through
+          // memory, as the step makes calls that would not keep it anyway.
+          FPrev = last;
+          last = OtherStep(s, Mode, &FPrev);
+          continue;
       }
-      const long double a = s.A.Kind == TOperandCode::Prev    ? last
-                            : s.A.Kind == TOperandCode::Const ? static_cast<long double>(s.A.D)
-                                                              : *s.A.Src;
-      const long double b = s.B.Kind == TOperandCode::Prev    ? last
-                            : s.B.Kind == TOperandCode::Const ? static_cast<long double>(s.B.D)
-                                                              : *s.B.Src;
-      if (__builtin_expect(s.Op == u'/' && b == 0, 0) && !std::isnan(a)) {
-        last = ZeroDivisor(s, a);
-        continue;
-      }
-      long double r = Arith(s.Op, a, b);
-      // (The fault check returns r, so that r is not held across a call.)
-      if (__builtin_expect(!Finite(r), 0)) r = OperatorFault(s, a, b, r);
-      if (s.Store) *s.Result = r;
+      if (p->Store) *p->Result = r;
+      if (p->Slot) WRITE_SLOT(*p->Slot, r);
       last = r;
     }
   } catch (const TDomainStop&) {
@@ -188,3 +346,13 @@ void TFormula::Evaluate(int32_t Mode) {
     ResultText = FormatGeneral(v);
   Grow(EvalCount);
 }
+
+#undef FUSED_CASES
+#undef FUSED_CASE
+#undef UNARY_CASES
+#undef UNARY_CASE
+#undef BINARY_CASES
+#undef BINARY_CASES_OF
+#undef BINARY_CASE
+#undef OPERAND
+#undef WRITE_SLOT

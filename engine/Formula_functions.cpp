@@ -2,12 +2,15 @@
 // random generator, and the domain checks with their messages.
 #include "Formula_functions.h"
 
+#include "Formula_kernels.h"
+
 #include "Formula_texts.h"
 
 #include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using K = EMathError::TKind;
 using namespace FormulaText;
@@ -49,8 +52,6 @@ constexpr TNamedFunc kNamed[] = {
 
 constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
 
-// rad(x): the product first, then the quotient, in extended precision.
-inline long double Rad(double x) { return (kPi * static_cast<long double>(x)) / 180.0L; }
 
 // A result computed from the argument x: NaN out of a number is an invalid
 // operation, an infinity out of a finite value an overflow.
@@ -145,111 +146,51 @@ std::u16string DomainMessage(TDomainError error, double x) {
 }
 
 
+using namespace FormulaKernel;
+
 // Sine, cosine and tangent in radians, to the last bits of the 80-bit
-// format, several times faster than the C library's 80-bit functions. The
-// argument is reduced by k * pi/2 in three parts (the first two with
-// trailing zero bits, so their products with k are exact) to |r| <= pi/4.
-// There the sine and cosine are polynomials and the tangent is the x87
-// instruction, which is exact to the last bits within +-pi/4 (beyond, it
-// reduces with a 66-bit pi and loses digits near the zeros).
-namespace {
-
-// The sine within +-pi/4: a Taylor polynomial to the r^21 term,
-// r + r*z*(-1/3! + z*(1/5! + z*q)) with z = r*r. The terms from r^7 on are
-// below 5e-5 of the result, so q is computed in double.
-inline long double FSin(long double r) {
-  const long double z = r * r;
-  const double zd = static_cast<double>(z);
-  double t = -1.0 / 51090942171709440000.0;  // -1/21!
-  t = t * zd + 1.0 / 121645100408832000.0;    // 1/19!
-  t = t * zd - 1.0 / 355687428096000.0;       // -1/17!
-  t = t * zd + 1.0 / 1307674368000.0;         // 1/15!
-  t = t * zd - 1.0 / 6227020800.0;            // -1/13!
-  t = t * zd + 1.0 / 39916800.0;              // 1/11!
-  const long double q = -1.0 / 5040.0 + zd * (1.0 / 362880.0 - zd * t);
-  const long double p = -1.0L / 6 + z * (1.0L / 120 + z * q);
-  return r + r * (z * p);
-}
-// The cosine within +-pi/4 likewise: 1 + z*(-1/2 + z*(1/4! + z*(-1/6! + z*q)))
-// to the r^20 term, with q (terms from r^8 on, below 4e-6) in double.
-inline long double FCos(long double r) {
-  const long double z = r * r;
-  const double zd = static_cast<double>(z);
-  double q = 1.0 / 2432902008176640000.0;  // 1/20!
-  q = q * zd - 1.0 / 6402373705728000.0;    // -1/18!
-  q = q * zd + 1.0 / 20922789888000.0;      // 1/16!
-  q = q * zd - 1.0 / 87178291200.0;         // -1/14!
-  q = q * zd + 1.0 / 479001600.0;           // 1/12!
-  q = q * zd - 1.0 / 3628800.0;             // -1/10!
-  q = q * zd + 1.0 / 40320.0;               // 1/8!
-  const long double p = -0.5L + z * (1.0L / 24 + z * (-1.0L / 720 + z * static_cast<long double>(q)));
-  return 1 + z * p;
-}
-inline long double FTan(long double r) {
-  long double v;
-  __asm__("fptan\n\tfstp %%st(0)" : "=t"(v) : "0"(r));  // fptan pushes a 1 after the tangent
-  return v;
-}
-
-constexpr long double kPiOver4 = 0xc90fdaa22168c235p-64L;
-constexpr long double kTwoOverPi = 0xa2f9836e4e44152ap-64L;
-constexpr long double kPiOver2Part1 = 0xc90fdaa221p-39L;
-constexpr long double kPiOver2Part2 = 0xd18469898dp-80L;
-constexpr long double kPiOver2Part3 = -0x75d1fc8f8cbb5bf7p-145L;
-constexpr long double kReduceLimit = 0x1p28L;  // k stays within 24 bits
-constexpr long double kRoundMagic = 0x3p62L;   // adding it rounds to a whole number
-
-// y - k*pi/2 for the whole k nearest to y*2/pi; the quadrant k mod 4 in q.
-inline long double Reduce(long double y, int& q) {
-  long double k = (y * kTwoOverPi + kRoundMagic) - kRoundMagic;
-  q = static_cast<int>(static_cast<int64_t>(k) & 3);
-  return ((y - k * kPiOver2Part1) - k * kPiOver2Part2) - k * kPiOver2Part3;
-}
-
-}  // namespace
-
+// format, several times faster than the C library's 80-bit functions: the
+// argument is reduced by k * pi/2 to |r| <= pi/4, where the kernels work.
 long double Sin80(long double y) {
-  if (std::fabs(y) <= kPiOver4) return FSin(y);
+  if (std::fabs(y) <= kPiOver4) return SinPoly(y);
   if (!(std::fabs(y) <= kReduceLimit)) return sinl(y);
   int q;
-  long double r = Reduce(y, q);
-  switch (q) {
-    case 0: return FSin(r);
-    case 1: return FCos(r);
-    case 2: return -FSin(r);
-    default: return -FCos(r);
-  }
+  const long double k = QuarterTurns(y, q);
+  return SinInQuadrant(ReduceBy(y, k), q);
 }
 
 long double Cos80(long double y) {
-  if (std::fabs(y) <= kPiOver4) return FCos(y);
+  if (std::fabs(y) <= kPiOver4) return CosPoly(y);
   if (!(std::fabs(y) <= kReduceLimit)) return cosl(y);
   int q;
-  long double r = Reduce(y, q);
-  switch (q) {
-    case 0: return FCos(r);
-    case 1: return -FSin(r);
-    case 2: return -FCos(r);
-    default: return FSin(r);
-  }
+  const long double k = QuarterTurns(y, q);
+  return CosInQuadrant(ReduceBy(y, k), q);
 }
 
 long double Tan80(long double y) {
-  if (std::fabs(y) <= kPiOver4) return FTan(y);
+  if (std::fabs(y) <= kPiOver4) return TanOfReduced(y);
   if (!(std::fabs(y) <= kReduceLimit)) return tanl(y);
   int q;
-  long double r = Reduce(y, q);
-  return (q & 1) == 0 ? FTan(r) : -1 / FTan(r);
+  const long double r = ReduceBy(y, QuarterTurns(y, q));
+  return (q & 1) == 0 ? TanOfReduced(r) : -1 / TanOfReduced(r);
 }
 
-long double ApplyFunction(TFuncId id, double x, TDomainError& error) {
+long double FormulaKernel::NotFinite(double x) {
+  if (std::isnan(x)) return x;
+  RaiseMathError(K::InvalidOperation);
+}
+
+namespace {
+
+// The functions of one argument by name. Inlined into one entry per name
+// (see kFunctions), where the switch folds away.
+[[gnu::always_inline]] inline long double OneArgument(TFuncId id, double x, TDomainError& error) {
   const long double lx = x;
   switch (id) {
     case TFuncId::Cos:
-      if (x == 90) return 0;
-      return Checked(Cos80(Rad(x)), lx);
+      return FormulaKernel::Cos(x);
     case TFuncId::Sin:
-      return Checked(Sin80(Rad(x)), lx);
+      return FormulaKernel::Sin(x);
     case TFuncId::Tan:
       if (x == 90) return Refuse(error, TDomainError::Tan90);
       return Checked(Tan80(Rad(x)), lx);
@@ -312,14 +253,13 @@ long double ApplyFunction(TFuncId id, double x, TDomainError& error) {
       return Checked(1.0L / atanhl(y), lx);
     }
     case TFuncId::Abs:
-      return std::fabs(lx);
+      return FormulaKernel::Abs(x);
     case TFuncId::Exp:
       return Checked(expl(lx), lx);
     case TFuncId::Pi:
       return kPi;
     case TFuncId::Sqrt:
-      if (x < 0) return Refuse(error, TDomainError::Sqrt);
-      return sqrtl(lx);
+      return FormulaKernel::Sqrt(x, error);
     case TFuncId::Ln:
       if (x <= 0) return Refuse(error, TDomainError::Ln);
       return logl(lx);
@@ -378,8 +318,8 @@ long double ApplyFunction(TFuncId id, double x, TDomainError& error) {
   return kNaN;
 }
 
-long double ApplyListFunction(TFuncId id, const long double* const* items, int32_t count,
-                              TDomainError& error) {
+[[gnu::always_inline]] inline long double ListArgument(TFuncId id, const long double* const* items,
+                                                     int32_t count, TDomainError& error) {
   if (id == TFuncId::Max || id == TFuncId::Min) {
     long double r = *items[0];
     for (int32_t i = 0; i < count; ++i) {
@@ -434,3 +374,26 @@ long double ApplyListFunction(TFuncId id, const long double* const* items, int32
   }
   return kNaN;
 }
+
+constexpr size_t kFuncIdCount = static_cast<size_t>(TFuncId::Radtodeg) + 1;
+
+template <size_t... I>
+constexpr std::array<TFunction, kFuncIdCount> OneArgumentTable(std::index_sequence<I...>) {
+  return {{+[](double x, TDomainError& error) {
+    return OneArgument(static_cast<TFuncId>(I), x, error);
+  }...}};
+}
+template <size_t... I>
+constexpr std::array<TListFunction, kFuncIdCount> ListTable(std::index_sequence<I...>) {
+  return {{+[](const long double* const* items, int32_t count, TDomainError& error) {
+    return ListArgument(static_cast<TFuncId>(I), items, count, error);
+  }...}};
+}
+
+constexpr auto kFunctions = OneArgumentTable(std::make_index_sequence<kFuncIdCount>());
+constexpr auto kListFunctions = ListTable(std::make_index_sequence<kFuncIdCount>());
+
+}  // namespace
+
+TFunction FunctionOf(TFuncId id) { return kFunctions[static_cast<size_t>(id)]; }
+TListFunction ListFunctionOf(TFuncId id) { return kListFunctions[static_cast<size_t>(id)]; }

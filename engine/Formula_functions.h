@@ -40,11 +40,13 @@ std::u16string DomainMessage(TDomainError error, double x);
 // A function of one argument (x is already rounded to double), or Pi. A
 // refused argument sets error and yields a quiet NaN; a NaN argument yields
 // NaN. Arithmetic faults throw EMathError.
-long double ApplyFunction(TFuncId id, double x, TDomainError& error);
+using TFunction = long double (*)(double x, TDomainError& error);
 // A function of the list *items[0] .. *items[count-1].
-long double ApplyListFunction(TFuncId id, const long double* const* items, int32_t count,
-                              TDomainError& error);
-
+using TListFunction = long double (*)(const long double* const* items, int32_t count,
+                                      TDomainError& error);
+// The function of a name, looked up once when a formula is compiled.
+TFunction FunctionOf(TFuncId id);
+TListFunction ListFunctionOf(TFuncId id);
 
 [[noreturn]] void RaiseMathError(EMathError::TKind kind);
 

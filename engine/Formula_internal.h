@@ -6,6 +6,14 @@
 #include "Formula_functions.h"
 #include "Formula_math.h"
 
+// A node's value as function calls take it: converted to double when the
+// node is computed, which is far cheaper than keeping the 80-bit value in
+// memory for the call to convert.
+struct TFormula::TArgSlot {
+  double D = 0;
+  bool TooLarge = false;  // D is an infinity made from a finite value: a fault when read
+};
+
 struct TFormula::TOperandCode {
   // Const: a number that is a double exactly, held in D. Value: a number, a
   // variable or an earlier node, read through Src. Prev: the node of the
@@ -20,26 +28,75 @@ struct TFormula::TOperandCode {
   const long double* Src = nullptr;
 };
 
+// Steps without calls in a common shape have a code of their own: '+', '-'
+// or '*' on two operands that are each a Const, a Value or Prev; a division
+// by a constant that is not zero; a square («x^2»); a pass-through node.
+// So do the common steps with one call (kCallStep). Every other step is
+// General, or GeneralPrev when it reads the step before's value.
+enum class TFastOp : uint8_t { Add, Sub, Mul, DivByConst, Square, Pass };
+inline constexpr uint8_t kGeneralStep = 0, kGeneralPrevStep = 1, kFirstFastStep = 2;
+constexpr uint8_t FastCode(TFastOp op, uint8_t a, uint8_t b) {
+  const uint8_t first = kFirstFastStep, o = static_cast<uint8_t>(op);
+  switch (op) {
+    case TFastOp::DivByConst: return first + 27 + a;
+    case TFastOp::Square: return first + 30 + a;
+    case TFastOp::Pass: return first + 33 + b;
+    default: return first + (o * 3 + a) * 3 + b;
+  }
+}
+// A step with one call: the pass-through node of a call («sin$1»), or '+',
+// '-' or '*' on a call and an operand that is no call; kCallPrevStep when
+// that operand is Prev; kSmallCallStep for abs and sqrt of one argument,
+// whose kernels are made in the loop.
+inline constexpr uint8_t kCallStep = kFirstFastStep + 44, kCallPrevStep = kCallStep + 1,
+                         kSmallCallStep = kCallStep + 2;
+// Two steps made as one («x*2+3»): a Value times a Const (in either order)
+// whose product only the next step reads, and that step adding or
+// subtracting a Const and the product (in either order). The code is the
+// first step's; the second keeps its own record, for a fault.
+constexpr uint8_t FusedCode(bool valueFirst, TFastOp second, bool prevFirst) {
+  return kFirstFastStep + 36 + (valueFirst ? 0 : 4) + (second == TFastOp::Add ? 0 : 2) +
+         (prevFirst ? 0 : 1);
+}
+
 // One node to compute. Its Result is written only where it is read back:
 // by a later reader that takes it from memory, or by the node itself ('/'
 // keeps its Result across a zero divisor). Values passed straight to the
-// next step, and calls' values, stay in registers.
+// next step stay in registers, and calls take theirs from Slot.
 struct TFormula::TStepCode {
+  uint8_t Code = kGeneralStep;
   char16_t Op = 0;
-  bool HasCall = false;  // an operand is a function call
   bool Store = false;    // write the value into Result
   bool SameCall = false; // both operands call the same function on the same argument
   int32_t Node = 0;
   TOperandCode A, B;
   long double* Result = nullptr;
+  TArgSlot* Slot = nullptr;  // the value for calls, when they take it
+  // The call of a step with one call (see kCallStep).
+  int32_t OneCall() const { return A.Kind == TOperandCode::Call ? A.CallIndex : B.CallIndex; }
 };
 
 struct TFormula::TCallCode {
-  enum TArg : uint8_t { None, Node, List };
+  // Value: the argument is read and converted from Arg (a variable, a
+  // number, or the Result of a node that is not computed as a step);
+  // Slot: from a node's Slot.
+  enum TArg : uint8_t { None, Value, Slot, List };
   TFuncId Id = TFuncId::None;
   TArg ArgKind = None;
-  const long double* Arg = nullptr;  // the Result of the argument node
-  int32_t First = 0, Count = 0;      // list items, read through FItemSrc
+  TFunction Function = nullptr;
+  TListFunction ListFunction = nullptr;
+  const long double* Arg = nullptr;
+  const TArgSlot* ArgSlot = nullptr;
+  int32_t First = 0, Count = 0;  // list items, read through FItemSrc
+
+  // The argument of a call of kind Value or Slot, as the function takes it.
+  double Argument() const {
+    if (ArgKind == Value) return ToDoubleChecked(*Arg);
+    const double x = ArgSlot->D;
+    if (__builtin_expect(__builtin_isinf(x), 0) && ArgSlot->TooLarge)
+      RaiseMathError(EMathError::TKind::Overflow);
+    return x;
+  }
 };
 
 // Reads the decimal number at s[pos...]; false when there is none or it is

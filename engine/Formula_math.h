@@ -134,6 +134,8 @@ struct TMnog {
   long double Value = 0;  // the number; variables and groups are read where they are
 };
 
+enum class TDomainError : uint8_t;  // a refused function argument (Formula_functions.h)
+
 // One compiled formula: create with its text, Parse once, then write the
 // variables' values and Evaluate as often as needed. Not copyable: the
 // compiled form points into its own tables.
@@ -179,6 +181,7 @@ public:
   int32_t GroupCount() const { return FGroupCount; }
 
 private:
+  struct TArgSlot;
   struct TOperandCode;
   struct TStepCode;
   struct TCallCode;
@@ -196,13 +199,23 @@ private:
   int32_t ListNodeOf(int32_t group) const;
   int32_t AddCall(const std::u16string& name, const std::u16string& arg);
   void Decode();
+  void DecodeOperand(const TSlog& operand, TOperandCode& code);
+  int32_t NodeOf(std::u16string_view text) const;
+  static uint8_t StepCodeOf(char16_t op, const TOperandCode& a, const TOperandCode& b);
+  static uint8_t CallStepCodeOf(const TStepCode& s);
+  void Fuse();
 
   // Evaluation.
   long double CallValue(int32_t h, int32_t mode);
-  [[gnu::noinline]] long double CallStep(const TStepCode& s, int32_t mode);
-  [[gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);
-  [[gnu::noinline]] long double OperatorFault(const TStepCode& s, long double a, long double b,
+  [[gnu::noinline]] long double CallValueOf(int32_t h, int32_t mode);
+  long double WithCall(const TStepCode& s, long double c, long double prev);
+  [[gnu::noinline]] long double OtherStep(const TStepCode& s, int32_t mode, const long double* prev);
+  [[gnu::cold, gnu::noinline]] void DomainError(TDomainError error, double x, int32_t mode);
+  [[gnu::cold, gnu::noinline]] long double ZeroDivisor(const TStepCode& s, long double a);
+  [[gnu::cold, gnu::noinline]] long double FusedProductFault(const TStepCode& s, long double r);
+  [[gnu::cold, gnu::noinline]] long double OperatorFault(const TStepCode& s, long double a, long double b,
                                               long double r);
+  static void SetResult(const TStepCode& s, long double v);
 
   int32_t FGroupCount = 0;
   int32_t FCallCount = 0;
@@ -211,5 +224,7 @@ private:
   std::vector<TStepCode> FSteps;
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
   std::vector<const long double*> FItemSrc;  // where each list item's value is read
-  bool FTopIsLastStep = false;  // the last step computes node NodeCount
+  std::vector<TArgSlot> FArgSlots;  // by node, for the nodes that calls take as argument
+  bool FTopIsLastStep = false;
+  long double FPrev = 0;  // the value at hand, for a general step that reads it  // the last step computes node NodeCount
 };

@@ -340,25 +340,95 @@ bool TFormula::ClassifyListItem(int32_t p) {
   return true;
 }
 
+void TFormula::DecodeOperand(const TSlog& operand, TOperandCode& code) {
+  const std::u16string& t = operand.Text;
+  int32_t n = 0, h = 0;
+  size_t pos = 2;
+  code = TOperandCode{};
+  if (StartsWith(t, u"#f") && ReadMarkerNumber(t, pos, h) && pos == t.size() && h >= 1 &&
+      h <= FCallCount) {
+    code.Kind = TOperandCode::Call;
+    code.CallIndex = h;
+  } else if ((n = NodeOf(t)) != 0) {
+    code.Kind = TOperandCode::Value;
+    code.Src = &Nodes[n].Result;
+    code.Node = n;
+  } else if (operand.IsVar == 1 && operand.VarIndex >= 1 && operand.VarIndex <= VarCount) {
+    code.Kind = TOperandCode::Value;
+    code.Plain = true;
+    code.Src = &Vars[operand.VarIndex].Value;
+  } else {
+    // A number (or an operand never classified, which is 0). Most numbers
+    // in formulas are doubles exactly, and load faster so.
+    code.Plain = true;
+    code.Src = &operand.Value;
+    code.Kind = static_cast<long double>(static_cast<double>(operand.Value)) == operand.Value
+                    ? TOperandCode::Const
+                    : TOperandCode::Value;
+    code.D = static_cast<double>(operand.Value);
+  }
+}
+
+int32_t TFormula::NodeOf(std::u16string_view text) const {
+  size_t pos = 1;
+  int32_t n = 0;
+  if (StartsWith(text, u"#") && ReadMarkerNumber(text, pos, n) && pos == text.size() && n >= 1 &&
+      n <= NodeCount)
+    return n;
+  return 0;
+}
+
+// The code of a step without calls: one of the fast codes when its shape
+// has one, else General.
+uint8_t TFormula::StepCodeOf(char16_t op, const TOperandCode& a, const TOperandCode& b) {
+  const bool constB = b.Kind == TOperandCode::Const;
+  switch (op) {
+    case u'+': return FastCode(TFastOp::Add, a.Kind, b.Kind);
+    case u'-': return FastCode(TFastOp::Sub, a.Kind, b.Kind);
+    case u'*': return FastCode(TFastOp::Mul, a.Kind, b.Kind);
+    case u'/': return constB && b.D != 0 ? FastCode(TFastOp::DivByConst, a.Kind, 0) : kGeneralStep;
+    case u'^': return constB && b.D == 2 ? FastCode(TFastOp::Square, a.Kind, 0) : kGeneralStep;
+    case 0: return FastCode(TFastOp::Pass, 0, b.Kind);
+    default: return kGeneralStep;
+  }
+}
+
+// The code of a step with calls: kCallStep for the shapes it takes.
+uint8_t TFormula::CallStepCodeOf(const TStepCode& s) {
+  const bool callA = s.A.Kind == TOperandCode::Call, callB = s.B.Kind == TOperandCode::Call;
+  if (s.Op == 0 && callA && s.SameCall) return kCallStep;
+  if ((s.Op == u'+' || s.Op == u'-' || s.Op == u'*') && callA != callB) return kCallStep;
+  return kGeneralStep;
+}
+
 void TFormula::Decode() {
+  const size_t nodes = static_cast<size_t>(NodeCount) + 1;
   FSteps.clear();
   FCallCode.assign(static_cast<size_t>(FCallCount) + 1, TCallCode{});
   FItemSrc.assign(static_cast<size_t>(ListItemCount) + 1, nullptr);
-  // Nodes whose Result some reader takes from memory.
-  std::vector<bool> readFromMemory(static_cast<size_t>(NodeCount) + 1, false);
+  FArgSlots.assign(nodes, TArgSlot{});
 
-  // A marker "#n" naming an existing node, or 0.
-  auto nodeOf = [this](std::u16string_view text) {
-    size_t pos = 1;
-    int32_t n = 0;
-    if (StartsWith(text, u"#") && ReadMarkerNumber(text, pos, n) && pos == text.size() && n >= 1 &&
-        n <= NodeCount)
-      return n;
-    return 0;
-  };
+  // The operands of every node that is computed (both operand texts present).
+  std::vector<std::array<TOperandCode, 2>> operands(nodes);
+  std::vector<bool> computed(nodes, false);
+  // Nodes read as an operand or a list item; the first node that makes each call.
+  std::vector<bool> readAsOperand(nodes, false);
+  std::vector<int32_t> caller(static_cast<size_t>(FCallCount) + 1, 0);
+  for (int32_t i = 1; i <= NodeCount; ++i) {
+    const TDeystv& node = Nodes[i];
+    if (node.Operands[1].Text.empty() || node.Operands[2].Text.empty()) continue;
+    computed[i] = true;
+    for (int j = 0; j < 2; ++j) {
+      TOperandCode& code = operands[i][j];
+      DecodeOperand(node.Operands[j + 1], code);
+      if (code.Kind == TOperandCode::Call && caller[code.CallIndex] == 0) caller[code.CallIndex] = i;
+      if (code.Node != 0) readAsOperand[code.Node] = true;
+    }
+  }
 
   // List elements: a variable (the last one of its name), a bracketed
   // group, or the element's own number.
+  std::vector<bool> readFromMemory(nodes, false);
   for (int32_t p = 1; p <= ListItemCount; ++p) {
     TMnog& item = ListItems[p];
     const std::u16string& t = item.Text;
@@ -373,22 +443,46 @@ void TFormula::Decode() {
       size_t pos = 1;
       int32_t k = 0;
       if (ReadMarkerNumber(t, pos, k) && pos == t.size() && k >= 1 && k <= FGroupCount)
-        if (int32_t n = nodeOf(Groups[k].Ref)) {
+        if (int32_t n = NodeOf(Groups[k].Ref)) {
           FItemSrc[p] = &Nodes[n].Result;
-          readFromMemory[n] = true;
+          readFromMemory[n] = readAsOperand[n] = true;
         }
     }
   }
 
+  // Call arguments. A node that only passes a variable or a number through
+  // («sin(x)») and is read by nothing but calls made after it is left out:
+  // those calls read the variable or number themselves.
+  std::vector<int32_t> argNode(static_cast<size_t>(FCallCount) + 1, 0);
+  std::vector<bool> passOnly(nodes, false);
+  for (int32_t n = 1; n < NodeCount; ++n)
+    passOnly[n] = computed[n] && !readAsOperand[n] && Nodes[n].Op == 0 &&
+                  operands[n][0].Kind != TOperandCode::Call && operands[n][1].Plain;
+  for (int32_t h = 1; h <= FCallCount; ++h) {
+    const std::u16string& arg = Calls[h].Arg;
+    argNode[h] = FuncIdOf(Calls[h].Name) == TFuncId::Pi ? 0 : NodeOf(arg);
+    if (argNode[h] != 0 && caller[h] != 0 && caller[h] <= argNode[h]) passOnly[argNode[h]] = false;
+  }
+  std::vector<bool> readByCall(nodes, false);
   for (int32_t h = 1; h <= FCallCount; ++h) {
     TCallCode& code = FCallCode[h];
     code.Id = FuncIdOf(Calls[h].Name);
+    code.Function = FunctionOf(code.Id);
+    code.ListFunction = ListFunctionOf(code.Id);
     const std::u16string& arg = Calls[h].Arg;
     if (code.Id == TFuncId::Pi) continue;
-    if (int32_t n = nodeOf(arg)) {
-      code.ArgKind = TCallCode::Node;
-      code.Arg = &Nodes[n].Result;
-      readFromMemory[n] = true;
+    if (int32_t n = argNode[h]) {
+      if (passOnly[n]) {
+        code.ArgKind = TCallCode::Value;
+        code.Arg = operands[n][1].Src;
+      } else if (computed[n]) {
+        code.ArgKind = TCallCode::Slot;
+        code.ArgSlot = &FArgSlots[n];
+        readByCall[n] = true;
+      } else {
+        code.ArgKind = TCallCode::Value;
+        code.Arg = &Nodes[n].Result;
+      }
     } else if (StartsWith(arg, u"#p")) {
       size_t pos = 2;
       int32_t a = 0, b = 0;
@@ -402,44 +496,20 @@ void TFormula::Decode() {
   }
 
   for (int32_t i = 1; i <= NodeCount; ++i) {
-    TDeystv& node = Nodes[i];
-    if (node.Operands[1].Text.empty() || node.Operands[2].Text.empty()) continue;
+    if (!computed[i] || passOnly[i]) continue;
     TStepCode step;
-    step.Op = node.Op;
-    step.Result = &node.Result;
+    step.Op = Nodes[i].Op;
+    step.Result = &Nodes[i].Result;
     step.Node = i;
-    for (int j = 1; j <= 2; ++j) {
-      TSlog& operand = node.Operands[j];
-      TOperandCode& code = j == 1 ? step.A : step.B;
-      const std::u16string& t = operand.Text;
-      int32_t n = 0, h = 0;
-      size_t pos = 2;
-      if (StartsWith(t, u"#f") && ReadMarkerNumber(t, pos, h) && pos == t.size() && h >= 1 &&
-          h <= FCallCount) {
-        code.Kind = TOperandCode::Call;
-        code.CallIndex = h;
-      } else if ((n = nodeOf(t)) != 0) {
-        code.Kind = !FSteps.empty() && FSteps.back().Node == n ? TOperandCode::Prev : TOperandCode::Value;
-        code.Src = &Nodes[n].Result;
-        code.Node = n;
-      } else if (operand.IsVar == 1 && operand.VarIndex >= 1 && operand.VarIndex <= VarCount) {
-        code.Kind = TOperandCode::Value;
-        code.Plain = true;
-        code.Src = &Vars[operand.VarIndex].Value;
-      } else {
-        // A number (or an operand never classified, which is 0). Most
-        // numbers in formulas are doubles exactly, and load faster so.
-        code.Plain = true;
-        code.Src = &operand.Value;
-        code.Kind = static_cast<long double>(static_cast<double>(operand.Value)) == operand.Value
-                        ? TOperandCode::Const
-                        : TOperandCode::Value;
-        code.D = static_cast<double>(operand.Value);
-      }
+    step.A = operands[i][0];
+    step.B = operands[i][1];
+    const bool hasCall = step.A.Kind == TOperandCode::Call || step.B.Kind == TOperandCode::Call;
+    for (TOperandCode* code : {&step.A, &step.B}) {
+      if (code->Node != 0 && !FSteps.empty() && FSteps.back().Node == code->Node)
+        code->Kind = TOperandCode::Prev;
+      else if (code->Node != 0)
+        readFromMemory[code->Node] = true;
     }
-    // Within a step that makes a call, the previous node's value is read
-    // from its Result: the call would not keep it at hand anyway.
-    step.HasCall = step.A.Kind == TOperandCode::Call || step.B.Kind == TOperandCode::Call;
     // A pass-through node of a call («sin$1») calls it once per operand.
     // Every function but random gives the same value, with no other effect,
     // for the same argument, so the second call is left out.
@@ -448,15 +518,48 @@ void TFormula::Decode() {
       const TFunc& b = Calls[step.B.CallIndex];
       step.SameCall = a.Name == b.Name && a.Arg == b.Arg && a.Name != u"random";
     }
-    for (TOperandCode* code : {&step.A, &step.B}) {
-      if (step.HasCall && code->Kind == TOperandCode::Prev) code->Kind = TOperandCode::Value;
-      if (code->Kind == TOperandCode::Value && code->Node != 0) readFromMemory[code->Node] = true;
+    step.Code = hasCall ? CallStepCodeOf(step) : StepCodeOf(step.Op, step.A, step.B);
+    if (step.Code == kCallStep) {
+      const TCallCode& call = FCallCode[step.OneCall()];
+      if ((call.Id == TFuncId::Abs || call.Id == TFuncId::Sqrt) &&
+          (call.ArgKind == TCallCode::Slot || call.ArgKind == TCallCode::Value))
+        step.Code = kSmallCallStep;
+      else if (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev)
+        step.Code = kCallPrevStep;
     }
+    if (step.Code == kGeneralStep &&
+        (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
+      step.Code = kGeneralPrevStep;
+    if (readByCall[i]) step.Slot = &FArgSlots[i];
     FSteps.push_back(step);
   }
   FTopIsLastStep = !FSteps.empty() && FSteps.back().Node == NodeCount;
 
-  // A '/' node keeps its Result across a zero divisor; other nodes' values
-  // go to memory only when a later reader takes them from there.
-  for (TStepCode& step : FSteps) step.Store = step.Op == u'/' || readFromMemory[step.Node];
+  // A '/' node keeps its Result across a zero divisor (a constant divisor
+  // is never zero); other nodes' values go to memory only when a later
+  // reader takes them from there.
+  for (TStepCode& step : FSteps)
+    step.Store = (step.Op == u'/' && step.Code < kFirstFastStep) || readFromMemory[step.Node];
+  Fuse();
+}
+
+// Gives a product and the sum or difference made of it next one code, when
+// the product goes nowhere else (see FusedCode).
+void TFormula::Fuse() {
+  using O = TOperandCode;
+  for (size_t i = 0; i + 1 < FSteps.size(); ++i) {
+    TStepCode& first = FSteps[i];
+    const TStepCode& second = FSteps[i + 1];
+    if (first.Store || first.Slot) continue;
+    const bool valueFirst = first.Code == FastCode(TFastOp::Mul, O::Value, O::Const);
+    if (!valueFirst && first.Code != FastCode(TFastOp::Mul, O::Const, O::Value)) continue;
+    bool fused = false;
+    for (TFastOp op : {TFastOp::Add, TFastOp::Sub})
+      for (bool prevFirst : {true, false})
+        if (second.Code == (prevFirst ? FastCode(op, O::Prev, O::Const) : FastCode(op, O::Const, O::Prev))) {
+          first.Code = FusedCode(valueFirst, op, prevFirst);
+          fused = true;
+        }
+    if (fused) ++i;  // the second step is taken
+  }
 }

@@ -267,11 +267,37 @@ TEST(FunctionsTest, TrigonometryToTheLastBits) {
   std::uniform_real_distribution<double> wide(-1e6, 1e6), narrow(-1, 1);
   for (int i = 0; i < 20000; ++i) args.push_back(wide(gen));
   for (int i = 0; i < 5000; ++i) args.push_back(narrow(gen) * 1e-10);
-  args.push_back(1e9L);  // beyond the reduction: the library's own
+  // Up to the end of the reduction (k below 2^24) and beyond, the library's own.
+  std::uniform_real_distribution<double> large(1e7, 3e8);
+  for (int i = 0; i < 2000; ++i) args.push_back(large(gen));
+  args.push_back(1e9L);
   for (long double y : args) {
     EXPECT_TRUE(Close(Sin80(y), sinl(y))) << double(y);
     EXPECT_TRUE(Close(Cos80(y), cosl(y))) << double(y);
     EXPECT_TRUE(Close(Tan80(y), tanl(y))) << double(y);
+  }
+}
+
+// sin and cos of a formula, whose quadrant is found from the degrees, against
+// the C library's 80-bit functions of rad(x).
+TEST(FunctionsTest, SineAndCosineOfDegreesToTheLastBits) {
+  std::vector<double> degrees;
+  for (double x = -1000; x <= 1000; x += 0.37) degrees.push_back(x);
+  for (int k = -40; k <= 40; ++k)  // next to the octant borders, where the quadrant may go either way
+    for (double d : {-1e-9, 0.0, 1e-9}) degrees.push_back(45.0 * k + d);
+  std::mt19937_64 gen(11);
+  std::uniform_real_distribution<double> wide(-2e9, 2e9);
+  for (int i = 0; i < 3000; ++i) degrees.push_back(wide(gen));
+  degrees.push_back(1e12);
+  TFormula f(u"sin(x)", -1, 1), g(u"cos(x)", -1, 1);
+  ASSERT_TRUE(f.Parse(u"sin(x)") && g.Parse(u"cos(x)"));
+  for (double x : degrees) {
+    const long double y = (kPi * static_cast<long double>(x)) / 180;
+    f.Vars[1].Value = g.Vars[1].Value = x;
+    f.Evaluate(1);
+    g.Evaluate(1);
+    EXPECT_TRUE(Close(f.Value, sinl(y))) << x;
+    if (x != 90) EXPECT_TRUE(Close(g.Value, cosl(y))) << x;
   }
 }
 
