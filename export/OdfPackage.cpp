@@ -2,8 +2,11 @@
 
 #include <QXmlStreamWriter>
 
+#include <zlib.h>
+
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -16,6 +19,7 @@ constexpr qsizetype LocalFixed = 30;
 constexpr qsizetype CentralFixed = 46;
 constexpr qsizetype EndFixed = 22;
 
+const QByteArray ContentName = QByteArrayLiteral("content.xml");
 const QByteArray ManifestName = QByteArrayLiteral("META-INF/manifest.xml");
 const QByteArray MetaName = QByteArrayLiteral("meta.xml");
 const QByteArray MimetypeName = QByteArrayLiteral("mimetype");
@@ -163,9 +167,77 @@ std::vector<TEntry> ReadDirectory(const QByteArray& zip, qsizetype& directoryOff
   return entries;
 }
 
+// The data of a deflated entry; nothing when it does not inflate to its size.
+std::optional<QByteArray> Inflate(QByteArrayView deflated, uint32_t size) {
+  constexpr uint32_t MaxSize = 64u << 20;  // far beyond any report's text
+  if (size > MaxSize) return std::nullopt;
+  QByteArray data(qsizetype(size), Qt::Uninitialized);
+  z_stream stream{};
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return std::nullopt;  // raw deflate, as zip stores it
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data()));
+  stream.avail_in = uInt(deflated.size());
+  stream.next_out = reinterpret_cast<Bytef*>(data.data());
+  stream.avail_out = size;
+  const bool whole = inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.total_out == size;
+  inflateEnd(&stream);
+  if (!whole) return std::nullopt;
+  return data;
+}
+
+// The position after the start tag of the element name that begins at xml[at];
+// -1 when none begins there (another element, or an empty one).
+qsizetype AfterStartTag(const QByteArray& xml, qsizetype at, QByteArrayView name) {
+  if (!QByteArrayView(xml).sliced(at).startsWith(name)) return -1;
+  const qsizetype next = at + name.size();
+  if (next >= xml.size() || (xml[next] != ' ' && xml[next] != '>')) return -1;
+  const qsizetype close = xml.indexOf('>', next);
+  if (close < 0 || xml[close - 1] == '/') return -1;
+  return close + 1;
+}
+
+// Readers drop the blanks that begin a paragraph unless they are written as
+// <text:s/>. Qt's writer does so for two or more, but leaves a single one as
+// it is, so " Результат:" would lose its blank.
+QByteArray KeepLeadingBlanks(const QByteArray& xml) {
+  const QByteArrayView paragraph("<text:p"), span("<text:span");
+  QByteArray out;
+  qsizetype copied = 0;
+  for (qsizetype p = xml.indexOf(paragraph); p >= 0; p = xml.indexOf(paragraph, p + 1)) {
+    qsizetype at = AfterStartTag(xml, p, paragraph);
+    if (at < 0) continue;
+    for (qsizetype next; (next = AfterStartTag(xml, at, span)) >= 0;) at = next;
+    if (at < xml.size() && xml[at] == ' ') {
+      out += QByteArrayView(xml).sliced(copied, at - copied);
+      out += "<text:s/>";
+      copied = at + 1;
+    }
+  }
+  if (copied == 0) return xml;
+  out += QByteArrayView(xml).sliced(copied);
+  return out;
+}
+
+// content.xml with its leading blanks kept; nothing when it needs no change
+// or cannot be read (then it is copied as it is).
+std::optional<QByteArray> MendedContent(const QByteArray& zip, const TEntry& entry) {
+  const uint32_t method = Read(entry.Central, 10, 2);
+  const qsizetype stored = Read(entry.Central, 20, 4);
+  const qsizetype start = entry.LocalOffset + LocalFixed + Read(zip, entry.LocalOffset + 26, 2) +
+                          Read(zip, entry.LocalOffset + 28, 2);
+  if (start + stored > entry.LocalEnd) return std::nullopt;
+  const QByteArrayView data = QByteArrayView(zip).sliced(start, stored);
+  std::optional<QByteArray> xml;
+  if (method == 0) xml = data.toByteArray();
+  else if (method == 8) xml = Inflate(data, Read(entry.Central, 24, 4));
+  if (!xml) return std::nullopt;
+  QByteArray mended = KeepLeadingBlanks(*xml);
+  if (mended == *xml) return std::nullopt;
+  return mended;
+}
+
 }  // namespace
 
-QByteArray AddOdfTitle(const QByteArray& package, const QString& title) {
+QByteArray FinishOdfPackage(const QByteArray& package, const QString& title) {
   qsizetype directoryOffset = 0;
   const std::vector<TEntry> entries = ReadDirectory(package, directoryOffset);
   if (entries.empty()) return package;
@@ -188,6 +260,12 @@ QByteArray AddOdfTitle(const QByteArray& package, const QString& title) {
   QByteArray central;
   for (const TEntry& entry : entries) {
     if (entry.Name == ManifestName) continue;
+    if (entry.Name == ContentName) {
+      if (const std::optional<QByteArray> content = MendedContent(package, entry)) {
+        AddStored(out, central, ContentName, *content, Read(entry.Central, 12, 4));
+        continue;
+      }
+    }
     QByteArray record = entry.Central;
     Patch(record, 42, uint32_t(out.size()));
     out += package.mid(entry.LocalOffset, entry.LocalEnd - entry.LocalOffset);

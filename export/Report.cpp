@@ -68,7 +68,7 @@ void TReportDocument::SaveAs(const QString& fileName) const {
   package.open(QIODevice::WriteOnly);
   QTextDocumentWriter writer(&package, "odf");
   if (!writer.write(&Doc)) throw EPlatformError(QStringLiteral("Не удалось составить отчет."));
-  const QByteArray data = AddOdfTitle(package.data(), Doc.metaInformation(QTextDocument::DocumentTitle));
+  const QByteArray data = FinishOdfPackage(package.data(), Doc.metaInformation(QTextDocument::DocumentTitle));
 
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())

@@ -3,7 +3,7 @@
 # Only packages that are missing are installed; a machine that has them all is left alone.
 set -eu
 PKGS="cmake ninja-build g++ pkg-config git
-qt6-base-dev libqcustomplot-dev libgl-dev qt6-translations-l10n
+qt6-base-dev libqcustomplot-dev libgl-dev zlib1g-dev qt6-translations-l10n
 libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
 clang libclang-rt-14-dev
 xvfb xauth xdotool x11-utils fonts-dejavu-core

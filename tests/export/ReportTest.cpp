@@ -6,6 +6,7 @@
 #include "Report.h"
 #include "WidgetTest.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -94,10 +95,9 @@ TEST_F(ReportTest, PlotReport2DHasTitleFormulaLineAndPicture) {
   ExpectPackage(QStringLiteral("Построение плоских графиков"));
 
   const std::vector<TOdfParagraph> paragraphs = Paragraphs();
-  // A reader drops the one space that starts a paragraph; the spaces of the
-  // title and the formula line are kept.
-  EXPECT_THAT(Texts(paragraphs), ElementsAre(QStringLiteral("          Построение плоских графиков\r").chopped(1), QString(),
-                                             QStringLiteral(" График построен по формуле:\r").mid(1).chopped(1),
+  // Every blank a paragraph begins with is kept, the single ones too.
+  EXPECT_THAT(Texts(paragraphs), ElementsAre(QStringLiteral("          Построение плоских графиков\r").chopped(1), QStringLiteral(" "),
+                                             QStringLiteral(" График построен по формуле:\r").chopped(1),
                                              QStringLiteral("     F(X) = ") + QStringLiteral("sin(x) "), QString()));
   ExpectFont(paragraphs[0], Title);
   for (int i : {1, 2, 3}) ExpectFont(paragraphs[i], Body);
@@ -109,7 +109,8 @@ TEST_F(ReportTest, PlotReport3DHasTitleTwoBlankParagraphsAndPicture) {
   MakePlotReport(TPlotKind::Plot3D, QString(), [] { return TestPicture(); });
   ExpectPackage(QStringLiteral("Построение 3D графиков"));
   const std::vector<TOdfParagraph> paragraphs = Paragraphs();
-  EXPECT_THAT(Texts(paragraphs), ElementsAre(QStringLiteral("          Построение 3D графиков\r").chopped(1), QString(), QString(), QString()));
+  EXPECT_THAT(Texts(paragraphs), ElementsAre(QStringLiteral("          Построение 3D графиков\r").chopped(1), QStringLiteral(" "),
+                                             QStringLiteral(" "), QString()));
   ExpectFont(paragraphs[0], Title);
   ExpectFont(paragraphs[1], Body);
   ExpectFont(paragraphs[2], Body);
@@ -130,15 +131,15 @@ TEST_F(ReportTest, CalculationReportHasTitleFormulaAndResult) {
   ExpectPackage(QStringLiteral("Расчет формул"));
   std::vector<TOdfParagraph> paragraphs = Paragraphs();
   EXPECT_THAT(Texts(paragraphs),
-              ElementsAre(QStringLiteral("          Расчет формул"), QString(), QStringLiteral("Расчет выполнен по формуле:"),
-                          QStringLiteral("     cos(a)+1 "), QStringLiteral("Результат:"), QStringLiteral("     = 1,707 ")));
+              ElementsAre(QStringLiteral("          Расчет формул"), QStringLiteral(" "), QStringLiteral(" Расчет выполнен по формуле:"),
+                          QStringLiteral("     cos(a)+1 "), QStringLiteral(" Результат:"), QStringLiteral("     = 1,707 ")));
   ExpectFont(paragraphs[0], Title);
   for (size_t i = 1; i < paragraphs.size(); ++i) ExpectFont(paragraphs[i], Body);
 
   MakeCalculationReport(QStringLiteral("2+"), QString());
   paragraphs = Paragraphs();
   ASSERT_EQ(paragraphs.size(), 5);
-  EXPECT_EQ(paragraphs[4].Text, QStringLiteral("Результат не рассчитан."));
+  EXPECT_EQ(paragraphs[4].Text, QStringLiteral(" Результат не рассчитан."));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), Sentinel);
 }
 
@@ -184,7 +185,7 @@ TEST_F(ReportTest, TitleIsAddedToQtsPackageWithoutLosingAnEntry) {
   plain.close();
   ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
   const QByteArray original = plain.readAll();
-  const QByteArray titled = AddOdfTitle(original, QStringLiteral("Заголовок <&>"));
+  const QByteArray titled = FinishOdfPackage(original, QStringLiteral("Заголовок <&>"));
   QFile out(Home.filePath(QStringLiteral("titled.odt")));
   ASSERT_TRUE(out.open(QIODevice::WriteOnly));
   out.write(titled);
@@ -210,10 +211,39 @@ TEST_F(ReportTest, TitleIsAddedToQtsPackageWithoutLosingAnEntry) {
   EXPECT_TRUE(ZipEntry(out.fileName(), QStringLiteral("meta.xml")).contains("<dc:title>Заголовок &lt;&amp;&gt;</dc:title>"));
 
   // A package that has its title, or that is no zip, is left alone.
-  EXPECT_EQ(AddOdfTitle(titled, QStringLiteral("другой")), titled);
-  EXPECT_EQ(AddOdfTitle(QByteArray("not a zip at all, and longer than a zip end record"), QStringLiteral("т")),
+  EXPECT_EQ(FinishOdfPackage(titled, QStringLiteral("другой")), titled);
+  EXPECT_EQ(FinishOdfPackage(QByteArray("not a zip at all, and longer than a zip end record"), QStringLiteral("т")),
             QByteArray("not a zip at all, and longer than a zip end record"));
-  EXPECT_EQ(AddOdfTitle(QByteArray(), QStringLiteral("т")), QByteArray());
+  EXPECT_EQ(FinishOdfPackage(QByteArray(), QStringLiteral("т")), QByteArray());
+}
+
+TEST_F(ReportTest, LeadingBlanksOfQtsPackageAreWrittenSoThatReadersKeepThem) {
+  TReportDocument report;
+  report.TypeText(QStringLiteral(" один\r  два\r \rтри\r"));
+  report.SetBold(true);
+  report.TypeText(QStringLiteral(" жирный <&> x\r"));
+  report.PastePicture(TestPicture());
+  QBuffer plain;
+  plain.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(QTextDocumentWriter(&plain, "odf").write(&report.Document()));
+  const QByteArray finished = FinishOdfPackage(plain.data(), QStringLiteral("т"));
+  QFile out(Home.filePath(QStringLiteral("finished.odt")));
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(finished);
+  out.close();
+
+  ASSERT_TRUE(ZipIsValid(out.fileName()));
+  EXPECT_THAT(Texts(OdfParagraphs(ZipEntry(out.fileName(), QStringLiteral("content.xml")))),
+              ElementsAre(QStringLiteral(" один"), QStringLiteral("  два"), QStringLiteral(" "), QStringLiteral("три"),
+                          QStringLiteral(" жирный <&> x"), QString()));
+  // Only the text changed: the picture is the same bytes.
+  const QString picture = QStringLiteral("Pictures/Picture1");
+  QFile plainFile(Home.filePath(QStringLiteral("plain.odt")));
+  ASSERT_TRUE(plainFile.open(QIODevice::WriteOnly));
+  plainFile.write(plain.data());
+  plainFile.close();
+  EXPECT_EQ(ZipEntry(out.fileName(), picture), ZipEntry(plainFile.fileName(), picture));
+  EXPECT_FALSE(ZipEntry(out.fileName(), picture).isEmpty());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ExportCheck.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QHash>
 #include <QProcess>
@@ -96,6 +98,8 @@ std::vector<TOdfParagraph> OdfParagraphs(const QByteArray& contentXml) {
       }
     }
   }
+  // Text that is no well-formed XML is no document a reader can open.
+  if (xml.hasError()) ADD_FAILURE() << "content.xml: " << xml.errorString().toStdString();
   return paragraphs;
 }
 
