@@ -217,15 +217,21 @@ QByteArray KeepLeadingBlanks(const QByteArray& xml) {
   return out;
 }
 
+// The bytes an entry holds as stored (compressed or not); empty when its
+// record claims more than there is.
+QByteArrayView StoredBytes(const QByteArray& zip, const TEntry& entry) {
+  const qsizetype size = Read(entry.Central, 20, 4);
+  const qsizetype start = entry.LocalOffset + LocalFixed + Read(zip, entry.LocalOffset + 26, 2) +
+                          Read(zip, entry.LocalOffset + 28, 2);
+  if (start + size > entry.LocalEnd) return {};
+  return QByteArrayView(zip).sliced(start, size);
+}
+
 // content.xml with its leading blanks kept; nothing when it needs no change
 // or cannot be read (then it is copied as it is).
 std::optional<QByteArray> MendedContent(const QByteArray& zip, const TEntry& entry) {
   const uint32_t method = Read(entry.Central, 10, 2);
-  const qsizetype stored = Read(entry.Central, 20, 4);
-  const qsizetype start = entry.LocalOffset + LocalFixed + Read(zip, entry.LocalOffset + 26, 2) +
-                          Read(zip, entry.LocalOffset + 28, 2);
-  if (start + stored > entry.LocalEnd) return std::nullopt;
-  const QByteArrayView data = QByteArrayView(zip).sliced(start, stored);
+  const QByteArrayView data = StoredBytes(zip, entry);
   std::optional<QByteArray> xml;
   if (method == 0) xml = data.toByteArray();
   else if (method == 8) xml = Inflate(data, Read(entry.Central, 24, 4));
@@ -248,9 +254,7 @@ QByteArray FinishOdfPackage(const QByteArray& package, const QString& title) {
     if (entry.Name == MetaName) return package;
     // The package type is the first entry, stored, so its bytes are the text.
     if (entry.Name == MimetypeName && Read(entry.Central, 10, 2) == 0)
-      packageType = package.mid(entry.LocalOffset + LocalFixed + Read(package, entry.LocalOffset + 26, 2) +
-                                    Read(package, entry.LocalOffset + 28, 2),
-                                Read(entry.Central, 24, 4));
+      packageType = StoredBytes(package, entry).toByteArray();
     if (entry.Name != ManifestName) names.push_back(entry.Name);
   }
   if (packageType.isEmpty()) return package;
