@@ -147,6 +147,17 @@ void TGraphLine::SetValue(int32_t index, float value) {
   FValues[index] = value;
 }
 
+void TGraphLine::SetMissing(int32_t index) {
+  CheckIndex(index);
+  if (!FMissing) FMissing.reset(new uint8_t[static_cast<size_t>(FCount)]());
+  FMissing[index] = 1;
+}
+
+bool TGraphLine::IsMissing(int32_t index) const {
+  CheckIndex(index);
+  return FMissing && FMissing[index] != 0;
+}
+
 float TGraphLine::GetX(int32_t index) const {
   CheckIndex(index);
   return static_cast<float>((static_cast<long double>(EndPoint.X) - StartPoint.X) * index / (FCount - 1) +
@@ -230,7 +241,7 @@ void TGraph3DModel::BuildTrapezes() {
   const int64_t lines = static_cast<int64_t>(FLines.size());
   if (lines < 2) return;
   const int32_t vpl = FValuesPerLine;
-  const int64_t count = (lines - 1) * (vpl - 1);
+  int64_t count = (lines - 1) * (vpl - 1);
   try {
     if (count > int64_t(std::numeric_limits<uint32_t>::max()) ||
         graph3d::EstimateBuildBytes(lines, vpl) > graph3d::MemoryBudget()) {
@@ -263,16 +274,29 @@ void TGraph3DModel::BuildTrapezes() {
       for (int32_t i = 0; i < vpl; ++i) out[size_t(i)] = {xs[i], ys[i], v[i]};
     };
 
+    // Missing points take no part in the ranges, the centre or the cells.
+    const std::vector<uint8_t> noneMissing(static_cast<size_t>(vpl), 0);
+    auto missing = [&](int64_t j) {
+      const uint8_t* m = FLines[static_cast<size_t>(j)]->MissingFlags();
+      return m ? m : noneMissing.data();
+    };
+
     std::vector<TPoint3D> rowA(static_cast<size_t>(vpl)), rowB(static_cast<size_t>(vpl));
-    readLine(*FLines[0], rowA);
-    TPoint3D lo = rowA[0], hi = rowA[0];
+    TPoint3D lo{}, hi{};
+    bool any = false;
+    int64_t present = 0;
     float sumX = 0, sumY = 0, sumV = 0;  // single sums, rounded at every step
     // Double ones stand in when huge values overflow the single sums.
     double wideX = 0, wideY = 0, wideV = 0;
     for (int64_t j = 0; j < lines; ++j) {
       readLine(*FLines[static_cast<size_t>(j)], rowA);
-      for (const TPoint3D& p : rowA) {
+      const uint8_t* gap = missing(j);
+      for (int32_t i = 0; i < vpl; ++i) {
+        if (gap[i]) continue;
+        const TPoint3D& p = rowA[size_t(i)];
         if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !std::isfinite(p.Z)) throw EGraph3DError(kNotFinite);
+        if (!any) lo = hi = p, any = true;
+        ++present;
         sumX += p.X;
         sumY += p.Y;
         sumV += p.Z;
@@ -288,7 +312,7 @@ void TGraph3DModel::BuildTrapezes() {
 
     const double kx = 100.0 / (double(hi.X) - lo.X), ky = 100.0 / (double(hi.Y) - lo.Y),
                  kv = 100.0 / (double(hi.Z) - lo.Z);
-    const double total = double(lines) * vpl;
+    const double total = double(present);
     auto mean = [total](float sum, double wide) {
       return static_cast<float>((std::isfinite(sum) ? double(sum) : wide) / total);
     };
@@ -296,7 +320,16 @@ void TGraph3DModel::BuildTrapezes() {
     FCenter.Y = static_cast<float>((double(mean(sumY, wideY)) - lo.Y) * ky);
     FCenter.Z = static_cast<float>((double(mean(sumV, wideV)) - lo.Z) * kv);
 
-    AllocateTrapezes(count);
+    // A cell needs all four corners.
+    auto whole = [](const uint8_t* a, const uint8_t* b, int32_t i) { return !(a[i] | a[i + 1] | b[i] | b[i + 1]); };
+    if (present != int64_t(lines) * vpl) {
+      count = 0;
+      for (int64_t j = 0; j + 1 < lines; ++j) {
+        const uint8_t *a = missing(j), *b = missing(j + 1);
+        for (int32_t i = 0; i + 1 < vpl; ++i) count += whole(a, b, i);
+      }
+    }
+    if (count > 0) AllocateTrapezes(count);
 
     auto normalise = [&](std::vector<TPoint3D>& row) {
       for (TPoint3D& p : row) {
@@ -308,10 +341,12 @@ void TGraph3DModel::BuildTrapezes() {
     readLine(*FLines[0], rowA);
     normalise(rowA);
     TTrapeze* t = FTrapezes;
-    for (int64_t j = 0; j + 1 < lines; ++j) {
+    for (int64_t j = 0; j + 1 < lines && count > 0; ++j) {
       readLine(*FLines[static_cast<size_t>(j + 1)], rowB);
       normalise(rowB);
-      for (int32_t i = 0; i + 1 < vpl; ++i, ++t) {
+      const uint8_t *gapA = missing(j), *gapB = missing(j + 1);
+      for (int32_t i = 0; i + 1 < vpl; ++i) {
+        if (!whole(gapA, gapB, i)) continue;
         t->Corners[0] = rowA[i];
         t->Corners[1] = rowA[i + 1];
         t->Corners[2] = rowB[i + 1];
@@ -324,6 +359,7 @@ void TGraph3DModel::BuildTrapezes() {
         t->Distance = 0;
         t->PenColor = 0;
         for (TPoint& q : t->ScreenCorners) q = {};
+        ++t;
       }
       rowA.swap(rowB);
     }

@@ -54,6 +54,13 @@ class TGraphLine {
   float GetX(int32_t index) const;
   float GetY(int32_t index) const;
 
+  // Points without a value, such as where a surface's formula has none: their
+  // values are ignored, and cells with such a corner are left out (a hole).
+  void SetMissing(int32_t index);
+  bool IsMissing(int32_t index) const;
+  // One flag a value, or null while no point is missing.
+  const uint8_t* MissingFlags() const { return FMissing.get(); }
+
   TPoint3D StartPoint;
   TPoint3D EndPoint;
 
@@ -61,6 +68,7 @@ class TGraphLine {
   void CheckIndex(int32_t index) const;
   int32_t FCount;
   std::unique_ptr<float[]> FValues;
+  std::unique_ptr<uint8_t[]> FMissing;
 };
 
 // One cell between line j and j + 1 and value positions i and i + 1.

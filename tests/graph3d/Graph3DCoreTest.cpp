@@ -195,6 +195,48 @@ TEST(Graph3DBuild, RefusesValuesThatAreNotFinite) {
   }
 }
 
+TEST(Graph3DBuild, MissingPointsLeaveHolesAndTakeNoPartInTheRanges) {
+  // 3 lines of 4 values; the middle point of line 1 has no value (its stored
+  // height is absurd, NaN even, and must not matter).
+  TGraph3DModel m;
+  m.AddLine(MakeLine({0, 10, 20, 30}, 0));
+  auto middle = MakeLine({40, std::numeric_limits<float>::quiet_NaN(), 60, 70}, 1);
+  middle->SetMissing(1);
+  EXPECT_TRUE(middle->IsMissing(1));
+  EXPECT_FALSE(middle->IsMissing(2));
+  m.AddLine(std::move(middle));
+  m.AddLine(MakeLine({80, 90, 100, 110}, 2));
+  m.BuildTrapezes();
+  // The four cells around the missing point are gone, in every other way the build is as before.
+  ASSERT_EQ(m.TrapezeCount(), 2);
+  EXPECT_EQ(m.Trapeze(0).LineIndex, 0);
+  EXPECT_NEAR(m.Trapeze(0).Corners[0].X, 200.0f / 3, 1e-4);  // line 0, values 2..3
+  EXPECT_EQ(m.Trapeze(1).LineIndex, 1);
+  EXPECT_NEAR(m.Trapeze(1).Corners[2].Z, 100, 1e-4);  // heights still run 0..110
+  EXPECT_EQ(m.LastLine(), 2);
+  // the centre is the mean of the 11 points that have a value
+  EXPECT_NEAR(m.Center().Z, (660.0f - 50) / 11 / 1.1f, 1e-3);
+
+  // Nothing left but missing points and lone points: no cells, no range.
+  TGraph3DModel sparse;
+  for (int j = 0; j < 2; ++j) {
+    auto line = MakeLine({float(j), 5, float(7 * j)}, float(j));
+    line->SetMissing(1);
+    sparse.AddLine(std::move(line));
+  }
+  sparse.Prepare();
+  EXPECT_EQ(sparse.TrapezeCount(), 0);
+  EXPECT_FALSE(sparse.BuildFailed());
+  TGraph3DModel none;
+  for (int j = 0; j < 2; ++j) {
+    auto line = MakeLine({1, 2}, float(j));
+    line->SetMissing(0);
+    line->SetMissing(1);
+    none.AddLine(std::move(line));
+  }
+  ExpectError([&] { none.Prepare(); }, msg::NoRange);
+}
+
 TEST(Graph3DBuild, RefusesBuildsBeyondTheMemoryBudget) {
   // absurd sizes saturate instead of overflowing
   EXPECT_GT(graph3d::EstimateBuildBytes(int64_t(1) << 40, int64_t(1) << 40), uint64_t(1) << 60);
