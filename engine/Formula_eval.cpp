@@ -263,6 +263,12 @@ long double TFormula::FusedProductFault(const TStepCode& s, long double r) {
   UNARY_CASE(op, TOperandCode::Prev, read, b, expr)
 
 void TFormula::Evaluate(int32_t Mode) {
+  if (!FCompiled) {
+    Value = 0;
+    ResultText.clear();
+    Grow(EvalCount);
+    return;
+  }
   // The value of the step just made stays at hand in `last` for the next.
   long double last = 0;
   try {

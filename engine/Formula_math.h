@@ -154,6 +154,8 @@ public:
   // every domain error of the functions, mode 2 only those of the object's
   // first evaluation, other modes none. Throws EMathError on an arithmetic
   // fault, leaving Value, ResultText, ErrorFlag and EvalCount as they were.
+  // After a failed Parse it computes nothing and shows nothing: Value 0, an
+  // empty ResultText, and EvalCount counts the call.
   void Evaluate(int32_t Mode);
 
   std::vector<TStr> Groups;
@@ -220,6 +222,7 @@ private:
   int32_t FGroupCount = 0;
   int32_t FCallCount = 0;
   bool FListSeen = false;
+  bool FCompiled = true;  // false after a failed Parse: Evaluate computes nothing
 
   std::vector<TStepCode> FSteps;
   std::vector<TCallCode> FCallCode;  // 1-based like Calls

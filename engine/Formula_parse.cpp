@@ -69,8 +69,11 @@ void TFormula::ResetTables(size_t capacity) {
 
 bool TFormula::Parse(const std::u16string& Text) {
   ResetTables(std::max(static_cast<size_t>(TextLength), Text.size()));
-  Compile(Text);
-  Decode();
+  // Half-built tables are not run: their unclassified operands would count
+  // as 0 and raise faults on top of the syntax message.
+  FCompiled = Compile(Text);
+  if (FCompiled) Decode();
+  else FSteps.clear();
   return ErrorFlag == 0;
 }
 
