@@ -103,3 +103,5 @@ struct TFormula::TCallCode {
 // too large. pos moves past the digits.
 bool ReadMarkerNumber(std::u16string_view s, size_t& pos, int32_t& value);
 std::u16string MarkerNumber(int32_t n);
+// Appends the decimal digits of n >= 0.
+void AppendNumber(std::u16string& s, int32_t n);

@@ -2,9 +2,12 @@
 // operation nodes, evaluated as often as the caller likes.
 //
 // Texts are UTF-16 (one char16_t per position); tables are 1-based, entry 0
-// exists and is never used. Numbers are computed in long double (the x87
-// 80-bit format). Formula errors are shown through the message hook and
-// recorded in ErrorFlag; arithmetic faults leave Evaluate as EMathError.
+// exists and is never used. Each table has room (capacity) for one entry
+// per character of the text; entries are made as the compile fills them,
+// so entries past the counts need not exist. Numbers are computed in long
+// double (the x87 80-bit format). Formula errors are shown through the
+// message hook and recorded in ErrorFlag; arithmetic faults leave Evaluate
+// as EMathError.
 #pragma once
 
 #include <array>
@@ -13,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -223,6 +227,7 @@ private:
   int32_t FCallCount = 0;
   bool FListSeen = false;
   bool FCompiled = true;  // false after a failed Parse: Evaluate computes nothing
+  std::unordered_map<std::u16string, int32_t> FVarByName;  // while operands are classified
 
   std::vector<TStepCode> FSteps;
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
