@@ -109,10 +109,18 @@ struct TSlog {
   long double Value = 0;  // the number; a variable is read from Vars by the evaluation
 };
 
+// The two operands of a node: [1] left, [2] right. Only these two are
+// stored: a formula has as many nodes as operators.
+struct TOperandPair {
+  TSlog& operator[](size_t j) { return Items[j - 1]; }
+  const TSlog& operator[](size_t j) const { return Items[j - 1]; }
+  std::array<TSlog, 2> Items{};
+};
+
 // One operation node.
 struct TDeystv {
-  std::u16string Text;              // the text it was cut from, or "#pa b" for a list
-  std::array<TSlog, 3> Operands{};  // [1] left, [2] right; [0] unused
+  std::u16string Text;       // the text it was cut from, or "#pa b" for a list
+  TOperandPair Operands{};   // [1] left, [2] right
   char16_t Op = 0;                  // '^', '*', '/', '+', '-', or 0 for a pass-through node
   // The node's value, written where the evaluation reads it back (a value
   // handed straight to the next node stays in a register; see TStepCode).

@@ -213,6 +213,9 @@ bool TFormula::CutOperations() {
     if (w.empty()) return CompileError({});
     tokens.clear();
     ops.clear();
+    const size_t operators = static_cast<size_t>(std::count_if(w.begin(), w.end(), OperatorLevel));
+    tokens.reserve(operators + 1);
+    ops.reserve(operators);
     size_t start = 0;
     for (size_t i = 0; i < w.size(); ++i)
       if (OperatorLevel(w[i]) != 0) {
@@ -484,14 +487,18 @@ uint8_t TFormula::CallStepCodeOf(const TStepCode& s) {
 
 void TFormula::Decode() {
   const size_t nodes = static_cast<size_t>(NodeCount) + 1;
-  FSteps.clear();
-  FSteps.reserve(static_cast<size_t>(NodeCount));
+  // Node i's operands are decoded into FSteps[i - 1], and the steps are
+  // made in place from them at the end: no second table of operands.
+  FSteps.assign(static_cast<size_t>(NodeCount), TStepCode{});
+  auto operands = [this](int32_t i) -> std::array<TOperandCode*, 2> {
+    TStepCode& s = FSteps[static_cast<size_t>(i) - 1];
+    return {&s.A, &s.B};
+  };
   FCallCode.assign(static_cast<size_t>(FCallCount) + 1, TCallCode{});
   FItemSrc.assign(static_cast<size_t>(ListItemCount) + 1, nullptr);
   FArgSlots.assign(nodes, TArgSlot{});
 
   // The operands of every node that is computed (both operand texts present).
-  std::vector<std::array<TOperandCode, 2>> operands(nodes);
   std::vector<bool> computed(nodes, false);
   // Nodes read as an operand or a list item; the first node that makes each call.
   std::vector<bool> readAsOperand(nodes, false);
@@ -501,7 +508,7 @@ void TFormula::Decode() {
     if (node.Operands[1].Text.empty() || node.Operands[2].Text.empty()) continue;
     computed[i] = true;
     for (int j = 0; j < 2; ++j) {
-      TOperandCode& code = operands[i][j];
+      TOperandCode& code = *operands(i)[j];
       DecodeOperand(node.Operands[j + 1], code);
       if (code.Kind == TOperandCode::Call && caller[code.CallIndex] == 0) caller[code.CallIndex] = i;
       if (code.Node != 0) readAsOperand[code.Node] = true;
@@ -538,7 +545,7 @@ void TFormula::Decode() {
   std::vector<bool> passOnly(nodes, false);
   for (int32_t n = 1; n < NodeCount; ++n)
     passOnly[n] = computed[n] && !readAsOperand[n] && Nodes[n].Op == 0 &&
-                  operands[n][0].Kind != TOperandCode::Call && operands[n][1].Plain;
+                  operands(n)[0]->Kind != TOperandCode::Call && operands(n)[1]->Plain;
   for (int32_t h = 1; h <= FCallCount; ++h) {
     const std::u16string& arg = Calls[h].Arg;
     argNode[h] = FuncIdOf(Calls[h].Name) == TFuncId::Pi ? 0 : NodeOf(arg);
@@ -555,7 +562,7 @@ void TFormula::Decode() {
     if (int32_t n = argNode[h]) {
       if (passOnly[n]) {
         code.ArgKind = TCallCode::Value;
-        code.Arg = operands[n][1].Src;
+        code.Arg = operands(n)[1]->Src;
       } else if (computed[n]) {
         code.ArgKind = TCallCode::Slot;
         code.ArgSlot = &FArgSlots[n];
@@ -576,17 +583,19 @@ void TFormula::Decode() {
     }
   }
 
+  // The steps, each written over the operands of a node already read.
+  size_t made = 0;
   for (int32_t i = 1; i <= NodeCount; ++i) {
     if (!computed[i] || passOnly[i]) continue;
     TStepCode step;
     step.Op = Nodes[i].Op;
     step.Result = &Nodes[i].Result;
     step.Node = i;
-    step.A = operands[i][0];
-    step.B = operands[i][1];
+    step.A = *operands(i)[0];
+    step.B = *operands(i)[1];
     const bool hasCall = step.A.Kind == TOperandCode::Call || step.B.Kind == TOperandCode::Call;
     for (TOperandCode* code : {&step.A, &step.B}) {
-      if (code->Node != 0 && !FSteps.empty() && FSteps.back().Node == code->Node)
+      if (code->Node != 0 && made > 0 && FSteps[made - 1].Node == code->Node)
         code->Kind = TOperandCode::Prev;
       else if (code->Node != 0)
         readFromMemory[code->Node] = true;
@@ -612,8 +621,9 @@ void TFormula::Decode() {
         (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
       step.Code = kGeneralPrevStep;
     if (readByCall[i]) step.Slot = &FArgSlots[i];
-    FSteps.push_back(step);
+    FSteps[made++] = step;
   }
+  FSteps.resize(made);
   FTopIsLastStep = !FSteps.empty() && FSteps.back().Node == NodeCount;
 
   // A '/' node keeps its Result across a zero divisor (a constant divisor
