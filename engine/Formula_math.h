@@ -135,6 +135,7 @@ struct TMnog {
 };
 
 enum class TDomainError : uint8_t;  // a refused function argument (Formula_functions.h)
+struct TCallMemo;                   // a call's values remembered by EvaluatePoints (Formula_internal.h)
 
 // Why a point of TFormula::EvaluatePoints has no value.
 enum class TPointFault : uint8_t {
@@ -245,6 +246,7 @@ private:
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
   std::vector<const long double*> FItemSrc;  // where each list item's value is read
   std::vector<TArgSlot> FArgSlots;  // by node, for the nodes that calls take as argument
+  std::vector<TCallMemo> FMemos;  // 1-based like Calls, for EvaluatePoints
   bool FTopIsLastStep = false;
   long double FPrev = 0;  // the value at hand, for a general step that reads it  // the last step computes node NodeCount
 };

@@ -1,6 +1,8 @@
 // EvaluatePoints against one Evaluate per point: the same values bit for bit,
 // the same messages, faults and counters, on random points that hit every
-// kind of point without a value.
+// kind of point without a value. The points come in lines, as a grid's do,
+// mostly repeating their X by position and their Y along the line, so that
+// the calls find their values remembered as well as make them anew.
 #include "Engine_test_util.h"
 
 #include <cmath>
@@ -34,9 +36,15 @@ TEST(EvaluatePointsTest, EqualsOneEvaluatePerPoint) {
   const long double coords[] = {0, 1, -1, 0.5L, -0.5L, 2.5L, -3, 90, 180, -180, 3000, 1e2000L};
   std::mt19937 random(14);
   std::uniform_int_distribution<size_t> pick(0, std::size(coords) - 1);
-  constexpr size_t kPoints = 3000;
-  std::vector<long double> xs(kPoints), ys(kPoints);
-  for (size_t i = 0; i < kPoints; ++i) xs[i] = coords[pick(random)], ys[i] = coords[pick(random)];
+  std::bernoulli_distribution repeat(0.8);
+  constexpr size_t kLine = 100, kPoints = 30 * kLine;
+  std::vector<long double> column(kLine), xs(kPoints), ys(kPoints);
+  for (long double& x : column) x = coords[pick(random)];
+  for (size_t i = 0; i < kPoints; ++i) {
+    const long double lineY = i % kLine == 0 ? coords[pick(random)] : ys[i - 1];
+    xs[i] = repeat(random) ? column[i % kLine] : coords[pick(random)];
+    ys[i] = repeat(random) ? lineY : coords[pick(random)];
+  }
   xs[0] = ys[0] = -1;  // a refusal in the first evaluation
 
   int kinds[6] = {};
@@ -79,7 +87,8 @@ TEST(EvaluatePointsTest, EqualsOneEvaluatePerPoint) {
       std::vector<long double> values(kPoints);
       std::vector<TPointFault> faults(kPoints);
       TMessageRecorder rec;
-      batch.EvaluatePoints(mode, xs.data(), ys.data(), kPoints, values.data(), faults.data());
+      for (size_t i = 0; i < kPoints; i += kLine)
+        batch.EvaluatePoints(mode, &xs[i], &ys[i], kLine, &values[i], &faults[i]);
       EXPECT_EQ(rec.Texts, expectedMessages);
       for (size_t i = 0; i < kPoints; ++i) {
         SCOPED_TRACE(i);
