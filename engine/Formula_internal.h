@@ -106,7 +106,9 @@ struct TFormula::TCallCode {
 // line, that of a function of Y alone from point to point. The functions are
 // pure (random is never remembered), so a value found here is the one the
 // call would make. Keys are the argument's bits; a signalling NaN, which no
-// conversion to double makes, marks an empty key.
+// conversion to double makes, marks an empty key. A call whose argument
+// hardly repeats (sin(x+y)) is no longer remembered once a set of points
+// after the first shows it.
 struct TCallMemo {
   static constexpr uint64_t kEmpty = 0x7FF0000000000001ull;
   TFuncId Id = TFuncId::None;    // the call's function (a new Parse may change it)
@@ -115,6 +117,9 @@ struct TCallMemo {
   long double LastValue = 0;
   std::vector<uint64_t> Keys;
   std::vector<long double> Values;
+  uint32_t Calls = 0, Hits = 0;  // of the present points
+  bool Filled = false;           // Keys hold the arguments of earlier points
+  bool Off = false;              // not worth remembering
 };
 
 // Reads the decimal number at s[pos...]; false when there is none or it is

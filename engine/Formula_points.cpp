@@ -37,8 +37,10 @@ long double Remember(size_t h, double x, TDomainError& error) {
   const size_t point = tPoints->Point;
   uint64_t key;
   std::memcpy(&key, &x, sizeof key);
-  if (key == memo.LastKey) return memo.LastValue;
+  ++memo.Calls;
+  if (key == memo.LastKey) return ++memo.Hits, memo.LastValue;
   if (key == memo.Keys[point]) {
+    ++memo.Hits;
     memo.LastKey = key;
     return memo.LastValue = memo.Values[point];
   }
@@ -98,8 +100,13 @@ void TFormula::EvaluatePoints(int32_t Mode, const long double* X, const long dou
       for (size_t h = 1; h < F.FMemos.size() && h < kRememberedCalls.size(); ++h) {
         TCallCode& c = F.FCallCode[h];
         if (c.Function == kRememberedCalls[h]) {
-          c.Id = F.FMemos[h].Id;
-          c.Function = F.FMemos[h].Function;
+          TCallMemo& memo = F.FMemos[h];
+          c.Id = memo.Id;
+          c.Function = memo.Function;
+          // Judged on points that could find the earlier ones' arguments.
+          if (memo.Filled && memo.Hits < memo.Calls / 4) memo.Off = true;
+          memo.Filled = true;
+          memo.Calls = memo.Hits = 0;
         }
       }
       tPoints = Points;
@@ -123,6 +130,7 @@ void TFormula::EvaluatePoints(int32_t Mode, const long double* X, const long dou
       memo.Id = c.Id;
       memo.Function = c.Function;
     }
+    if (memo.Off) continue;
     if (memo.Keys.size() < Count) {
       memo.Keys.resize(Count, TCallMemo::kEmpty);
       memo.Values.resize(Count);

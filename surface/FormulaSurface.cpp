@@ -157,11 +157,18 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
                            long double* values, TPointFault* faults) {
     f.EvaluatePoints(2, yFirst ? y : x, yFirst ? x : y, count, values, faults);
   };
-  // The first point is the formula's first evaluation: the one whose refusal
-  // mode 2 shows. Every later point, on any thread, shows none.
-  long double firstValue = 0;
-  TPointFault firstFault = TPointFault::None;
-  evaluate(*FFormula, &xs[0], &ys[0], 1, &firstValue, &firstFault);
+  // Line L's heights; returns how many of its points have no value.
+  auto makeLine = [&](TFormula& formula, int32_t L) {
+    const size_t n = static_cast<size_t>(points);
+    std::vector<long double> y(n, ys[size_t(L)]), values(n);
+    std::vector<TPointFault> faults(n);
+    evaluate(formula, xs.data(), y.data(), n, values.data(), faults.data());
+    return Store(*out.Lines[size_t(L)], values.data());
+  };
+  // The first line, made before any other, begins with the formula's first
+  // evaluation: the one whose refusal mode 2 shows. Every later point, on any
+  // thread, shows none.
+  const int64_t firstMissing = makeLine(*FFormula, 0);
 
   int workers = 1;
   if (!UsesRandom()) {
@@ -176,25 +183,17 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
     copies.push_back(std::move(copy));
   }
 
-  // Lines are handed out one at a time, so that a thread whose lines are
-  // quick (refused arguments) takes more of them.
-  std::atomic<int32_t> next{0};
+  // The other lines are handed out one at a time, so that a thread whose
+  // lines are quick (refused arguments) takes more of them.
+  std::atomic<int32_t> next{1};
   std::atomic<bool> failed{false};
   std::mutex errorMutex;
   std::exception_ptr error;
   std::vector<int64_t> missing(static_cast<size_t>(workers), 0);
+  missing[0] = firstMissing;
   auto work = [&](TFormula& formula, int w) {
     try {
-      std::vector<long double> y(static_cast<size_t>(points)), values(static_cast<size_t>(points));
-      std::vector<TPointFault> faults(static_cast<size_t>(points));
-      for (int32_t L; !failed && (L = next++) < lines;) {
-        std::fill(y.begin(), y.end(), ys[size_t(L)]);
-        const size_t skip = L == 0 ? 1 : 0;  // made above
-        evaluate(formula, xs.data() + skip, y.data() + skip, size_t(points) - skip, values.data() + skip,
-                 faults.data() + skip);
-        if (L == 0) values[0] = firstValue;
-        missing[size_t(w)] += Store(*out.Lines[size_t(L)], values.data());
-      }
+      for (int32_t L; !failed && (L = next++) < lines;) missing[size_t(w)] += makeLine(formula, L);
     } catch (...) {
       const std::lock_guard lock(errorMutex);
       if (!error) error = std::current_exception();
