@@ -7,14 +7,15 @@
 #
 # Pictures: main-menu.png, calculator.png, plane-plot.png, plot-3d.png,
 # plot-3d-formula.png. Runs for about a minute and a half; the same build
-# gives the same files. Needs
-# Xvfb, xdotool and ImageMagick (scripts/setup.sh installs them).
+# gives the same files. Needs Xvfb, xdotool and ImageMagick
+# (`scripts/setup.sh screenshots` installs them, as this script does).
 # QT_SCALE_FACTOR, when set, is passed on (the virtual screen grows with it),
 # which shows the windows as a high-density screen would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 OUT=${1:-docs}
 PROGRAM=build/bin/matrikon
+./scripts/setup.sh screenshots
 [ -x "$PROGRAM" ] || ./scripts/build.sh
 mkdir -p "$OUT"
 

@@ -6,7 +6,7 @@
 #     installed programs run (matrikon-calc computes, matrikon starts); its desktop entry validated.
 set -eu
 cd "$(dirname "$0")/.."
-./scripts/setup.sh
+./scripts/setup.sh test
 ./scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
