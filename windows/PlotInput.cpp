@@ -1,10 +1,12 @@
 #include "PlotInput.h"
 
 #include "Application.h"
+#include "FormTools.h"
 #include "Formula_math.h"
 #include "Platform.h"
 
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
 
@@ -18,6 +20,20 @@ constexpr long double RangeLimit = 1000000.0L;
 }  // namespace
 
 namespace plotinput {
+
+QLabel* GreenLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  SetTextColour(label, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
+  return label;
+}
+
+QLineEdit* NumberField(const QString& toolTip, QWidget* parent) {
+  auto* field = new QLineEdit(parent);
+  field->setFixedWidth(100);
+  field->setToolTip(toolTip);
+  return field;
+}
+
 
 const QString StartError = QStringLiteral("Неправильная запись начала диапазона!");
 const QString EndError = QStringLiteral("Неправильная запись конца диапазона!");

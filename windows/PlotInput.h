@@ -13,13 +13,19 @@
 #include <functional>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
+class QWidget;
 
 namespace plotinput {
 
 extern const QString StartError;  // "Неправильная запись начала диапазона!"
 extern const QString EndError;    // "Неправильная запись конца диапазона!"
 extern const QString NoFormula;   // "Введите формулу, по которой будет строиться график!"
+
+// The look of the range fields: a green label, a number field 100 wide.
+QLabel* GreenLabel(const QString& text, QWidget* parent);
+QLineEdit* NumberField(const QString& toolTip, QWidget* parent);
 
 // Refuses a build: error box, beep, focus to the field.
 void RefuseBuild(QLineEdit* field, const QString& message);

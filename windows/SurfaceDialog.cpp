@@ -18,18 +18,8 @@ namespace {
 
 const QString Title = QStringLiteral("Поверхность по формуле");
 
-QLabel* GreenLabel(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  SetTextColour(label, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
-  return label;
-}
-
-QLineEdit* NumberField(const QString& toolTip, QWidget* parent) {
-  auto* field = new QLineEdit(parent);
-  field->setFixedWidth(100);
-  field->setToolTip(toolTip);
-  return field;
-}
+using plotinput::GreenLabel;
+using plotinput::NumberField;
 
 }  // namespace
 

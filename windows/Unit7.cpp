@@ -29,6 +29,8 @@ const QString TooManyPoints =
     QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!");
 
 using plotinput::EndError;
+using plotinput::GreenLabel;
+using plotinput::NumberField;
 using plotinput::NoFormula;
 using plotinput::ReadNumber;
 using plotinput::RefuseBuild;
@@ -36,19 +38,6 @@ using plotinput::StartError;
 
 const QString StepError = QStringLiteral("Неправильная запись шага расчета!");
 std::u16string U16(const QString& s) { return s.toStdU16String(); }
-
-QLabel* GreenLabel(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  SetTextColour(label, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
-  return label;
-}
-
-QLineEdit* NumberField(const QString& toolTip, QWidget* parent) {
-  auto* field = new QLineEdit(parent);
-  field->setFixedWidth(100);
-  field->setToolTip(toolTip);
-  return field;
-}
 
 }  // namespace
 
