@@ -1,5 +1,6 @@
 // The 3D plot window "Построение 3D графиков": one TGraph3D filled with the
-// built-in surface on a grid the user sizes, the control's settings in menus,
+// built-in surface on a grid the user sizes (or with the user's own surface
+// of a formula, "Поверхность по формуле…"), the control's settings in menus,
 // and the settings record saved to and loaded from *.3dgr files.
 //
 // The window lives as long as the program and keeps plot and settings
