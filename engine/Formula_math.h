@@ -147,6 +147,17 @@ struct TMnog {
 };
 
 enum class TDomainError : uint8_t;  // a refused function argument (Formula_functions.h)
+struct TCallMemo;                   // a call's values remembered by EvaluatePoints (Formula_internal.h)
+
+// Why a point of TFormula::EvaluatePoints has no value.
+enum class TPointFault : uint8_t {
+  None,              // the point has its value
+  Refused,           // a function refused its argument unseen: the value is NaN
+  Reported,          // an error was shown: a refusal in a first evaluation, a division by zero
+  InvalidOperation,  // the arithmetic faults (EMathError) by their kind
+  DivisionByZero,
+  Overflow,
+};
 
 // One compiled formula: create with its text, Parse once, then write the
 // variables' values and Evaluate as often as needed. Not copyable: the
@@ -169,6 +180,16 @@ public:
   // After a failed Parse it computes nothing and shows nothing: Value 0, an
   // empty ResultText, and EvalCount counts the call.
   void Evaluate(int32_t Mode);
+
+  // Evaluate(Mode) at Count points in turn, with the same values, messages
+  // and changes of EvalCount, ErrorFlag and Value as one call per point.
+  // X[i] goes into every variable named as the first one, Y[i] (Y may be
+  // null) into every variable of the second name; others keep their values.
+  // Values[i] gets the point's value, or a quiet NaN where it has none, and
+  // Faults[i] why it has none. An arithmetic fault ends only its own point.
+  // Only the numbers are made: ResultText is left empty.
+  void EvaluatePoints(int32_t Mode, const long double* X, const long double* Y, size_t Count,
+                      long double* Values, TPointFault* Faults);
 
   std::vector<TStr> Groups;
   std::vector<TDeystv> Nodes;
@@ -241,6 +262,7 @@ private:
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
   std::vector<const long double*> FItemSrc;  // where each list item's value is read
   std::vector<TArgSlot> FArgSlots;  // by node, for the nodes that calls take as argument
+  std::vector<TCallMemo> FMemos;  // 1-based like Calls, for EvaluatePoints
   bool FTopIsLastStep = false;
   long double FPrev = 0;  // the value at hand, for a general step that reads it  // the last step computes node NodeCount
 };

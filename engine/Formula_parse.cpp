@@ -90,8 +90,12 @@ bool TFormula::Parse(const std::u16string& Text) {
   // as 0 and raise faults on top of the syntax message.
   FCompiled = Compile(Text);
   FVarByName = {};
-  if (FCompiled) Decode();
-  else FSteps.clear();
+  if (FCompiled) {
+    Decode();
+  } else {
+    FSteps.clear();
+    FCallCode.clear();
+  }
   return ErrorFlag == 0;
 }
 

@@ -89,7 +89,14 @@ void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource
   } else {
     TypeTitle(report, QStringLiteral("          Построение 3D графиков\r"));
     report.TypeText(QStringLiteral(" \r"));
-    report.TypeText(QStringLiteral(" \r"));
+    if (formula.isEmpty()) {
+      report.TypeText(QStringLiteral(" \r"));
+    } else {
+      // A surface of the user's formula is named as the plane plot's curve is.
+      report.TypeText(QStringLiteral(" Поверхность построена по формуле:\r"));
+      report.TypeText(QStringLiteral("     Z(X;Y) = ") + formula);
+      report.TypeText(QStringLiteral(" \r"));
+    }
   }
   report.PastePicture(picture());
   Publish(report, kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков") : QStringLiteral("Построение 3D графиков"));
