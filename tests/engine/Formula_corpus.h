@@ -185,82 +185,58 @@ inline void Text(std::string& out, const std::u16string& s) {
 
 inline void Number(std::string& out, long long n) { out += std::to_string(n); }
 
+// The fields of one line of the account: texts escaped, numbers in decimal,
+// values as bits.
+struct TBits {
+  long double V;
+};
+inline void Field(std::string& out, const std::u16string& s) { Text(out, s); }
+inline void Field(std::string& out, long long n) { Number(out, n); }
+inline void Field(std::string& out, TBits b) { Hex(out, b.V); }
+inline void Field(std::string& out, const TSlog& o) {
+  Text(out, o.Text);
+  (out += '|') += std::to_string(o.IsVar);
+  (out += '|') += std::to_string(o.VarIndex);
+  out += '|';
+  Hex(out, o.Value);
+}
+// "<tag><index> <field>|<field>...": one table entry.
+template <class... Rest>
+void Row(std::string& out, char tag, size_t index, const Rest&... fields) {
+  out += tag;
+  out += std::to_string(index);
+  out += ' ';
+  bool first = true;
+  ((out += first ? "" : "|", first = false, Field(out, fields)), ...);
+  out += '\n';
+}
+
 // Every table entry that is not as the constructor left it, by index.
 inline void Tables(std::string& out, const TFormula& f, bool results) {
   for (size_t k = 1; k < f.Groups.size(); ++k) {
     const TStr& g = f.Groups[k];
-    if (g.Text.empty() && g.Ref.empty()) continue;
-    out += "G";
-    Number(out, static_cast<long long>(k));
-    out += ' ';
-    Text(out, g.Text);
-    out += '|';
-    Text(out, g.Ref);
-    out += '\n';
+    if (!g.Text.empty() || !g.Ref.empty()) Row(out, 'G', k, g.Text, g.Ref);
   }
+  auto isSet = [](const TSlog& o) { return !o.Text.empty() || o.IsVar != 0 || o.VarIndex != 0 || o.Value != 0; };
   for (size_t i = 1; i < f.Nodes.size(); ++i) {
     const TDeystv& n = f.Nodes[i];
-    bool used = !n.Text.empty() || n.Op != 0 || (results && n.Result != 0);
-    for (int j = 1; j <= 2; ++j) {
-      const TSlog& o = n.Operands[j];
-      used = used || !o.Text.empty() || o.IsVar != 0 || o.VarIndex != 0 || o.Value != 0;
+    const long long op = n.Op;
+    if (!n.Text.empty() || op != 0 || (results && n.Result != 0) || isSet(n.Operands[1]) || isSet(n.Operands[2])) {
+      if (results) Row(out, 'N', i, n.Text, op, n.Operands[1], n.Operands[2], TBits{n.Result});
+      else Row(out, 'N', i, n.Text, op, n.Operands[1], n.Operands[2]);
     }
-    if (!used) continue;
-    out += "N";
-    Number(out, static_cast<long long>(i));
-    out += ' ';
-    Text(out, n.Text);
-    out += '|';
-    Number(out, n.Op);
-    for (int j = 1; j <= 2; ++j) {
-      const TSlog& o = n.Operands[j];
-      out += '|';
-      Text(out, o.Text);
-      out += '|';
-      Number(out, o.IsVar);
-      out += '|';
-      Number(out, o.VarIndex);
-      out += '|';
-      Hex(out, o.Value);
-    }
-    if (results) {
-      out += '|';
-      Hex(out, n.Result);
-    }
-    out += '\n';
   }
   for (size_t h = 1; h < f.Calls.size(); ++h) {
     const TFunc& c = f.Calls[h];
-    if (c.Name.empty() && c.Arg.empty() && c.Value == 0) continue;
-    out += "C";
-    Number(out, static_cast<long long>(h));
-    out += ' ';
-    Text(out, c.Name);
-    out += '|';
-    Text(out, c.Arg);
-    out += '|';
-    Hex(out, c.Value);
-    out += '\n';
+    if (!c.Name.empty() || !c.Arg.empty() || c.Value != 0) Row(out, 'C', h, c.Name, c.Arg, TBits{c.Value});
   }
   for (size_t p = 1; p < f.ListItems.size(); ++p) {
     const TMnog& m = f.ListItems[p];
-    if (m.Text.empty() && m.Value == 0) continue;
-    out += "L";
-    Number(out, static_cast<long long>(p));
-    out += ' ';
-    Text(out, m.Text);
-    out += '|';
-    Hex(out, m.Value);
-    out += '\n';
+    if (!m.Text.empty() || m.Value != 0) Row(out, 'L', p, m.Text, TBits{m.Value});
   }
   for (size_t v = 1; v < f.Vars.size(); ++v) {
     const TPer& p = f.Vars[v];
-    if (p.Name.empty() && p.Value == 0) continue;
-    out += "V";
-    Number(out, static_cast<long long>(v));
-    out += ' ';
-    Text(out, p.Name);
-    out += '\n';
+    if (!p.Name.empty() || p.Value != 0) Row(out, 'V', v, p.Name);
   }
 }
 
