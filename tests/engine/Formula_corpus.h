@@ -184,6 +184,10 @@ inline void Text(std::string& out, const std::u16string& s) {
 }
 
 inline void Number(std::string& out, long long n) { out += std::to_string(n); }
+inline void Named(std::string& out, const char* name, long long n) {
+  out += name;
+  Number(out, n);
+}
 
 // The fields of one line of the account: texts escaped, numbers in decimal,
 // values as bits.
@@ -241,22 +245,14 @@ inline void Tables(std::string& out, const TFormula& f, bool results) {
 }
 
 inline void Counts(std::string& out, const TFormula& f) {
-  out += "err=";
-  Number(out, f.ErrorFlag);
-  out += " len=";
-  Number(out, f.TextLength);
-  out += " groups=";
-  Number(out, f.GroupCount());
-  out += " nodes=";
-  Number(out, f.NodeCount);
-  out += " calls=";
-  Number(out, f.CallCount());
-  out += " items=";
-  Number(out, f.ListItemCount);
-  out += " vars=";
-  Number(out, f.VarCount);
-  out += " evals=";
-  Number(out, f.EvalCount);
+  Named(out, "err=", f.ErrorFlag);
+  Named(out, " len=", f.TextLength);
+  Named(out, " groups=", f.GroupCount());
+  Named(out, " nodes=", f.NodeCount);
+  Named(out, " calls=", f.CallCount());
+  Named(out, " items=", f.ListItemCount);
+  Named(out, " vars=", f.VarCount);
+  Named(out, " evals=", f.EvalCount);
   out += " room=";
   for (size_t n : {f.Groups.capacity(), f.Nodes.capacity(), f.Calls.capacity(), f.ListItems.capacity(),
                    f.Vars.capacity()}) {
@@ -289,8 +285,7 @@ inline void Account(std::string& out, const TCase& c) {
   SetRandomSeed(12345);
   out += "F ";
   Text(out, c.Text);
-  out += " vm=";
-  Number(out, c.VarMode);
+  Named(out, " vm=", c.VarMode);
   char precision[40];
   std::snprintf(precision, sizeof precision, " p=%a\n", c.Precision);
   out += precision;
@@ -309,17 +304,14 @@ inline void Account(std::string& out, const TCase& c) {
     try {
       f.Evaluate(mode);
     } catch (const EMathError& e) {
-      out += " fault=";
-      Number(out, static_cast<int>(e.Kind()));
+      Named(out, " fault=", static_cast<int>(e.Kind()));
     }
     out += " value=";
     Hex(out, f.Value);
     out += " text=";
     Text(out, f.ResultText);
-    out += " err=";
-    Number(out, f.ErrorFlag);
-    out += " evals=";
-    Number(out, f.EvalCount);
+    Named(out, " err=", f.ErrorFlag);
+    Named(out, " evals=", f.EvalCount);
     out += '\n';
     flush();
   }
