@@ -255,7 +255,6 @@ private:
   int32_t FGroupCount = 0;
   int32_t FCallCount = 0;
   bool FListSeen = false;
-  bool FCompiled = true;  // false after a failed Parse: Evaluate computes nothing
   std::unordered_map<std::u16string, int32_t> FVarByName;  // while operands are classified
 
   std::vector<TStepCode> FSteps;

@@ -86,15 +86,17 @@ void TFormula::ResetTables(size_t capacity) {
 
 bool TFormula::Parse(const std::u16string& Text) {
   ResetTables(std::max(static_cast<size_t>(TextLength), Text.size()));
-  // Half-built tables are not run: their unclassified operands would count
-  // as 0 and raise faults on top of the syntax message.
-  FCompiled = Compile(Text);
+  const bool compiled = Compile(Text);
   FVarByName = {};
-  if (FCompiled) {
+  if (compiled) {
     Decode();
   } else {
+    // Half-built tables are not run: their unclassified operands would
+    // count as 0 and raise faults on top of the syntax message. With no
+    // steps the evaluation computes nothing (see Evaluate).
     FSteps.clear();
     FCallCode.clear();
+    FTopIsLastStep = false;
   }
   return ErrorFlag == 0;
 }
