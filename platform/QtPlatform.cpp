@@ -15,7 +15,6 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include <algorithm>
@@ -24,13 +23,12 @@ namespace {
 
 // The toolkit's dialogs keep their last folder, history and colours in a
 // settings file of their own under ~/.config. The program has no settings:
-// they keep them in a folder of this run, which goes when the program ends.
+// their settings go to a place where nothing can be written, and the file
+// dialogs remember the last folder for the session only, in memory.
 void KeepDialogSettingsForTheSession() {
   static const bool done = [] {
-    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/matrikon-XXXXXX"));
-    const QString path = folder.isValid() ? folder.path() : QDir::tempPath() + QStringLiteral("/matrikon-settings");
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
-      QSettings::setPath(format, QSettings::UserScope, path);
+      QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null/matrikon"));
     return true;
   }();
   (void)done;

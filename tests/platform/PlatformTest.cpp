@@ -269,12 +269,24 @@ TEST_F(QtPlatformTest, DialogsTellTheKindOfAFileWithoutOpeningIt) {
   ::close(watch);
 }
 
-TEST_F(QtPlatformTest, DialogsKeepTheirSettingsOutOfTheHomeFolder) {
-  WhenOpen<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-  Qt.SaveFileDialog({QStringLiteral("S"), QStringLiteral("A (*.a)|*.a|"), 1});
+TEST_F(QtPlatformTest, DialogsKeepTheirSettingsOutOfTheHomeFolderAndTheLastFolderForTheSession) {
+  QTemporaryDir dir;
+  WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+    dialog.selectFile(dir.filePath(QStringLiteral("plot")));
+    static_cast<QDialog&>(dialog).accept();  // as the dialog's own button does
+  });
+  EXPECT_EQ(Qt.SaveFileDialog({QStringLiteral("S"), QStringLiteral("A (*.a)|*.a|"), 1}), dir.filePath(QStringLiteral("plot")));
   const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
   const QString toolkit = QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName();
   EXPECT_FALSE(toolkit.startsWith(home)) << toolkit.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(toolkit)) << toolkit.toStdString();
+  QString opensIn;
+  WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+    opensIn = dialog.directory().absolutePath();
+    dialog.reject();
+  });
+  Qt.OpenFileDialog({QStringLiteral("O"), QStringLiteral("A (*.a)|*.a|"), 1});
+  EXPECT_EQ(opensIn, QDir(dir.path()).absolutePath());
 }
 
 // A stand-in for the desktop's opener, first in the search path: it ends
