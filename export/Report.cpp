@@ -1,11 +1,11 @@
 #include "Report.h"
 
+#include "Files.h"
 #include "OdfPackage.h"
 #include "Platform.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
 #include <QTextDocumentWriter>
 #include <QTextImageFormat>
 #include <QUrl>
@@ -70,10 +70,9 @@ void TReportDocument::SaveAs(const QString& fileName) const {
   if (!writer.write(&Doc)) throw EPlatformError(QStringLiteral("Не удалось составить отчет."));
   const QByteArray data = FinishOdfPackage(package.data(), Doc.metaInformation(QTextDocument::DocumentTitle));
 
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+  if (const TSaveResult saved = SaveFileContents(fileName, data); !saved)
     throw EPlatformError(QStringLiteral("Не удалось сохранить отчет в файл %1: %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+                             .arg(QDir::toNativeSeparators(fileName), saved.Reason));
 }
 
 QString ReportFileName() { return QDir(Platform().HomeFolder()).filePath(QStringLiteral("ex.odt")); }

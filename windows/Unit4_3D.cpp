@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "BuiltinSurface.h"
 #include "Colors.h"
+#include "Files.h"
 #include "FormTools.h"
 #include "Graph3D.h"
 #include "PictureExport.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,7 +25,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -524,14 +525,12 @@ bool TForm4_3D::Savevar(const TPlotSettings& Settings) {
   const QString name = *chosen + texts::Extension;
   // Written beside the old file and put in its place only when complete, so
   // a failed write never leaves a damaged file.
-  QSaveFile file(name);
-  file.setDirectWriteFallback(true);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const auto size = static_cast<qint64>(image.size());
-  if (file.write(reinterpret_cast<const char*>(image.data()), size) != size || !file.commit()) {
-    throw EInOutError(QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2")
-                          .arg(name, file.errorString())
-                          .toStdString());
+  const TSaveResult saved = SaveFileContents(
+      name, QByteArrayView(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())), true);
+  if (saved.Failure == TSaveResult::TFailure::Create) return false;
+  if (!saved) {
+    throw EInOutError(
+        QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2").arg(name, saved.Reason).toStdString());
   }
   return true;
 }
@@ -540,7 +539,12 @@ bool TForm4_3D::Loadvar(TPlotSettings& Settings) {
   const std::optional<QString> chosen = Platform().OpenFileDialog({texts::OpenTitle, texts::FileFilter, 1});
   if (!chosen) return false;
   QFile file(*chosen);
-  if (!file.open(QIODevice::ReadOnly)) return false;
+  if (const TOpenResult opened = OpenForReading(file); !opened) {
+    // A pipe or a device would have blocked the program: say why nothing was read.
+    if (opened.Failure == TOpenResult::TFailure::NotAFile && !QFileInfo(*chosen).isDir())
+      Platform().Error(QStringLiteral("Не удалось открыть файл «%1»: %2").arg(*chosen, opened.Reason));
+    return false;
+  }
   TPlotSettingsImage image{};
   qint64 got = 0;
   const auto size = static_cast<qint64>(image.size());

@@ -24,9 +24,10 @@
 namespace {
 
 // Refuses a build that would never end or would make more points than the
-// chart can take; worded like the window's other messages.
+// chart can take; worded like the window's other messages. No-break spaces
+// keep the number on one line.
 const QString TooManyPoints =
-    QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!");
+    QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!");
 
 using plotinput::EndError;
 using plotinput::GreenLabel;
