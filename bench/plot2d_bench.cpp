@@ -35,31 +35,34 @@ std::unique_ptr<TLineChart> MakeChart() {
   return chart;
 }
 
-// F(X) = sin(x)*x^2+sqrt(abs(x)) over range(0) points with step 1, centred on
-// 0; then the chart is fed, redrawn and rendered to an image.
+// F(X) = sin(x)*x^2+sqrt(abs(x)) with step 0,1 from -N/20 to N/20 - 1, about
+// N = range(0) points (for 10 000 000: from -500000 to 499999, the longest
+// build the window allows); then the chart is fed, redrawn and rendered to an
+// image, as the window does it.
 void BM_Plot2DBuild(benchmark::State& state) {
   const auto chart = MakeChart();
   const int64_t n = state.range(0);
-  const long double start = -static_cast<long double>(n / 2);
-  const long double end = start + static_cast<long double>(n - 1);
+  const long double start = -static_cast<long double>(n / 20);
+  const long double end = static_cast<long double>(n / 20 - 1);
+  const long double step = 0.1L;
   const std::u16string text = u"sin(x)*x^2+sqrt(abs(x))";
+  int64_t count = 0;
   for (auto _ : state) {
     TFormula formula(text, -1, 1);
     formula.Parse(text);
+    const TPlotRange range = MeasurePlotRange(start, end, step, MaxPlotPoints);
+    count = range.Count;
     chart->Clear();
-    TPlotPoints points;
-    const int64_t count = CountPlotPoints(start, end, 1, MaxPlotPoints);
-    points.X.reserve(static_cast<size_t>(count));
-    points.Y.reserve(static_cast<size_t>(count));
-    SamplePlot(formula, start, end, 1, points);
-    chart->AppendPoints(points.X, points.Y);
+    TChartPoints points(range.Count);
+    SamplePlot(formula, text, range, points);
+    chart->SetPoints(std::move(points));
     chart->Redraw();
     const QImage image = chart->Render();
     benchmark::DoNotOptimize(image.constBits());
   }
-  state.SetItemsProcessed(state.iterations() * n);
+  state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_Plot2DBuild)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Plot2DBuild)->Arg(1000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A redraw of a long curve, as a resize or an expose brings it: the chart is
 // resized by one pixel and drawn again.
