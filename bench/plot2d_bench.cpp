@@ -5,6 +5,8 @@
 #include "PlotSampling.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <benchmark/benchmark.h>
 
@@ -64,11 +66,9 @@ void BM_Plot2DBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_Plot2DBuild)->Arg(1000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A redraw of a long curve, as a resize or an expose brings it: the chart is
-// resized by one pixel and drawn again.
-void BM_Plot2DRedraw(benchmark::State& state) {
-  const auto chart = MakeChart();
-  const int64_t n = state.range(0);
+// The chart with a long curve of n points, fitted.
+std::unique_ptr<TLineChart> MakeLongCurve(int64_t n) {
+  auto chart = MakeChart();
   TPlotPoints points;
   points.X.resize(static_cast<size_t>(n));
   points.Y.resize(static_cast<size_t>(n));
@@ -79,6 +79,13 @@ void BM_Plot2DRedraw(benchmark::State& state) {
   }
   chart->AppendPoints(points.X, points.Y);
   chart->Redraw();
+  return chart;
+}
+
+// A redraw of a long curve, as a resize or an expose brings it: the chart is
+// resized by one pixel and drawn again.
+void BM_Plot2DRedraw(benchmark::State& state) {
+  const auto chart = MakeLongCurve(state.range(0));
   int width = 620;
   for (auto _ : state) {
     width = width == 620 ? 621 : 620;
@@ -88,5 +95,37 @@ void BM_Plot2DRedraw(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Plot2DRedraw)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// One wheel step over a long curve, in and out by turns about a point left of
+// the middle, with the whole curve or most of it in view; the chart draws
+// itself anew at every step. range(1) = 1: a drag step instead, 40 pixels to
+// the right and back.
+void BM_Plot2DZoom(benchmark::State& state) {
+  const auto chart = MakeLongCurve(state.range(0));
+  QWidget* area = chart->MouseArea();
+  const QPointF at(area->width() * 0.4, area->height() * 0.5);
+  const auto send = [area](QEvent* event) { QApplication::sendEvent(area, event); };
+  bool in = true;
+  if (state.range(1) == 1) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, area->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    send(&press);
+  }
+  for (auto _ : state) {
+    if (state.range(1) == 1) {
+      const QPointF to = at + QPointF(in ? 40 : 0, 0);
+      QMouseEvent move(QEvent::MouseMove, to, area->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                       Qt::NoModifier);
+      send(&move);
+      QCoreApplication::processEvents();  // the chart library redraws a drag from the event loop
+    } else {
+      QWheelEvent wheel(at, area->mapToGlobal(at), QPoint(), QPoint(0, in ? 120 : -120), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      send(&wheel);
+    }
+    in = !in;
+  }
+}
+BENCHMARK(BM_Plot2DZoom)->Args({10000000, 0})->Args({10000000, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -22,6 +22,15 @@ void PaintFrame(QPainter& painter, const QRect& rect, const QPalette& palette) {
   qDrawShadePanel(&painter, rect, palette, /*sunken=*/false, BevelWidth);
 }
 
+// The curve takes no part in finding what is under the pointer: the library
+// would measure its distance to every point in view at each wheel step and
+// click, which on a long curve costs as much as drawing it.
+class TSeries : public QCPGraph {
+ public:
+  using QCPGraph::QCPGraph;
+  double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+};
+
 }  // namespace
 
 TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(this)) {
@@ -55,7 +64,7 @@ TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(
     axis->setTickLabels(false);
   }
 
-  QCPGraph* series = Plot->addGraph();
+  QCPGraph* series = new TSeries(Plot->xAxis, Plot->yAxis);
   series->setLineStyle(QCPGraph::lsLine);
   series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
   series->setPen(QPen(Qt::red, 2));

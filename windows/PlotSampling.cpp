@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -15,12 +16,21 @@
 
 namespace {
 
-// X as the chart's double. Converting a long double beyond the double range
-// would give an infinity no axis can show.
-double PlotX(long double x) {
-  if (!(std::fabs(x) <= DBL_MAX))
-    throw EMathError(EMathError::TKind::Overflow);
-  return static_cast<double>(x);
+// The X of n points from x on, for the formula (xl) and as the chart's
+// double (xs); leaves x at the one after the last. Returns n, or the first
+// point whose X is beyond the double range, which cannot be plotted (the
+// overflow fault there). Apart from its caller, so that x stays in a
+// register (see Advance).
+[[gnu::noinline]] int64_t MakeX(long double& x, long double step, int64_t n, long double* xl, double* xs) {
+  long double v = x;
+  for (int64_t i = 0; i < n; ++i, v += step) {
+    xl[i] = v;
+    if (!(std::fabs(v) <= DBL_MAX))
+      return i;
+    xs[i] = static_cast<double>(v);
+  }
+  x = v;
+  return n;
 }
 
 // Counts the points from x on (x <= end) while they stay within end, at
@@ -167,55 +177,55 @@ class TSampler {
     long double* const variable = formula.VarCount >= 1 ? &formula.Vars[1].Value : nullptr;
     TBlockEnd end;
     double previous = 0;
-    double xs[RunPoints], ys[RunPoints];
-    int64_t runFirst = first, n = 0;
-    const auto flush = [&] {
-      Sink.Write(runFirst, {xs, static_cast<size_t>(n)}, {ys, static_cast<size_t>(n)});
-      runFirst += n;
-      n = 0;
-    };
     long double x = Range.BlockStart[static_cast<size_t>(b)];
+    long double xl[RunPoints];
+    double xs[RunPoints], ys[RunPoints];
+    int64_t runFirst = first, i = 0;
     try {
-      for (int64_t i = first; i < last; ++i, x += Range.Step) {
-        if (variable)
-          *variable = x;
-        formula.Evaluate(2);
-        const long double r = formula.Value;
-        xs[n] = PlotX(x);
-        // The first point is clamped to the band, later ones keep the height
-        // before them. NaN (a refused argument) fails both tests: a gap.
-        double y;
-        if (r <= -PlotBand || r >= PlotBand) {
-          if (i == 0) {
-            y = r <= -PlotBand ? -static_cast<double>(PlotBand) : static_cast<double>(PlotBand);
-            end.Own = true;
-          } else if (end.Own) {
-            y = previous;
+      for (; runFirst < last; runFirst += RunPoints) {
+        const int64_t n = std::min(RunPoints, last - runFirst);
+        const int64_t plottable = MakeX(x, Range.Step, n, xl, xs);
+        for (i = 0; i < n; ++i) {
+          // A plain copy of the 80 bits: the x87 unit would take far longer.
+          if (variable)
+            std::memcpy(variable, &xl[i], sizeof(long double));
+          formula.Evaluate(2);
+          if (i == plottable)
+            throw EMathError(EMathError::TKind::Overflow);
+          const long double r = formula.Value;
+          // The first point is clamped to the band, later ones keep the
+          // height before them. NaN (a refused argument) fails both tests: a gap.
+          double y;
+          if (r <= -PlotBand || r >= PlotBand) {
+            if (runFirst + i == 0) {
+              y = r <= -PlotBand ? -static_cast<double>(PlotBand) : static_cast<double>(PlotBand);
+              end.Own = true;
+            } else if (end.Own) {
+              y = previous;
+            } else {
+              y = std::numeric_limits<double>::quiet_NaN();  // the joining pass knows it
+              ++end.Held;
+            }
           } else {
-            y = std::numeric_limits<double>::quiet_NaN();  // the joining pass knows it
-            ++end.Held;
+            y = static_cast<double>(r);
+            end.Own = true;
           }
-        } else {
-          y = static_cast<double>(r);
-          end.Own = true;
+          ys[i] = y;
+          previous = y;
         }
-        ys[n++] = y;
-        previous = y;
-        if (n == RunPoints) {
-          flush();
-          if (tHelperThread && Stop)
-            throw THelperStop{};
-        }
+        Sink.Write(runFirst, {xs, static_cast<size_t>(n)}, {ys, static_cast<size_t>(n)});
+        i = 0;
+        if (tHelperThread && Stop)
+          throw THelperStop{};
       }
     } catch (...) {
       if (!tHelperThread)
-        Made = runFirst + n;
-      flush();
+        Made = runFirst + i;
+      Sink.Write(runFirst, {xs, static_cast<size_t>(i)}, {ys, static_cast<size_t>(i)});
       end.Last = previous;
       Ends[static_cast<size_t>(b)] = end;
       throw;
     }
-    flush();
     end.Last = previous;
     Ends[static_cast<size_t>(b)] = end;
     if (last == Range.Count) {

@@ -138,6 +138,7 @@ TEST_F(ChartMouseTest, DragPansByTheDraggedDistanceAndDoubleClickRestores) {
   SendMouse(Area, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
   SendMouse(Area, QEvent::MouseMove, from + QPoint(30, -10), Qt::NoButton, Qt::LeftButton);
   SendMouse(Area, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+  QApplication::processEvents();  // the drag is drawn from the event loop
   SendMouse(Area, QEvent::MouseButtonRelease, to, Qt::LeftButton);
   // the point taken moved with the pointer; the ranges kept their size
   EXPECT_NEAR(Chart.ValueAt(to).x(), value.x(), 1e-9);
