@@ -49,9 +49,10 @@ TChartExplorer::TChartExplorer(QCustomPlot* plot, QCPGraph* graph)
   connect(Plot, &QCustomPlot::mouseMove, this, &TChartExplorer::Move);
   connect(Plot, &QCustomPlot::mouseRelease, this, &TChartExplorer::Release);
   connect(Plot, &QCustomPlot::mouseDoubleClick, this, &TChartExplorer::DoubleClick);
-  connect(Plot, &QCustomPlot::beforeReplot, this, [this] {
-    HoldUnderPointer();
-    // After a zoom, a pan or a new view the pointer is over another point.
+  connect(Plot, &QCustomPlot::beforeReplot, this, &TChartExplorer::HoldUnderPointer);
+  // After a zoom, a pan or a new view the pointer is over another point; the
+  // plot area is where it will be drawn once the layout is done.
+  connect(Plot, &QCustomPlot::afterLayout, this, [this] {
     if (ReadoutVisible())
       UpdateReadout();
   });

@@ -171,6 +171,15 @@ TEST_F(ChartMouseTest, ReadoutNamesTheNearestPointUntilThePointerLeaves) {
   const QPoint point = Chart.PixelOf({30, 0.5}).toPoint();
   EXPECT_NE(withReadout.pixel(point), without.pixel(point));
 
+  // after a zoom and back, the point under the pointer in the view shown
+  const QPoint at = Chart.PixelOf({70, 0}).toPoint();
+  for (int step = 0; step < 3; ++step)
+    SendWheel(Area, at);
+  SendMouse(Area, QEvent::MouseMove, at);
+  SendMouse(Area, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+  const QString nearest = QString::number(std::lround(Chart.ValueAt(at).x()));
+  EXPECT_TRUE(Chart.Readout().startsWith(QStringLiteral("X = ") + nearest + u';')) << Chart.Readout().toStdString();
+
   // over the axes, not the plot area: none
   SendMouse(Area, QEvent::MouseMove, QPointF(2, 2));
   EXPECT_EQ(Chart.Readout(), QString());
