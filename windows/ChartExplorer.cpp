@@ -6,6 +6,7 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -100,15 +101,18 @@ void TChartExplorer::UpdateReadout() {
   const QString text = QStringLiteral("X = ") + General(x) + QStringLiteral("; F(X) = ") + General(y);
   Label->setText(text);
 
-  // Above and to the right of the pointer, unless that leaves the plot area.
+  // Above and to the right of the pointer, or where else it stays within the
+  // plot area: a readout wider than the room on either side is moved in.
   const QMargins padding = Label->padding();
   const QSize size = QFontMetrics(Label->font()).size(0, text) +
                      QSize(padding.left() + padding.right(), padding.top() + padding.bottom());
-  const bool right = Pointer.x() + ReadoutGap + size.width() <= area.right();
-  const bool above = Pointer.y() - ReadoutGap - size.height() >= area.top();
-  Label->setPositionAlignment((right ? Qt::AlignLeft : Qt::AlignRight) | (above ? Qt::AlignBottom : Qt::AlignTop));
-  Label->position->setCoords(Pointer.x() + (right ? ReadoutGap : -ReadoutGap),
-                             Pointer.y() + (above ? -ReadoutGap : ReadoutGap));
+  const int px = qRound(Pointer.x()), py = qRound(Pointer.y());
+  int left = px + ReadoutGap + size.width() <= area.right() ? px + ReadoutGap : px - ReadoutGap - size.width();
+  int top = py - ReadoutGap - size.height() >= area.top() ? py - ReadoutGap - size.height() : py + ReadoutGap;
+  left = std::max(area.left(), std::min(left, area.right() - size.width()));
+  top = std::max(area.top(), std::min(top, area.bottom() - size.height()));
+  Label->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Label->position->setCoords(left, top);
   Label->setVisible(true);
   // A point without a value is a gap in the line: nothing to mark.
   Marker->setVisible(!std::isnan(y));
