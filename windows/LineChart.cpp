@@ -9,6 +9,7 @@
 #include <qdrawutil.h>
 
 #include <cassert>
+#include <new>
 
 namespace {
 
@@ -89,8 +90,10 @@ TChartPoints::TChartPoints(int64_t count) : Data(std::make_unique<TData>()) {
   // Allocated, not yet written: every point is written by the sampling, and
   // the memory of a long curve is first touched by the threads that sample
   // it rather than filled with zeros beforehand.
-  Data->Points = QVector<QCPGraphData>(
-      QArrayDataPointer<QCPGraphData>(QTypedArrayData<QCPGraphData>::allocate(count), count));
+  const auto block = QTypedArrayData<QCPGraphData>::allocate(count);
+  if (count > 0 && !block.second)
+    throw std::bad_alloc();
+  Data->Points = QVector<QCPGraphData>(QArrayDataPointer<QCPGraphData>(block, count));
   Data->Begin = Data->Points.data();
 }
 

@@ -33,8 +33,8 @@ namespace {
   return n;
 }
 
-// Counts the points from x on (x <= end) while they stay within end, at
-// most n of them, and leaves x at the one after the last. Apart from its
+// Counts the points from x on, x itself within end: at most n of them, and
+// only while they stay within end; leaves x at the one after the last. Apart from its
 // caller, so that x stays in a register: a long double written back to
 // memory at every addition takes several times as long.
 [[gnu::noinline]] int64_t Advance(long double& x, long double end, long double step, int64_t n) {
