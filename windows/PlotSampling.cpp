@@ -163,9 +163,11 @@ class TSampler {
     return true;
   }
 
+  // Never the first block, even when the helper starts before the caller:
+  // the first evaluation, with its messages, is the caller's object's.
   bool TakeBack(int64_t& b) {
     const std::lock_guard lock(Mutex);
-    if (Back - 1 < Front)
+    if (Back - 1 < std::max<int64_t>(Front, 1))
       return false;
     b = --Back;
     return true;
