@@ -62,6 +62,8 @@ TChartExplorer::TChartExplorer(QCustomPlot* plot, QCPGraph* graph)
 }
 
 void TChartExplorer::RememberView() {
+  // A view fitted to the data is kept as it is, whatever the mouse held.
+  Holding = Dragging = false;
   ViewXLower = Plot->xAxis->range().lower;
   ViewXUpper = Plot->xAxis->range().upper;
   ViewYLower = Plot->yAxis->range().lower;
@@ -70,6 +72,7 @@ void TChartExplorer::RememberView() {
 
 bool TChartExplorer::RestoreView() {
   const QCPRange x(ViewXLower, ViewXUpper), y(ViewYLower, ViewYUpper);
+  Holding = Dragging = false;
   if (Plot->xAxis->range() == x && Plot->yAxis->range() == y)
     return false;
   Plot->xAxis->setRange(x);
