@@ -131,6 +131,55 @@ void DefaultIsodoses(TIsodose (&bands)[10]);
 
 }  // namespace graph3d
 
+namespace graph3d {
+
+// An array in pages of its own, given back to the system when released.
+// Its contents start zeroed.
+template <typename T>
+class TPageArray {
+ public:
+  TPageArray() = default;
+  ~TPageArray() { Release(); }
+  TPageArray(const TPageArray&) = delete;
+  TPageArray& operator=(const TPageArray&) = delete;
+  // Throws std::bad_alloc when the system has no room.
+  void Allocate(size_t count);
+  void Release();
+  T* data() { return FData; }
+  const T* data() const { return FData; }
+  T& operator[](size_t k) { return FData[k]; }
+  const T& operator[](size_t k) const { return FData[k]; }
+  size_t size() const { return FCount; }
+  bool empty() const { return FCount == 0; }
+
+ private:
+  T* FData = nullptr;
+  size_t FCount = 0, FBytes = 0;
+};
+
+// The projection of a grid point without the origin (X to add to it, Y to
+// take from it), with that of the point at the same value index on the next
+// line: a cell's four corners are then two neighbouring records.
+struct TScreenPair {
+  TPoint Here, Next;
+};
+
+// Colours the cells were given by the last ColorTrapezes: one colour for all,
+// or per cell the colour of its band.
+struct TCellPens {
+  bool Bands = false;
+  TColor Data = 0;
+  TColor Band[10] = {};
+};
+
+}  // namespace graph3d
+
+// The cells are kept per grid point, not per cell: point p = j ×
+// ValuesPerLine + i (line j, value i) has its percent-space height and its
+// projection; cell (j, i) has corners p, p + 1, p + ValuesPerLine + 1 and
+// p + ValuesPerLine and is named by p. Ground positions are kept per line,
+// shared by lines with the same end points. The list order is one array of
+// (depth key << 32 | p), sorted by a radix sort.
 class TGraph3DModel {
  public:
   TGraph3DModel();
@@ -152,16 +201,28 @@ class TGraph3DModel {
   // ---- cells ----
   void BuildTrapezes();
   int64_t TrapezeCount() const { return FTrapezeCount; }
-  // The k-th cell of the list, in the current (sorted) order.
-  const TTrapeze& Trapeze(int64_t k) const { return FTrapezes[FOrder[static_cast<size_t>(k)]]; }
-  // Cells in build order and the list order as indices into them.
-  const TTrapeze* TrapezeStore() const { return FTrapezes; }
-  const uint32_t* Order() const { return FOrder.data(); }
+  // The k-th cell of the list, in the current (sorted) order, as a record.
+  TTrapeze Trapeze(int64_t k) const;
+  // The grid point that names the k-th cell of the list.
+  uint32_t CellPoint(int64_t k) const { return static_cast<uint32_t>(FSorted[static_cast<size_t>(k)]); }
   TPoint3D Center() const { return FCenter; }
   bool LinesChanged() const { return FLinesChanged; }
   bool TrapezesBuilt() const { return FTrapezesBuilt; }
   // The last build failed; no new attempt is made until the lines change.
   bool BuildFailed() const { return FBuildFailed; }
+
+  // ---- what drawing reads ----
+  // The list: low 32 bits the cell's point, high 32 bits its depth key.
+  const uint64_t* SortedCells() const { return FSorted.data(); }
+  // Per grid point: its projection and that of the point below it, as of the
+  // last ProjectTrapezes.
+  const graph3d::TScreenPair* ScreenOffsets() const { return FScreen.data(); }
+  // The origin the cells are drawn at: the one of the last projection, moved
+  // along by later moves that Prepare took in.
+  TPoint ProjectedOrigin() const { return FProjectedOrigin; }
+  // Per grid point: the band of the cell it names (when Pens().Bands).
+  const uint8_t* CellBands() const { return FBands.data(); }
+  const graph3d::TCellPens& Pens() const { return FPens; }
 
   // ---- view ----
   // Client size in pixels. SetClientSize only stores; Resized is the resize
@@ -207,6 +268,8 @@ class TGraph3DModel {
   int64_t DrawStart() const;
   // The recomputation pipeline: only what the change flags require.
   void Prepare();
+  // Whether the next Prepare builds the cells.
+  bool BuildPending() const { return FLinesChanged && !FTrapezesBuilt && !FBuildFailed; }
 
   bool SizeChanged() const { return FSizeChanged; }
   bool Moved() const { return FMoved; }
@@ -235,16 +298,33 @@ class TGraph3DModel {
   void ColorTrapezes();
 
  private:
-  void AllocateTrapezes(int64_t count);
   int32_t ClampLine(int32_t value) const;
+  // Ground positions of line j along one axis, in percent space: a row of
+  // ValuesPerLine values, or one value for the whole line.
+  struct TAxisRow {
+    int64_t Offset;  // into the axis's pool; -1: every value is Value
+    float Value;
+  };
+  const float* RowX(int64_t j, float* scratch) const;
+  const float* RowY(int64_t j, float* scratch) const;
+  // Whether cell (j, i) has all four corners (only asked when some point is missing).
+  bool CellWhole(int64_t j, int32_t i) const;
+  const uint8_t* MissingRow(int64_t j) const;
 
   std::vector<std::unique_ptr<TGraphLine>> FLines;
   int32_t FValuesPerLine = 50;
-  TTrapeze* FTrapezes = nullptr;  // contiguous, build order
-  size_t FTrapezeBytes = 0;
+  // cells
+  std::vector<TAxisRow> FRowsX, FRowsY;
+  std::vector<float> FPoolX, FPoolY;
+  graph3d::TPageArray<float> FHeights;     // per point, percent space
+  graph3d::TPageArray<graph3d::TScreenPair> FScreen;  // per point
+  graph3d::TPageArray<uint8_t> FBands;     // per point, while bands are on
+  graph3d::TPageArray<uint64_t> FSorted, FSortScratch;
+  std::vector<int64_t> FLineCells;  // with missing points: cells before line j
+  bool FAllWhole = true;
   int64_t FTrapezeCount = 0;
-  std::vector<uint32_t> FOrder;  // the list order
-  std::vector<uint64_t> FSortKeys, FSortScratch;
+  TPoint FProjectedOrigin;
+  graph3d::TCellPens FPens;
   TPoint3D FCenter;
   bool FLinesChanged = true;
   bool FTrapezesBuilt = false;

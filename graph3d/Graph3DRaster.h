@@ -46,5 +46,8 @@ void DrawCell(TPixelCanvas& canvas, const TPoint (&corners)[4], uint32_t pen, ui
 // canvas): corners are scaled, lines stay one canvas pixel wide.
 void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden,
                        double scale = 1);
+// Tests: true draws with the plain loop even where the processor has the
+// vector instructions of the faster one (both give the same pixels).
+void SetPlainDrawing(bool plain);
 
 }  // namespace graph3d
