@@ -261,9 +261,9 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   if (FShowFrame) DrawFrame(Canvas);
   DrawCaption(Canvas);
   FModel.Prepare();
-  // Without cells (no lines, one line, a failed build) only background,
-  // frame and caption show.
-  if (FModel.TrapezeCount() > 0) {
+  // Without cells (no lines, one line) the axes still show around the data
+  // centre; after a failed build only background, frame and caption do.
+  if (!FModel.BuildFailed()) {
     bool behind[5];
     for (int i = 0; i < 5; ++i) behind[i] = FModel.AxisBehind(i);
     if (FDrawAxes) {

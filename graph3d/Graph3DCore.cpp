@@ -2,10 +2,9 @@
 
 #include "Graph3DKernels.h"
 #include "Graph3DParts.h"
+#include "SystemMemory.h"
 
 #include <sys/mman.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -76,10 +75,13 @@ float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
 
 uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine) {
   if (lines < 2 || valuesPerLine < 2) return 0;
+  const long double points = static_cast<long double>(lines) * static_cast<long double>(valuesPerLine);
   const long double cells = static_cast<long double>(lines - 1) * static_cast<long double>(valuesPerLine - 1);
-  // cell record, list entry, two sort-key buffers
-  const long double bytes = cells * (sizeof(TTrapeze) + sizeof(uint32_t) + 2 * sizeof(uint64_t)) +
-                            static_cast<long double>(valuesPerLine) * 2 * sizeof(TPoint3D);
+  // Per point: height, projection pair, band, and at worst rows of ground
+  // positions of its own; per cell: the list and the sort's second buffer;
+  // per line: its rows and where its cells start.
+  const long double bytes = points * (sizeof(float) + sizeof(TScreenPair) + 1 + 2 * sizeof(float)) +
+                            cells * 2 * sizeof(uint64_t) + static_cast<long double>(lines) * 48;
   if (bytes >= static_cast<long double>(std::numeric_limits<uint64_t>::max() / 2)) {
     return std::numeric_limits<uint64_t>::max() / 2;
   }
@@ -88,27 +90,27 @@ uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine) {
 
 uint64_t MemoryBudget() {
   if (GMemoryBudget != 0) return GMemoryBudget;
-  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
-  uint64_t physical = (pages > 0 && pageSize > 0) ? uint64_t(pages) * uint64_t(pageSize) : (uint64_t(1) << 32);
-  // Leave a fifth to the system and the other programs.
-  uint64_t budget = physical / 5 * 4;
-  rlimit limit{};
-  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-    budget = std::min<uint64_t>(budget, limit.rlim_cur);
-  }
-  return budget;
+  // Room for the picture, the toolkit and the rest of the program first;
+  // of what is left a grid takes at most a third, as the estimate leaves
+  // out what the system and the other programs need meanwhile.
+  constexpr uint64_t kReserve = uint64_t(256) << 20;
+  const uint64_t available = AvailableMemory();
+  return available > kReserve ? (available - kReserve) / 3 : 0;
 }
 
 void SetMemoryBudget(uint64_t bytes) { GMemoryBudget = bytes; }
 
 void CheckGridSize(int64_t lines, int64_t valuesPerLine) {
-  if (lines < 2 || valuesPerLine < 2) return;
+  // Nothing is made for a grid without lines, and a line of fewer than 2
+  // values is refused before its values are made.
+  if (lines < 1 || valuesPerLine < 2) return;
   // Each line: its object, its values and the list entries that refer to it.
   const long double lineBytes = static_cast<long double>(lines) *
                                 (static_cast<long double>(valuesPerLine) * sizeof(float) + sizeof(TGraphLine) +
                                  4 * sizeof(void*));
-  const long double cells = static_cast<long double>(lines - 1) * static_cast<long double>(valuesPerLine - 1);
-  if (cells > static_cast<long double>(std::numeric_limits<uint32_t>::max()) ||
+  // Cells are named by their first point in 32 bits.
+  const long double points = static_cast<long double>(lines) * static_cast<long double>(valuesPerLine);
+  if ((lines >= 2 && points > static_cast<long double>(uint64_t(1) << 32)) ||
       lineBytes + static_cast<long double>(EstimateBuildBytes(lines, valuesPerLine)) >
           static_cast<long double>(MemoryBudget())) {
     ThrowTooLarge(lines, valuesPerLine);

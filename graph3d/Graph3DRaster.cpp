@@ -1,7 +1,10 @@
 #include "Graph3DRaster.h"
 
+#include "Graph3DParts.h"
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <smmintrin.h>
@@ -170,7 +173,8 @@ bool GPlainDrawing = false;
 
 // What the loop over the cells reads, taken from the model once.
 struct TDrawSetup {
-  int64_t Count = 0, Start = 0;
+  // The list positions drawn: End − 1 (the farthest) down to Start.
+  int64_t Start = 0, End = 0;
   const uint64_t* Cells = nullptr;
   const TScreenPair* Screen = nullptr;
   int OriginX = 0, OriginY = 0;
@@ -185,7 +189,7 @@ struct TDrawSetup {
   bool Hidden = false;
 
   TDrawSetup(const TGraph3DModel& model, uint32_t background, bool hidden) {
-    Count = model.TrapezeCount();
+    End = model.TrapezeCount();
     Start = model.DrawStart();
     Cells = model.SortedCells();
     Screen = model.ScreenOffsets();
@@ -222,7 +226,7 @@ void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
   uint32_t* const bits = canvas.Bits;
   const ptrdiff_t stride = canvas.Stride;
   const int ox = s.OriginX, oy = s.OriginY;
-  for (int64_t k = s.Count - 1; k >= s.Start; --k) {
+  for (int64_t k = s.End - 1; k >= s.Start; --k) {
     if (k - kAhead >= s.Start) {
       const uint64_t ahead = uint32_t(s.Cells[k - kAhead]);
       __builtin_prefetch(s.Screen + ahead);
@@ -286,7 +290,7 @@ __attribute__((target("sse4.1"))) void DrawCellsSse41(const TDrawSetup& s, TPixe
   uint32_t* const bits = canvas.Bits;
   const __m128i originX = _mm_set1_epi32(s.OriginX), originY = _mm_set1_epi32(s.OriginY);
   const __m128i strideV = _mm_set1_epi32(int(canvas.Stride));
-  for (int64_t k = s.Count - 1; k >= s.Start; --k) {
+  for (int64_t k = s.End - 1; k >= s.Start; --k) {
     if (k - kAhead >= s.Start) {
       const uint64_t ahead = uint32_t(s.Cells[k - kAhead]);
       __builtin_prefetch(s.Screen + ahead);
@@ -340,10 +344,9 @@ bool HasSse41() {
 
 void SetPlainDrawing(bool plain) { GPlainDrawing = plain; }
 
-void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden,
-                       double scale) {
-  const TDrawSetup s(model, background, hidden);
-  if (s.Count == 0 || s.Start >= s.Count) return;
+namespace {
+
+void DrawRange(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
   const bool bands = s.Bands != nullptr;
   if (scale != 1) {
     if (bands) DrawCells<true, true>(s, canvas, scale);
@@ -360,6 +363,50 @@ void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_
 #endif
   if (bands) DrawCells<false, true>(s, canvas, 1);
   else DrawCells<false, false>(s, canvas, 1);
+}
+
+}  // namespace
+
+void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden,
+                       double scale) {
+  const TDrawSetup whole(model, background | 0xFF000000u, hidden);
+  const int64_t count = whole.End - whole.Start;
+  if (count <= 0) return;
+  // On a large grid the list is cut into runs, one a core: the farthest run
+  // is drawn on the canvas, each nearer one on a clear layer of its own, and
+  // the layers are then laid over the canvas, nearer over farther. A pixel
+  // ends in the last colour written to it, as when one thread draws all.
+  const int parts = PartsFor(count, int64_t(1) << 18);
+  if (parts <= 1) {
+    DrawRange(whole, canvas, scale);
+    return;
+  }
+  const size_t pixels = size_t(canvas.Stride) * size_t(canvas.Height);
+  std::vector<std::vector<uint32_t>> layers(size_t(parts - 1));
+  RunInParts(count, parts, [&](int64_t from, int64_t to, int part) {
+    // part 0: the farthest cells, the top of the list
+    TDrawSetup run = whole;
+    run.Start = whole.End - to;
+    run.End = whole.End - from;
+    if (part == 0) {
+      DrawRange(run, canvas, scale);
+      return;
+    }
+    std::vector<uint32_t>& layer = layers[size_t(part - 1)];
+    layer.assign(pixels, 0);  // alpha 0: not drawn; every colour drawn is opaque
+    TPixelCanvas own(layer.data(), canvas.Stride, canvas.Width, canvas.Height);
+    own.Clip(canvas.ClipLeft, canvas.ClipTop, canvas.ClipRight, canvas.ClipBottom);
+    DrawRange(run, own, scale);
+  });
+  for (const std::vector<uint32_t>& layer : layers) {
+    for (int y = canvas.ClipTop; y < canvas.ClipBottom; ++y) {
+      const uint32_t* from = layer.data() + ptrdiff_t(y) * canvas.Stride;
+      uint32_t* to = &canvas.At(0, y);
+      for (int x = canvas.ClipLeft; x < canvas.ClipRight; ++x) {
+        if (from[x] >> 24) to[x] = from[x];
+      }
+    }
+  }
 }
 
 }  // namespace graph3d

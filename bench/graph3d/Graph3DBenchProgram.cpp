@@ -65,7 +65,14 @@ int main(int argc, char** argv) {
 
   const long double peak = ((n / 2) * (n / 2) + (n / 2) * (n / 2)) * 1.1L;
   std::vector<std::unique_ptr<TGraphLine>> lines;
-  const TTiming generate = Time([&] { lines = graph3d::GenerateSurface(n, n, peak); });
+  TTiming generate;
+  try {
+    generate = Time([&] { lines = graph3d::GenerateSurface(n, n, peak); });
+  } catch (const std::exception& e) {
+    // a grid this machine has no room for
+    std::fprintf(stderr, "graph3d-bench: %s\n", e.what());
+    return 1;
+  }
 
   TGraph3D plot;
   plot.resize(w, h);
