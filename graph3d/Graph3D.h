@@ -174,6 +174,8 @@ class TGraph3D : public QWidget {
   void DrawSurface(QPainter& Canvas);
   void PaintAxesOn(QPainter& Canvas, bool Visible);
   void DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase);
+  void KeepUnderAxes(QPainter& Canvas);
+  bool PutBackUnderAxes();  // false when nothing was kept
   void MouseRelease();
 
   TGraph3DModel FModel;
@@ -192,6 +194,8 @@ class TGraph3D : public QWidget {
   QPoint FLastMouse;
   bool FMouseDown = false;
   bool FPreviewStarted = false;
+  QImage FPreviewUnder;  // the own canvas's pixels under the preview's axes
+  QPoint FPreviewAt;
   bool FScrolling = false;
   bool FStopRequested = false;
   int32_t FScrollIndex = 0;
