@@ -124,6 +124,13 @@ class TGraph3D : public QWidget {
 
   // ---- events
   TNotifyEvent AfterDraw;        // after a full redraw of the control itself
+  // A build of a large grid (one that takes a noticeable time) runs between
+  // OnBusy(true) and OnBusy(false), also when it fails; the window shows the
+  // busy cursor meanwhile.
+  std::function<void(bool Busy)> OnBusy;
+  // From how many grid points a build counts as large (about 0.3 s on a
+  // small machine); tests lower it.
+  static void SetLargeBuildPoints(int64_t Points);
   TNotifyEvent OnScroll;         // after each animation step
   TNotifyEvent OnStopScrolling;  // when the animation stops
 
@@ -163,6 +170,7 @@ class TGraph3D : public QWidget {
   void OnOwnCanvas(const std::function<void(QPainter&)>& draw);
   void CopyToScreen();
   void RedrawOwn(bool FireAfterDraw);
+  void PrepareModel();  // FModel.Prepare, a large build inside OnBusy
   void ReportLater(std::exception_ptr Error);
 
   void ClearBackground(QPainter& Canvas);

@@ -382,6 +382,7 @@ void TForm4_3D::PlotCreate() {
   Plot->AfterDraw = [this](TGraph3D* sender) { PlotAfterDraw(sender); };
   Plot->OnScroll = [this](TGraph3D* sender) { PlotScroll(sender); };
   Plot->OnStopScrolling = [this](TGraph3D* sender) { PlotStopScrolling(sender); };
+  Plot->OnBusy = [](bool busy) { Platform().SetBusyCursor(busy); };
   N22Click();
   PlotLines.clear();
   for (auto& line : GenerateSurface()) PlotLines.push_back(Plot->AddLine(std::move(line)));

@@ -351,6 +351,28 @@ TEST_F(Plot3DTest, RefreshChecksTheTypedValueWhenClickedWithTheMouse) {
   EXPECT_EQ(Form->Plot->LineCount(), 2);
 }
 
+TEST_F(Plot3DTest, LargeBuildShowsTheBusyCursorOnce) {
+  TGraph3D::SetLargeBuildPoints(30 * 30);
+  Form->SpinEdit1->setValue(30);
+  Form->SpinEdit2->setValue(29);
+  Form->Button1->click();
+  Settle();
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());  // 870 points: not large
+  Form->SpinEdit2->setValue(30);
+  Form->Button1->click();
+  Settle();
+  Form->Plot->repaint();
+  Form->repaint();
+  Settle();
+  // one build, in the busy cursor, and the picture drawn
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("busy cursor", "normal cursor"));
+  EXPECT_FALSE(Scripted().Busy());
+  EXPECT_EQ(Form->Plot->Model().TrapezeCount(), 29 * 29);
+  EXPECT_GT(CountColor(Form->Plot->grab().toImage(), kBlue), 100);
+  EXPECT_EQ(Status(), AfterDrawing);
+  TGraph3D::SetLargeBuildPoints(3000000);
+}
+
 TEST_F(Plot3DTest, RebuildReturnsTheViewToTheDefaultsButKeepsTheColours) {
   TGraph3D* plot = Form->Plot;
   Form->N16->trigger();  // Вращение
