@@ -131,14 +131,17 @@ void DefaultIsodoses(TIsodose (&bands)[10]) {
 
 TGraphLine::TGraphLine(int32_t count) : FCount(count) {
   if (count < 2) throw EGraph3DError(kCreateLinePrefix + std::to_string(count) + kCreateLineSuffix);
-  const std::string tooLarge =
-      kCreateLinePrefix + std::to_string(count) + kCreateLineSuffix + ": not enough memory";
-  if (uint64_t(count) * sizeof(float) > graph3d::MemoryBudget()) throw EGraph3DError(tooLarge);
-  try {
-    FValues.reset(new float[static_cast<size_t>(count)]());
-  } catch (const std::bad_alloc&) {
-    throw EGraph3DError(tooLarge);
+  // A line of up to 16 million values is left to the grid's check; a longer
+  // one is checked against the memory available before it is made.
+  const uint64_t bytes = uint64_t(count) * sizeof(float);
+  // calloc: large blocks come zeroed from the system, without a second pass
+  float* values = bytes <= (uint64_t(64) << 20) || bytes <= graph3d::MemoryBudget()
+                      ? static_cast<float*>(std::calloc(size_t(count), sizeof(float)))
+                      : nullptr;
+  if (!values) {
+    throw EGraph3DError(kCreateLinePrefix + std::to_string(count) + kCreateLineSuffix + ": not enough memory");
   }
+  FValues.reset(values);
   EndPoint.X = static_cast<float>(count - 1);
 }
 
@@ -189,11 +192,10 @@ void TPageArray<T>::Allocate(size_t count) {
   if (count == 0) return;
   if (count > std::numeric_limits<size_t>::max() / sizeof(T)) throw std::bad_alloc();
   const size_t bytes = count * sizeof(T);
+  // Large pages are not asked for: to find them the kernel may first compact
+  // memory, which held up first pictures by up to half a second.
   void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  if (bytes >= (size_t(4) << 20)) madvise(p, bytes, MADV_HUGEPAGE);
-#endif
   FData = static_cast<T*>(p);
   FCount = count;
   FBytes = bytes;
@@ -350,6 +352,8 @@ void TGraph3DModel::BuildTrapezes() {
     bool any = false;
     int64_t present = 0;
     float sumX = 0, sumY = 0, sumV = 0;
+    // Double ones stand in when huge values overflow the single sums.
+    double wideX = 0, wideY = 0, wideV = 0;
     for (int64_t j = 0; j < lines; ++j) {
       const float* xs = RowX(j, scratchX.data());
       const float* ys = RowY(j, scratchY.data());
@@ -364,28 +368,15 @@ void TGraph3DModel::BuildTrapezes() {
         sumX += x;
         sumY += y;
         sumV += v;
+        wideX += x;
+        wideY += y;
+        wideV += v;
         lo.X = std::min(lo.X, x), hi.X = std::max(hi.X, x);
         lo.Y = std::min(lo.Y, y), hi.Y = std::max(hi.Y, y);
         lo.Z = std::min(lo.Z, v), hi.Z = std::max(hi.Z, v);
       }
     }
     if (hi.X == lo.X || hi.Y == lo.Y || hi.Z == lo.Z) throw EGraph3DError(kNoRange);
-    // Huge values can overflow the single sums: double ones stand in then.
-    double wideX = 0, wideY = 0, wideV = 0;
-    if (!std::isfinite(sumX) || !std::isfinite(sumY) || !std::isfinite(sumV)) {
-      for (int64_t j = 0; j < lines; ++j) {
-        const float* xs = RowX(j, scratchX.data());
-        const float* ys = RowY(j, scratchY.data());
-        const float* vs = FLines[size_t(j)]->Values();
-        const uint8_t* gap = MissingRow(j);
-        for (int32_t i = 0; i < vpl; ++i) {
-          if (gap && gap[i]) continue;
-          wideX += xs[i];
-          wideY += ys[i];
-          wideV += vs[i];
-        }
-      }
-    }
 
     const double kx = 100.0 / (double(hi.X) - lo.X), ky = 100.0 / (double(hi.Y) - lo.Y),
                  kv = 100.0 / (double(hi.Z) - lo.Z);
@@ -600,10 +591,22 @@ void TGraph3DModel::SortTrapezes() {
   const int32_t vpl = FValuesPerLine;
   const double eyeX = FEyePoint.X, eyeY = FEyePoint.Y;
   const int parts = PartsFor(lines * vpl, kGrain);
+  // Each part takes the cells of a run of lines, in every pass the same
+  // stretch of the list.
+  int64_t bound[kMaxParts + 1];
+  for (int part = 0; part <= parts; ++part) {
+    const int64_t j = (lines - 1) * part / parts;
+    bound[part] = FAllWhole ? j * (vpl - 1) : FLineCells[size_t(j)];
+  }
+  // Digits have at most twelve bits; the keys' low twelve bits are counted
+  // as they are made, which gives the first digit's counts whatever its width.
+  constexpr int kMaxDigit = 12, kLow = 1 << kMaxDigit;
+  std::vector<uint32_t> low(size_t(parts) * kLow);
   float lowest[kMaxParts], highest[kMaxParts];
   RunInParts(lines - 1, parts, [&](int64_t j0, int64_t j1, int part) {
     std::vector<float> scratch(size_t(vpl) * 4);
     std::vector<uint64_t> row(FAllWhole ? 0 : size_t(vpl));
+    uint32_t* count = low.data() + size_t(part) * kLow;
     float lo = std::numeric_limits<float>::infinity(), hi = 0;
     for (int64_t j = j0; j < j1; ++j) {
       const TAxisRow &ra = FRowsY[size_t(j)], &rb = FRowsY[size_t(j + 1)];
@@ -615,12 +618,16 @@ void TGraph3DModel::SortTrapezes() {
         const float *ya = RowY(j, scratch.data() + 2 * vpl), *yb = RowY(j + 1, scratch.data() + 3 * vpl);
         graph3d::kernels::CellKeys(xa, xb, ya, yb, vpl - 1, eyeX, eyeY, uint32_t(j * vpl), out, lo, hi);
       }
-      if (!FAllWhole) {
+      if (FAllWhole) {
+        for (int32_t i = 0; i + 1 < vpl; ++i) ++count[(out[i] >> 32) & (kLow - 1)];
+      } else {
         // Only the cells with four corners go on the list. The range of the
         // keys may take in the others too: it only has to hold every key.
         uint64_t* cell = FSorted.data() + FLineCells[size_t(j)];
         for (int32_t i = 0; i + 1 < vpl; ++i) {
-          if (CellWhole(j, i)) *cell++ = row[size_t(i)];
+          if (!CellWhole(j, i)) continue;
+          *cell++ = row[size_t(i)];
+          ++count[(row[size_t(i)] >> 32) & (kLow - 1)];
         }
       }
     }
@@ -633,49 +640,55 @@ void TGraph3DModel::SortTrapezes() {
   if (lo == hi) return;  // one key: build order it is
   // Only the bits below the highest one in which the keys differ vary.
   const int width = std::bit_width(lo ^ hi);
-  constexpr int kMaxDigit = 12;
   const int passes = (width + kMaxDigit - 1) / kMaxDigit;
   const int digit = (width + passes - 1) / passes;
-  const int buckets = 1 << digit;
-  std::vector<uint32_t> counts(size_t(parts) * size_t(buckets));
+  const size_t buckets = size_t(1) << digit;
+  const uint64_t mask = buckets - 1;
+  // counts[part][digit]; the next pass's are counted while this one moves the keys
+  std::vector<uint32_t> counts(size_t(parts) * buckets), next(size_t(parts) * size_t(parts) * buckets);
+  for (int part = 0; part < parts; ++part)
+    for (size_t k = 0; k < size_t(kLow); ++k) counts[size_t(part) * buckets + (k & mask)] += low[size_t(part) * kLow + k];
   uint64_t* src = FSorted.data();
   uint64_t* dst = FSortScratch.data();
   for (int pass = 0; pass < passes; ++pass) {
     const int shift = 32 + pass * digit;
-    const uint64_t mask = uint64_t(buckets - 1);
-    std::fill(counts.begin(), counts.end(), 0u);
-    RunInParts(n, parts, [&](int64_t k0, int64_t k1, int part) {
-      uint32_t* h = counts.data() + size_t(part) * size_t(buckets);
-      for (int64_t k = k0; k < k1; ++k) ++h[(src[k] >> shift) & mask];
-    });
+    const bool more = pass + 1 < passes;
     // Where each part's keys of each digit go: digits in order, and within a
     // digit the parts in order, so the sort stays stable.
     uint32_t sum = 0;
-    bool single = false;
-    for (int b = 0; b < buckets; ++b) {
-      uint32_t inDigit = 0;
+    for (size_t b = 0; b < buckets; ++b) {
       for (int part = 0; part < parts; ++part) {
-        uint32_t& c = counts[size_t(part) * size_t(buckets) + size_t(b)];
+        uint32_t& c = counts[size_t(part) * buckets + b];
         const uint32_t k = c;
         c = sum;
         sum += k;
-        inDigit += k;
       }
-      single = single || inDigit == uint64_t(n);
     }
-    if (single) continue;  // one digit only: nothing moves
-    RunInParts(n, parts, [&](int64_t k0, int64_t k1, int part) {
-      uint32_t* at = counts.data() + size_t(part) * size_t(buckets);
-      for (int64_t k = k0; k < k1; ++k) {
+    if (more) std::fill(next.begin(), next.end(), 0u);
+    RunInParts(parts, parts, [&](int64_t, int64_t, int part) {
+      uint32_t* at = counts.data() + size_t(part) * buckets;
+      uint32_t* following = next.data() + size_t(part) * size_t(parts) * buckets;
+      for (int64_t k = bound[part]; k < bound[part + 1]; ++k) {
         const uint64_t key = src[k];
-        dst[at[(key >> shift) & mask]++] = key;
+        const uint32_t to = at[(key >> shift) & mask]++;
+        dst[to] = key;
+        if (more) {
+          int owner = 0;
+          while (owner + 1 < parts && int64_t(to) >= bound[owner + 1]) ++owner;
+          ++following[size_t(owner) * buckets + ((key >> (shift + digit)) & mask)];
+        }
       }
     });
+    if (more) {
+      std::fill(counts.begin(), counts.end(), 0u);
+      for (int part = 0; part < parts; ++part)
+        for (int owner = 0; owner < parts; ++owner)
+          for (size_t b = 0; b < buckets; ++b)
+            counts[size_t(owner) * buckets + b] += next[(size_t(part) * size_t(parts) + size_t(owner)) * buckets + b];
+    }
     std::swap(src, dst);
   }
-  if (src != FSorted.data()) {
-    RunInParts(n, parts, [&](int64_t k0, int64_t k1, int) { std::copy(src + k0, src + k1, dst + k0); });
-  }
+  if (src != FSorted.data()) FSorted.Swap(FSortScratch);
 }
 
 void TGraph3DModel::ProjectTrapezes() {

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Colour values laid out $00BBGGRR (red in the low byte).
@@ -67,7 +69,10 @@ class TGraphLine {
  private:
   void CheckIndex(int32_t index) const;
   int32_t FCount;
-  std::unique_ptr<float[]> FValues;
+  struct TFree {
+    void operator()(float* p) const { std::free(p); }
+  };
+  std::unique_ptr<float[], TFree> FValues;
   std::unique_ptr<uint8_t[]> FMissing;
 };
 
@@ -147,6 +152,11 @@ class TPageArray {
   // Throws std::bad_alloc when the system has no room.
   void Allocate(size_t count);
   void Release();
+  void Swap(TPageArray& other) {
+    std::swap(FData, other.FData);
+    std::swap(FCount, other.FCount);
+    std::swap(FBytes, other.FBytes);
+  }
   T* data() { return FData; }
   const T* data() const { return FData; }
   T& operator[](size_t k) { return FData[k]; }

@@ -68,53 +68,58 @@ inline void Fold(__m128 lo4, __m128 hi4, float& lo, float& hi) {
 
 }  // namespace
 
-void CellKeys(const float* xa, const float* xb, const float* ya, const float* yb, int32_t count, double eyeX,
-              double eyeY, uint32_t point, uint64_t* out, float& lo, float& hi) {
-  int32_t i = 0;
+namespace {
+
+// The squared Y share of the cells' distances, from two rows of Y.
+struct TRowsY {
+  const float *A, *B;
+  double Eye;
+  double At(int32_t i) const {
+    const float cy = static_cast<float>((double(A[i + 1]) + B[i + 1] + B[i] + A[i]) / 4);
+    const double dy = double(cy) - Eye;
+    return dy * dy;
+  }
 #if defined(__SSE2__)
-  if (count >= 4) {
-    const __m128d ex = _mm_set1_pd(eyeX), ey = _mm_set1_pd(eyeY);
-    __m128 lo4 = _mm_set1_ps(lo), hi4 = _mm_set1_ps(hi);
-    __m128i points = _mm_add_epi32(_mm_set1_epi32(int(point)), _mm_setr_epi32(0, 1, 2, 3));
-    for (; i + 4 <= count; i += 4) {
-      const __m128 cx = Centroids(xa + i, xb + i), cy = Centroids(ya + i, yb + i);
-      const __m128d dxl = _mm_sub_pd(Low(cx), ex), dxh = _mm_sub_pd(High(cx), ex);
-      const __m128d dyl = _mm_sub_pd(Low(cy), ey), dyh = _mm_sub_pd(High(cy), ey);
-      const __m128 d = Singles(_mm_add_pd(_mm_mul_pd(dxl, dxl), _mm_mul_pd(dyl, dyl)),
-                               _mm_add_pd(_mm_mul_pd(dxh, dxh), _mm_mul_pd(dyh, dyh)));
-      lo4 = _mm_min_ps(d, lo4);
-      hi4 = _mm_max_ps(d, hi4);
-      StoreKeys(out + i, d, points);
-      points = _mm_add_epi32(points, _mm_set1_epi32(4));
-    }
-    Fold(lo4, hi4, lo, hi);
+  // cells i..i+1 and i+2..i+3
+  void At4(int32_t i, __m128d& low, __m128d& high) const {
+    const __m128 cy = Centroids(A + i, B + i);
+    const __m128d eye = _mm_set1_pd(Eye);
+    const __m128d dyl = _mm_sub_pd(Low(cy), eye), dyh = _mm_sub_pd(High(cy), eye);
+    low = _mm_mul_pd(dyl, dyl);
+    high = _mm_mul_pd(dyh, dyh);
   }
 #endif
-  for (; i < count; ++i) {
-    const float cx = static_cast<float>((double(xa[i + 1]) + xb[i + 1] + xb[i] + xa[i]) / 4);
-    const float cy = static_cast<float>((double(ya[i + 1]) + yb[i + 1] + yb[i] + ya[i]) / 4);
-    const double dx = double(cx) - eyeX, dy = double(cy) - eyeY;
-    const float d = static_cast<float>(dx * dx + dy * dy);
-    lo = d < lo ? d : lo;
-    hi = d > hi ? d : hi;
-    out[i] = Key(d, point + uint32_t(i));
-  }
-}
+};
 
-void CellKeysOneY(const float* xa, const float* xb, float ya, float yb, int32_t count, double eyeX, double eyeY,
-                  uint32_t point, uint64_t* out, float& lo, float& hi) {
-  const float cy = static_cast<float>((double(ya) + yb + yb + ya) / 4);
-  const double dy = double(cy) - eyeY, dy2 = dy * dy;
+// The same when each line keeps one Y: one share for every cell.
+struct TOneY {
+  double Share;
+  TOneY(float ya, float yb, double eye) {
+    const float cy = static_cast<float>((double(ya) + yb + yb + ya) / 4);
+    const double dy = double(cy) - eye;
+    Share = dy * dy;
+  }
+  double At(int32_t) const { return Share; }
+#if defined(__SSE2__)
+  void At4(int32_t, __m128d& low, __m128d& high) const { low = high = _mm_set1_pd(Share); }
+#endif
+};
+
+template <typename TY>
+void Keys(const float* xa, const float* xb, const TY& y, int32_t count, double eyeX, uint32_t point, uint64_t* out,
+          float& lo, float& hi) {
   int32_t i = 0;
 #if defined(__SSE2__)
   if (count >= 4) {
-    const __m128d ex = _mm_set1_pd(eyeX), dyy = _mm_set1_pd(dy2);
+    const __m128d ex = _mm_set1_pd(eyeX);
     __m128 lo4 = _mm_set1_ps(lo), hi4 = _mm_set1_ps(hi);
     __m128i points = _mm_add_epi32(_mm_set1_epi32(int(point)), _mm_setr_epi32(0, 1, 2, 3));
     for (; i + 4 <= count; i += 4) {
       const __m128 cx = Centroids(xa + i, xb + i);
       const __m128d dxl = _mm_sub_pd(Low(cx), ex), dxh = _mm_sub_pd(High(cx), ex);
-      const __m128 d = Singles(_mm_add_pd(_mm_mul_pd(dxl, dxl), dyy), _mm_add_pd(_mm_mul_pd(dxh, dxh), dyy));
+      __m128d dyl, dyh;
+      y.At4(i, dyl, dyh);
+      const __m128 d = Singles(_mm_add_pd(_mm_mul_pd(dxl, dxl), dyl), _mm_add_pd(_mm_mul_pd(dxh, dxh), dyh));
       lo4 = _mm_min_ps(d, lo4);
       hi4 = _mm_max_ps(d, hi4);
       StoreKeys(out + i, d, points);
@@ -126,11 +131,23 @@ void CellKeysOneY(const float* xa, const float* xb, float ya, float yb, int32_t 
   for (; i < count; ++i) {
     const float cx = static_cast<float>((double(xa[i + 1]) + xb[i + 1] + xb[i] + xa[i]) / 4);
     const double dx = double(cx) - eyeX;
-    const float d = static_cast<float>(dx * dx + dy2);
+    const float d = static_cast<float>(dx * dx + y.At(i));
     lo = d < lo ? d : lo;
     hi = d > hi ? d : hi;
     out[i] = Key(d, point + uint32_t(i));
   }
+}
+
+}  // namespace
+
+void CellKeys(const float* xa, const float* xb, const float* ya, const float* yb, int32_t count, double eyeX,
+              double eyeY, uint32_t point, uint64_t* out, float& lo, float& hi) {
+  Keys(xa, xb, TRowsY{ya, yb, eyeY}, count, eyeX, point, out, lo, hi);
+}
+
+void CellKeysOneY(const float* xa, const float* xb, float ya, float yb, int32_t count, double eyeX, double eyeY,
+                  uint32_t point, uint64_t* out, float& lo, float& hi) {
+  Keys(xa, xb, TOneY(ya, yb, eyeY), count, eyeX, point, out, lo, hi);
 }
 
 void ProjectLine(const float* xs, const float* ys, const float* zs, int32_t count, const TProjection& m,

@@ -398,6 +398,36 @@ TEST(Graph3DView, SortPutsTheFarthestCellsLast) {
   EXPECT_FLOAT_EQ(m.Trapeze(0).Centroid.X, 100 * 0.5f / 7);
 }
 
+TEST(Graph3DView, ListIsInOrderOfDistanceThenBuildOrderFromAnySide) {
+  // A grid large enough to be sorted by several threads, with holes; from
+  // above (keys differing in all their bits), the side and obliquely.
+  TGraph3DModel m;
+  for (int j = 0; j < 400; ++j) {
+    std::vector<float> v(500);
+    for (int i = 0; i < 500; ++i) v[size_t(i)] = std::sin(i * 0.05f) * std::cos(j * 0.03f);
+    auto line = MakeLine(v, float(j));
+    if (j % 2) line->EndPoint.Y += 0.25f;  // slanted lines too: Y varies along them
+    for (int i = (j * 7) % 13; i < 500; i += 37) line->SetMissing(i);
+    m.AddLine(std::move(line));
+  }
+  m.Prepare();
+  const int64_t whole = m.TrapezeCount();
+  for (const auto& [theta, phi] : {std::pair{60, 330}, {0, 270}, {90, 0}, {200, 300}, {45, 90}}) {
+    SCOPED_TRACE(std::to_string(theta) + "/" + std::to_string(phi));
+    m.SetTheta(theta);
+    m.SetPhi(phi);
+    m.Prepare();
+    ASSERT_EQ(m.TrapezeCount(), whole);
+    for (int64_t k = 0; k < whole; ++k) {
+      const TTrapeze t = m.Trapeze(k);
+      ASSERT_EQ(float(t.Distance), graph3d::GroundDistance2(t.Centroid, m.EyePoint())) << k;
+      if (k == 0) continue;
+      const double before = m.Trapeze(k - 1).Distance;
+      ASSERT_TRUE(before < t.Distance || (before == t.Distance && m.CellPoint(k - 1) < m.CellPoint(k))) << k;
+    }
+  }
+}
+
 TEST(Graph3DView, AxesBehindTheSurfaceDependOnTheEye) {
   TGraph3DModel m;
   Fill(m, 5, 5, Bowl);
