@@ -266,7 +266,10 @@ void TGraph3DModel::ClearTrapezes() {
   std::vector<float>().swap(FPoolX);
   std::vector<float>().swap(FPoolY);
   std::vector<int64_t>().swap(FLineCells);
+  std::vector<uint64_t>().swap(FWholeCells);
   FAllWhole = true;
+  FBuiltLines = 0;
+  FBuiltValues = 0;
   FHeights.Release();
   FScreen.Release();
   FBands.Release();
@@ -282,22 +285,22 @@ void TGraph3DModel::ClearData() {
 const float* TGraph3DModel::RowX(int64_t j, float* scratch) const {
   const TAxisRow& r = FRowsX[size_t(j)];
   if (r.Offset >= 0) return FPoolX.data() + r.Offset;
-  std::fill(scratch, scratch + FValuesPerLine, r.Value);
+  std::fill(scratch, scratch + FBuiltValues, r.Value);
   return scratch;
 }
 
 const float* TGraph3DModel::RowY(int64_t j, float* scratch) const {
   const TAxisRow& r = FRowsY[size_t(j)];
   if (r.Offset >= 0) return FPoolY.data() + r.Offset;
-  std::fill(scratch, scratch + FValuesPerLine, r.Value);
+  std::fill(scratch, scratch + FBuiltValues, r.Value);
   return scratch;
 }
 
 const uint8_t* TGraph3DModel::MissingRow(int64_t j) const { return FLines[size_t(j)]->MissingFlags(); }
 
 bool TGraph3DModel::CellWhole(int64_t j, int32_t i) const {
-  const uint8_t *a = MissingRow(j), *b = MissingRow(j + 1);
-  return !((a && (a[i] | a[i + 1])) || (b && (b[i] | b[i + 1])));
+  const uint64_t cell = uint64_t(j) * uint64_t(FBuiltValues - 1) + uint64_t(i);
+  return (FWholeCells[cell >> 6] >> (cell & 63)) & 1;
 }
 
 void TGraph3DModel::BuildTrapezes() {
@@ -313,6 +316,8 @@ void TGraph3DModel::BuildTrapezes() {
       ThrowTooLarge(lines, vpl);
     }
 
+    FBuiltLines = lines;
+    FBuiltValues = vpl;
     // Ground positions as GetX and GetY give them, one row per line along
     // each axis; a line with the end coordinates of the line before shares
     // its row, and a line whose two ends agree on an axis keeps one value.
@@ -388,13 +393,21 @@ void TGraph3DModel::BuildTrapezes() {
     FCenter.Y = static_cast<float>((double(mean(sumY, wideY)) - lo.Y) * ky);
     FCenter.Z = static_cast<float>((double(mean(sumV, wideV)) - lo.Z) * kv);
 
-    // A cell needs all four corners.
+    // A cell needs all four corners. Which cells have them is kept, as the
+    // lines themselves may go before the cells do.
     if (!FAllWhole) {
       FLineCells.assign(size_t(lines), 0);
+      FWholeCells.assign(size_t((lines - 1) * (vpl - 1) + 63) / 64, 0);
       count = 0;
+      uint64_t cell = 0;
       for (int64_t j = 0; j + 1 < lines; ++j) {
         FLineCells[size_t(j)] = count;
-        for (int32_t i = 0; i + 1 < vpl; ++i) count += CellWhole(j, i);
+        const uint8_t *a = MissingRow(j), *b = MissingRow(j + 1);
+        for (int32_t i = 0; i + 1 < vpl; ++i, ++cell) {
+          if ((a && (a[i] | a[i + 1])) || (b && (b[i] | b[i + 1]))) continue;
+          FWholeCells[cell >> 6] |= uint64_t(1) << (cell & 63);
+          ++count;
+        }
       }
       FLineCells[size_t(lines - 1)] = count;
     }
@@ -440,7 +453,7 @@ void TGraph3DModel::BuildTrapezes() {
 
 TTrapeze TGraph3DModel::Trapeze(int64_t k) const {
   const uint64_t entry = FSorted[size_t(k)];
-  const int64_t vpl = FValuesPerLine;
+  const int64_t vpl = FBuiltValues;
   const int64_t p = int64_t(uint32_t(entry)), j = p / vpl, i = p % vpl;
   auto corner = [&](int64_t jj, int64_t ii) {
     const TAxisRow &rx = FRowsX[size_t(jj)], &ry = FRowsY[size_t(jj)];
@@ -587,8 +600,8 @@ void TGraph3DModel::SortTrapezes() {
   // one such order. Distances are non-negative singles, so their bit
   // patterns sort like the numbers: a stable radix sort of (key, point) on
   // the key bits that differ, the cells starting in build order.
-  const int64_t lines = LineCount();
-  const int32_t vpl = FValuesPerLine;
+  const int64_t lines = FBuiltLines;
+  const int32_t vpl = FBuiltValues;
   const double eyeX = FEyePoint.X, eyeY = FEyePoint.Y;
   const int parts = PartsFor(lines * vpl, kGrain);
   // Each part takes the cells of a run of lines, in every pass the same
@@ -693,8 +706,8 @@ void TGraph3DModel::SortTrapezes() {
 
 void TGraph3DModel::ProjectTrapezes() {
   FProjectedOrigin = FOrigin;
-  const int64_t lines = LineCount();
-  const int32_t vpl = FValuesPerLine;
+  const int64_t lines = FBuiltLines;
+  const int32_t vpl = FBuiltValues;
   if (FScreen.empty()) return;
   // Project() without the origin, for every point, its height after the water rule.
   const graph3d::kernels::TProjection view{FSinTheta, FCosTheta, FSinPhi, FCosPhi, FScaleX, FScaleY};
@@ -795,8 +808,8 @@ void TGraph3DModel::ColorTrapezes() {
   // below it (all ten for no band at all, which takes band 9).
   float bound[10];
   for (int b = 0; b < 10; ++b) bound[b] = std::max(b > 0 ? bound[b - 1] : FIsodoses[0].Percentage, FIsodoses[b].Percentage);
-  const int64_t lines = LineCount();
-  const int32_t vpl = FValuesPerLine;
+  const int64_t lines = FBuiltLines;
+  const int32_t vpl = FBuiltValues;
   InParts(lines - 1, kGrain / vpl + 1, [&](int64_t j0, int64_t j1, int) {
     for (int64_t j = j0; j < j1; ++j) {
       const float* za = FHeights.data() + j * vpl;

@@ -215,6 +215,10 @@ class TGraph3DModel {
   int64_t TrapezeCount() const { return FTrapezeCount; }
   // The k-th cell of the list, in the current (sorted) order, as a record.
   TTrapeze Trapeze(int64_t k) const;
+  // The grid the cells were built from: lines and values per line (which
+  // ClearLines and AddLine leave to the next build).
+  int64_t BuiltLines() const { return FBuiltLines; }
+  int32_t BuiltValues() const { return FBuiltValues; }
   // The grid point that names the k-th cell of the list.
   uint32_t CellPoint(int64_t k) const { return static_cast<uint32_t>(FSorted[static_cast<size_t>(k)]); }
   TPoint3D Center() const { return FCenter; }
@@ -332,8 +336,11 @@ class TGraph3DModel {
   graph3d::TPageArray<graph3d::TScreenPair> FScreen;  // per point
   graph3d::TPageArray<uint8_t> FBands;     // per point, while bands are on
   graph3d::TPageArray<uint64_t> FSorted, FSortScratch;
-  std::vector<int64_t> FLineCells;  // with missing points: cells before line j
+  std::vector<int64_t> FLineCells;     // with missing points: cells before line j
+  std::vector<uint64_t> FWholeCells;  // with missing points: a bit a cell, in build order
   bool FAllWhole = true;
+  int64_t FBuiltLines = 0;            // the grid the cells were built from
+  int32_t FBuiltValues = 0;
   int64_t FTrapezeCount = 0;
   TPoint FProjectedOrigin;
   graph3d::TCellPens FPens;

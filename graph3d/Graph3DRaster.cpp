@@ -195,10 +195,10 @@ struct TDrawSetup {
     Screen = model.ScreenOffsets();
     OriginX = model.ProjectedOrigin().X;
     OriginY = model.ProjectedOrigin().Y;
-    const int64_t vpl = model.ValuesPerLine();
+    const int64_t vpl = model.BuiltValues();
     LineFrom = int64_t(model.FirstLine()) * vpl;
     LineTo = (int64_t(model.LastLine()) + 1) * vpl;
-    AllLines = LineFrom <= 0 && LineTo >= int64_t(model.LineCount() - 1) * vpl;
+    AllLines = LineFrom <= 0 && LineTo >= (model.BuiltLines() - 1) * vpl;
     const TCellPens& pens = model.Pens();
     Bands = pens.Bands ? model.CellBands() : nullptr;
     for (int b = 0; b < 10; ++b) BandPixel[b] = PixelOf(pens.Band[b]);

@@ -2,10 +2,12 @@
 #include "BuiltinSurface.h"
 #include "Graph3DCore.h"
 #include "Graph3DMessages.h"
+#include "Graph3DRaster.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -426,6 +428,34 @@ TEST(Graph3DView, ListIsInOrderOfDistanceThenBuildOrderFromAnySide) {
       ASSERT_TRUE(before < t.Distance || (before == t.Distance && m.CellPoint(k - 1) < m.CellPoint(k))) << k;
     }
   }
+}
+
+TEST(Graph3DView, CellsOutliveTheirLinesUntilTheNextBuild) {
+  // Lines cleared, or new ones of another length added, leave the cells as
+  // built: turned and drawn as before until the next build.
+  TGraph3DModel m;
+  for (int j = 0; j < 6; ++j) {
+    auto line = MakeLine({1, 4, 2, 8, 5}, float(j));
+    if (j == 2) line->SetMissing(3);
+    m.AddLine(std::move(line));
+  }
+  m.Resized(120, 100);
+  m.Prepare();
+  const int64_t cells = m.TrapezeCount();
+  m.ClearLines();
+  m.AddLine(MakeLine({1, 2, 3, 4, 5, 6, 7}, 0));
+  m.SetTheta(150);
+  m.CalcEyePoint();
+  m.SortTrapezes();
+  m.ProjectTrapezes();
+  ASSERT_EQ(m.TrapezeCount(), cells);
+  for (int64_t k = 0; k < cells; ++k) EXPECT_LT(m.Trapeze(k).LineIndex, 5);
+  std::vector<uint32_t> pixels(120 * 100);
+  graph3d::TPixelCanvas canvas(pixels.data(), 120, 120, 100);
+  graph3d::DrawSurfacePixels(m, canvas, 0xFF000000u, true);
+  EXPECT_GT(std::count(pixels.begin(), pixels.end(), graph3d::PixelOf(0)), 0);
+  m.Prepare();  // the next build: one line, no cells
+  EXPECT_EQ(m.TrapezeCount(), 0);
 }
 
 TEST(Graph3DView, AxesBehindTheSurfaceDependOnTheEye) {
