@@ -271,16 +271,6 @@ void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
 #if defined(__x86_64__) || defined(__i386__)
 #define GRAPH3D_DRAW_SSE41 1
 
-// The smallest and the largest of four lanes, in every lane.
-__attribute__((target("sse4.1"), always_inline)) inline __m128i Least(__m128i v) {
-  v = _mm_min_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
-  return _mm_min_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
-}
-__attribute__((target("sse4.1"), always_inline)) inline __m128i Most(__m128i v) {
-  v = _mm_max_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
-  return _mm_max_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
-}
-
 // The same loop with the four corners in vector registers (SSE4.1, which
 // every x86-64 processor of the last fifteen years has; checked at run time).
 template <bool Bands>
@@ -305,9 +295,16 @@ __attribute__((target("sse4.1"))) void DrawCellsSse41(const TDrawSetup& s, TPixe
     const __m128 b = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.Screen + p + 1)));
     const __m128i x = _mm_add_epi32(originX, _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0))));
     const __m128i y = _mm_sub_epi32(originY, _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))));
-    const __m128i minXv = Least(x), minYv = Least(y);
-    const int minX = _mm_cvtsi128_si32(minXv), maxX = _mm_cvtsi128_si32(Most(x));
-    const int minY = _mm_cvtsi128_si32(minYv), maxY = _mm_cvtsi128_si32(Most(y));
+    // X and Y side by side: (x0, x3, y0, y3) against (x1, x2, y1, y2), then
+    // the two pairs; lanes 0 and 2 end with the X and Y extremes.
+    const __m128i first = _mm_unpacklo_epi64(x, y), second = _mm_unpackhi_epi64(x, y);
+    __m128i least = _mm_min_epi32(first, second), most = _mm_max_epi32(first, second);
+    least = _mm_min_epi32(least, _mm_shuffle_epi32(least, _MM_SHUFFLE(2, 3, 0, 1)));
+    most = _mm_max_epi32(most, _mm_shuffle_epi32(most, _MM_SHUFFLE(2, 3, 0, 1)));
+    const int minX = _mm_cvtsi128_si32(least), maxX = _mm_cvtsi128_si32(most);
+    const int minY = _mm_extract_epi32(least, 2), maxY = _mm_extract_epi32(most, 2);
+    const __m128i minXv = _mm_shuffle_epi32(least, _MM_SHUFFLE(0, 0, 0, 0));
+    const __m128i minYv = _mm_shuffle_epi32(least, _MM_SHUFFLE(2, 2, 2, 2));
     if (((unsigned(maxX - minX) <= 1) & (unsigned(maxY - minY) <= 1) & (unsigned(minX) - left < width - 1) &
          (unsigned(minY) - top < height - 1)) != 0) {
       if (s.Hidden) {
