@@ -49,6 +49,34 @@ void BM_EvaluateWithText(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateWithText)->DenseRange(0, 2);
 
+// Compiling a formula of n characters, as a window does it: the object
+// made and parsed. The text mixes the shapes formulas take: calls, powers,
+// lists, brackets, numbers and a new variable every few terms.
+std::u16string LongFormula(size_t n) {
+  const char16_t* const terms[] = {u"sin(x)*x^2", u"sqrt(abs(x))", u"max(4;8;x)", u"(x+1,5)/2", u"2,5*y"};
+  std::u16string s = u"1";
+  for (size_t i = 0; s.size() < n; ++i) {
+    std::u16string term = i % 6 == 5 ? u"v" + std::u16string(1, u'a' + i % 26) + std::u16string(1, u'A' + i / 26 % 26) +
+                                           std::u16string(1, u'a' + i / 676 % 26)
+                                     : terms[i % 5];
+    term.insert(0, i % 2 ? u"-" : u"+");
+    if (s.size() + term.size() > n) break;
+    s += term;
+  }
+  return s;
+}
+
+void BM_Parse(benchmark::State& state) {
+  const std::u16string text = LongFormula(static_cast<size_t>(state.range(0)));
+  for (auto _ : state) {
+    TFormula f(text, -1, 1);
+    benchmark::DoNotOptimize(f.Parse(text));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+// 1 KB, 16 KB, and the longest text a formula file holds (4 x 32767).
+BENCHMARK(BM_Parse)->Arg(1024)->Arg(16 * 1024)->Arg(4 * 32767)->Unit(benchmark::kMillisecond);
+
 #ifdef MATRIKON_HAVE_MUPARSER
 void BM_MuParser(benchmark::State& state) {
   mu::Parser p;

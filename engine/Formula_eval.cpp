@@ -262,6 +262,10 @@ long double TFormula::FusedProductFault(const TStepCode& s, long double r) {
   UNARY_CASE(op, TOperandCode::Value, read, b, expr)                        \
   UNARY_CASE(op, TOperandCode::Prev, read, b, expr)
 
+// A formula whose compile failed has no steps (see Parse): its evaluation
+// computes nothing and ends with the top node's Result, which no step
+// writes, 0, and the empty text of a flagged formula. No test for it here:
+// one in front of the loop costs every evaluation a register.
 void TFormula::Evaluate(int32_t Mode) {
   // The value of the step just made stays at hand in `last` for the next.
   long double last = 0;

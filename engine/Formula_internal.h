@@ -99,7 +99,32 @@ struct TFormula::TCallCode {
   }
 };
 
+// What a call of one argument made at the points of EvaluatePoints (which
+// puts a function of its own in the call's place): its last argument and
+// value, and those at each position of the points the time before. On a grid
+// the argument of a function of X alone repeats at each position from line to
+// line, that of a function of Y alone from point to point. The functions are
+// pure (random is never remembered), so a value found here is the one the
+// call would make. Keys are the argument's bits; a signalling NaN, which no
+// conversion to double makes, marks an empty key. A call whose argument
+// hardly repeats (sin(x+y)) is no longer remembered once a set of points
+// after the first shows it.
+struct TCallMemo {
+  static constexpr uint64_t kEmpty = 0x7FF0000000000001ull;
+  TFuncId Id = TFuncId::None;    // the call's function (a new Parse may change it)
+  TFunction Function = nullptr;  // and its entry
+  uint64_t LastKey = kEmpty;
+  long double LastValue = 0;
+  std::vector<uint64_t> Keys;
+  std::vector<long double> Values;
+  uint32_t Calls = 0, Hits = 0;  // of the present points
+  bool Filled = false;           // Keys hold the arguments of earlier points
+  bool Off = false;              // not worth remembering
+};
+
 // Reads the decimal number at s[pos...]; false when there is none or it is
 // too large. pos moves past the digits.
 bool ReadMarkerNumber(std::u16string_view s, size_t& pos, int32_t& value);
 std::u16string MarkerNumber(int32_t n);
+// Appends the decimal digits of n >= 0.
+void AppendNumber(std::u16string& s, int32_t n);

@@ -2,9 +2,12 @@
 // operation nodes, evaluated as often as the caller likes.
 //
 // Texts are UTF-16 (one char16_t per position); tables are 1-based, entry 0
-// exists and is never used. Numbers are computed in long double (the x87
-// 80-bit format). Formula errors are shown through the message hook and
-// recorded in ErrorFlag; arithmetic faults leave Evaluate as EMathError.
+// exists and is never used. Each table has room (capacity) for one entry
+// per character of the text; entries are made as the compile fills them,
+// so entries past the counts need not exist. Numbers are computed in long
+// double (the x87 80-bit format). Formula errors are shown through the
+// message hook and recorded in ErrorFlag; arithmetic faults leave Evaluate
+// as EMathError.
 #pragma once
 
 #include <array>
@@ -13,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -105,10 +109,18 @@ struct TSlog {
   long double Value = 0;  // the number; a variable is read from Vars by the evaluation
 };
 
+// The two operands of a node: [1] left, [2] right. Only these two are
+// stored: a formula has as many nodes as operators.
+struct TOperandPair {
+  TSlog& operator[](size_t j) { return Items[j - 1]; }
+  const TSlog& operator[](size_t j) const { return Items[j - 1]; }
+  std::array<TSlog, 2> Items{};
+};
+
 // One operation node.
 struct TDeystv {
-  std::u16string Text;              // the text it was cut from, or "#pa b" for a list
-  std::array<TSlog, 3> Operands{};  // [1] left, [2] right; [0] unused
+  std::u16string Text;       // the text it was cut from, or "#pa b" for a list
+  TOperandPair Operands{};   // [1] left, [2] right
   char16_t Op = 0;                  // '^', '*', '/', '+', '-', or 0 for a pass-through node
   // The node's value, written where the evaluation reads it back (a value
   // handed straight to the next node stays in a register; see TStepCode).
@@ -135,6 +147,17 @@ struct TMnog {
 };
 
 enum class TDomainError : uint8_t;  // a refused function argument (Formula_functions.h)
+struct TCallMemo;                   // a call's values remembered by EvaluatePoints (Formula_internal.h)
+
+// Why a point of TFormula::EvaluatePoints has no value.
+enum class TPointFault : uint8_t {
+  None,              // the point has its value
+  Refused,           // a function refused its argument unseen: the value is NaN
+  Reported,          // an error was shown: a refusal in a first evaluation, a division by zero
+  InvalidOperation,  // the arithmetic faults (EMathError) by their kind
+  DivisionByZero,
+  Overflow,
+};
 
 // One compiled formula: create with its text, Parse once, then write the
 // variables' values and Evaluate as often as needed. Not copyable: the
@@ -154,7 +177,19 @@ public:
   // every domain error of the functions, mode 2 only those of the object's
   // first evaluation, other modes none. Throws EMathError on an arithmetic
   // fault, leaving Value, ResultText, ErrorFlag and EvalCount as they were.
+  // After a failed Parse it computes nothing and shows nothing: Value 0, an
+  // empty ResultText, and EvalCount counts the call.
   void Evaluate(int32_t Mode);
+
+  // Evaluate(Mode) at Count points in turn, with the same values, messages
+  // and changes of EvalCount, ErrorFlag and Value as one call per point.
+  // X[i] goes into every variable named as the first one, Y[i] (Y may be
+  // null) into every variable of the second name; others keep their values.
+  // Values[i] gets the point's value, or a quiet NaN where it has none, and
+  // Faults[i] why it has none. An arithmetic fault ends only its own point.
+  // Only the numbers are made: ResultText is left empty.
+  void EvaluatePoints(int32_t Mode, const long double* X, const long double* Y, size_t Count,
+                      long double* Values, TPointFault* Faults);
 
   std::vector<TStr> Groups;
   std::vector<TDeystv> Nodes;
@@ -220,11 +255,13 @@ private:
   int32_t FGroupCount = 0;
   int32_t FCallCount = 0;
   bool FListSeen = false;
+  std::unordered_map<std::u16string, int32_t> FVarByName;  // while operands are classified
 
   std::vector<TStepCode> FSteps;
   std::vector<TCallCode> FCallCode;  // 1-based like Calls
   std::vector<const long double*> FItemSrc;  // where each list item's value is read
   std::vector<TArgSlot> FArgSlots;  // by node, for the nodes that calls take as argument
+  std::vector<TCallMemo> FMemos;  // 1-based like Calls, for EvaluatePoints
   bool FTopIsLastStep = false;
   long double FPrev = 0;  // the value at hand, for a general step that reads it  // the last step computes node NodeCount
 };

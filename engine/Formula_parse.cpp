@@ -6,20 +6,17 @@
 #include "Formula_texts.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 using namespace FormulaText;
 
 namespace {
 
-constexpr std::u16string_view kOperators = u"^*/+-";
-constexpr std::u16string_view kLevelChars[5] = {u"", u"^", u"*/", u"+-", u";"};
-
 bool StartsWith(std::u16string_view s, std::u16string_view head) {
   return s.size() >= head.size() && s.substr(0, head.size()) == head;
 }
 
-// A table entry by index, growing the table when needed, so that no count
-// can run past its end.
+// A table entry by index, made when it is new (with every entry before it).
 template <class T>
 T& At(std::vector<T>& table, int32_t i) {
   if (static_cast<size_t>(i) >= table.size()) table.resize(static_cast<size_t>(i) + 1);
@@ -40,9 +37,21 @@ bool ReadMarkerNumber(std::u16string_view s, size_t& pos, int32_t& value) {
   return pos > start;
 }
 
+void AppendNumber(std::u16string& s, int32_t n) {
+  char16_t digits[10];
+  int count = 0;
+  uint32_t v = static_cast<uint32_t>(n);
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  while (count > 0) s += digits[--count];
+}
+
 std::u16string MarkerNumber(int32_t n) {
-  std::string s = std::to_string(n);
-  return std::u16string(s.begin(), s.end());
+  std::u16string s;
+  AppendNumber(s, n);
+  return s;
 }
 
 TFormula::TFormula(const std::u16string& Text, double Precision, int32_t VarMode)
@@ -55,13 +64,21 @@ TFormula::TFormula(const std::u16string& Text, double Precision, int32_t VarMode
 TFormula::~TFormula() = default;
 
 void TFormula::ResetTables(size_t capacity) {
-  // Index 0 exists and is never used; an empty text still gets that entry.
-  size_t n = capacity + 1;
-  Groups.assign(n, TStr{});
-  Nodes.assign(n, TDeystv{});
-  Calls.assign(n, TFunc{});
-  ListItems.assign(n, TMnog{});
-  Vars.assign(n, TPer{});
+  // Room for index 0, which exists and is never used, and for one entry per
+  // character. The room is only reserved: entries are made as the compile
+  // fills them, since making every empty entry of a long text would cost
+  // more than the whole compile. No entry moves once made.
+  const size_t n = capacity + 1;
+  auto reset = [n](auto& table) {
+    table.clear();
+    table.reserve(n);
+    table.resize(1);
+  };
+  reset(Groups);
+  reset(Nodes);
+  reset(Calls);
+  reset(ListItems);
+  reset(Vars);
   ListItemCount = NodeCount = VarCount = 0;
   FGroupCount = FCallCount = 0;
   FListSeen = false;
@@ -69,8 +86,18 @@ void TFormula::ResetTables(size_t capacity) {
 
 bool TFormula::Parse(const std::u16string& Text) {
   ResetTables(std::max(static_cast<size_t>(TextLength), Text.size()));
-  Compile(Text);
-  Decode();
+  const bool compiled = Compile(Text);
+  FVarByName = {};
+  if (compiled) {
+    Decode();
+  } else {
+    // Half-built tables are not run: their unclassified operands would
+    // count as 0 and raise faults on top of the syntax message. With no
+    // steps the evaluation computes nothing (see Evaluate).
+    FSteps.clear();
+    FCallCode.clear();
+    FTopIsLastStep = false;
+  }
   return ErrorFlag == 0;
 }
 
@@ -105,122 +132,184 @@ bool TFormula::Compile(const std::u16string& text) {
 }
 
 bool TFormula::CutGroups(const std::u16string& text) {
-  std::u16string w = text;
+  // Each ')' closes the innermost group still open, so the groups are cut
+  // in the order of their closing brackets, in one pass: open[d] gathers
+  // the text of the d-th group still open (open[0] the text outside every
+  // bracket), with the markers of the groups already cut in it.
+  std::vector<std::u16string> open(1);
   int32_t k = 1;
-  for (;;) {
-    bool open = false, closed = false;
-    size_t latest = 0, close = 0;
-    for (size_t i = 0; i < w.size(); ++i) {
-      char16_t c = w[i];
-      if (!open) {
-        if (c == u'(') {
-          latest = i;
-          open = true;
-        } else if (c == u')') {
-          return CompileError(kMsgBrackets);
-        }
-      } else if (c == u'(') {
-        latest = i;
-      } else if (c == u')') {
-        closed = true;
-        close = i;
-        break;
-      } else if (i + 1 == w.size()) {
-        return CompileError(kMsgBrackets);
-      }
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'(') {
+      open.emplace_back();
+    } else if (c == u')') {
+      if (open.size() == 1) return CompileError(kMsgBrackets);
+      // Digits right after a closing bracket would run into the group number
+      // of its marker («sin(x)2» reading as group 12): no operand is written so.
+      if (i + 1 < text.size() && IsDigit(text[i + 1])) return CompileError({});
+      At(Groups, k).Text = std::move(open.back());
+      open.pop_back();
+      open.back() += u'$';
+      AppendNumber(open.back(), k);
+      ++k;
+    } else {
+      open.back() += c;
     }
-    if (!closed) {
-      At(Groups, k).Text = w;
-      FGroupCount = k;
-      return true;
-    }
-    // Digits right after a closing bracket would run into the group number
-    // of its marker («sin(x)2» reading as group 12): no operand is written so.
-    if (close + 1 < w.size() && IsDigit(w[close + 1])) return CompileError({});
-    At(Groups, k).Text = w.substr(latest + 1, close - latest - 1);
-    w.replace(latest, close - latest + 1, u"$" + MarkerNumber(k));
-    ++k;
+  }
+  // A bracket left open is refused, unless the text ends with a '(' («(x(»
+  // is left to the operands to refuse): the rest then is the last group,
+  // its open brackets kept.
+  if (open.size() > 1 && text.back() != u'(') return CompileError(kMsgBrackets);
+  std::u16string& rest = open[0];
+  for (size_t d = 1; d < open.size(); ++d) {
+    rest += u'(';
+    rest += open[d];
+  }
+  At(Groups, k).Text = std::move(rest);
+  FGroupCount = k;
+  return true;
+}
+
+namespace {
+
+// The priority of an operator character: 1 for '^', 2 for '*' and '/', 3
+// for '+' and '-'; 0 for any other character.
+int OperatorLevel(char16_t c) {
+  switch (c) {
+    case u'^': return 1;
+    case u'*': case u'/': return 2;
+    case u'+': case u'-': return 3;
+    default: return 0;
   }
 }
 
+// An operand of a group: a stretch of its text between two operators, or
+// the marker of the node that took the place of an operation.
+struct TToken {
+  std::u16string_view Text;
+  int32_t Node = 0;
+  bool Empty() const { return Node == 0 && Text.empty(); }
+};
+
+void AppendToken(std::u16string& s, const TToken& t) {
+  if (t.Node == 0) {
+    s += t.Text;
+  } else {
+    s += u'#';
+    AppendNumber(s, t.Node);
+  }
+}
+
+}  // namespace
+
 bool TFormula::CutOperations() {
+  // A group is split once into its operands and the operators between them
+  // (operator i stands between tokens i and i + 1). Cutting an operation
+  // puts its node's marker in the place of its left operand and takes the
+  // right one out, so the operators of a level are cut left to right, one
+  // level after the other, each with its neighbours at hand: left[i] is the
+  // token before operator i, next[i] and prev[i] the operators not yet cut
+  // after and before it.
+  std::vector<TToken> tokens;
+  std::vector<char16_t> ops;
+  std::vector<int32_t> left, next, prev;
   for (int32_t g = 1; g <= FGroupCount; ++g) {
-    std::u16string w = Groups[g].Text;
+    const std::u16string_view w = Groups[g].Text;
     // Empty brackets hold no operand.
     if (w.empty()) return CompileError({});
-    int level = 1;
-    bool cut = false;
-    while (!w.empty()) {
-      if (cut) level = 1;
-      cut = false;
-      size_t p = w.find_first_of(kLevelChars[level]);
-      if (p == std::u16string::npos) {
-        if (level < 4) {
-          ++level;
-          continue;
-        }
-        if (w[0] == u'#') {
-          Groups[g].Ref = w;
-        } else {
-          TDeystv& node = At(Nodes, ++NodeCount);
-          node.Text = w;
-          node.Operands[1].Text = w;
-          node.Operands[2].Text = w;
-          node.Op = 0;
-          Groups[g].Ref = u"#" + MarkerNumber(NodeCount);
-        }
-        w.clear();
-        continue;
+    tokens.clear();
+    ops.clear();
+    const size_t operators = static_cast<size_t>(std::count_if(w.begin(), w.end(), OperatorLevel));
+    tokens.reserve(operators + 1);
+    ops.reserve(operators);
+    size_t start = 0;
+    for (size_t i = 0; i < w.size(); ++i)
+      if (OperatorLevel(w[i]) != 0) {
+        tokens.push_back({w.substr(start, i - start)});
+        ops.push_back(w[i]);
+        start = i + 1;
       }
+    tokens.push_back({w.substr(start)});
 
-      if (level == 4) {
+    if (ops.empty()) {
+      if (w.find(u';') != std::u16string_view::npos) {
         // An argument list: every piece before a ';' is an element, the
         // piece after the last one only when it is not empty.
         int32_t first = ListItemCount + 1;
-        size_t start = 0;
+        size_t from = 0;
         for (;;) {
-          size_t semi = w.find(u';', start);
-          if (semi == std::u16string::npos) {
-            if (start < w.size()) At(ListItems, ++ListItemCount).Text = w.substr(start);
+          size_t semi = w.find(u';', from);
+          if (semi == std::u16string_view::npos) {
+            if (from < w.size()) At(ListItems, ++ListItemCount).Text = w.substr(from);
             break;
           }
-          At(ListItems, ++ListItemCount).Text = w.substr(start, semi - start);
-          start = semi + 1;
+          At(ListItems, ++ListItemCount).Text = w.substr(from, semi - from);
+          from = semi + 1;
         }
         TDeystv& node = At(Nodes, ++NodeCount);
-        node.Text = u"#p" + MarkerNumber(first) + u" " + MarkerNumber(ListItemCount);
+        node.Text = u"#p";
+        AppendNumber(node.Text, first);
+        node.Text += u' ';
+        AppendNumber(node.Text, ListItemCount);
         node.Op = 0;
         FListSeen = true;
-        w = u"#" + MarkerNumber(NodeCount);
-        cut = true;
-        continue;
+      } else {
+        // A single operand («30», «x», «sin$1», «$1»): a pass-through node.
+        TDeystv& node = At(Nodes, ++NodeCount);
+        node.Text = w;
+        node.Operands[1].Text = w;
+        node.Operands[2].Text = w;
+        node.Op = 0;
       }
-
-      const char16_t op = w[p];
-      if (p == 0) {
-        if (op != u'-') return CompileError({});
-        w.insert(0, u"0");  // a leading minus subtracts from 0
-        ++p;
-      }
-      const std::u16string left = w.substr(0, p), right = w.substr(p + 1);
-      size_t q = left.find_last_of(kOperators);
-      size_t leftStart = q == std::u16string::npos ? 0 : q + 1;
-      if (leftStart == left.size()) return CompileError({});
-      // An operator needs its right operand too («2-» names no number to
-      // subtract): refused like a missing left one.
-      size_t r = right.find_first_of(kOperators);
-      if (r == 0 || right.empty()) return CompileError({});
-      std::u16string operand2 = right.substr(0, r);
-
-      TDeystv& node = At(Nodes, ++NodeCount);
-      size_t length = p + 1 + operand2.size() - leftStart;
-      node.Text = w.substr(leftStart, length);
-      node.Operands[1].Text = left.substr(leftStart);
-      node.Operands[2].Text = operand2;
-      node.Op = op;
-      w.replace(leftStart, length, u"#" + MarkerNumber(NodeCount));
-      cut = true;
+      Groups[g].Ref = u"#";
+      AppendNumber(Groups[g].Ref, NodeCount);
+      continue;
     }
+
+    const int32_t count = static_cast<int32_t>(ops.size());
+    left.resize(ops.size());
+    next.resize(ops.size());
+    prev.resize(ops.size());
+    for (int32_t i = 0; i < count; ++i) {
+      left[i] = i;
+      next[i] = i + 1;
+      prev[i] = i - 1;
+    }
+    for (int level = 1; level <= 3; ++level) {
+      for (int32_t i = 0; i < count; ++i) {
+        const char16_t op = ops[i];
+        if (OperatorLevel(op) != level) continue;
+        TToken& a = tokens[left[i]];
+        const TToken& b = tokens[i + 1];
+        if (a.Empty()) {
+          // Nothing before the operator: a leading minus subtracts from 0;
+          // an operator after an operator has no left operand.
+          if (left[i] != 0 || op != u'-') return CompileError({});
+          a.Text = u"0";
+        }
+        // An operator needs its right operand too («2-» names no number to
+        // subtract): refused like a missing left one.
+        if (b.Empty()) return CompileError({});
+
+        TDeystv& node = At(Nodes, ++NodeCount);
+        AppendToken(node.Operands[1].Text, a);
+        AppendToken(node.Operands[2].Text, b);
+        node.Text.reserve(node.Operands[1].Text.size() + 1 + node.Operands[2].Text.size());
+        node.Text += node.Operands[1].Text;
+        node.Text += op;
+        node.Text += node.Operands[2].Text;
+        node.Op = op;
+        a = TToken{{}, NodeCount};
+        if (next[i] < count) {
+          left[next[i]] = left[i];
+          prev[next[i]] = prev[i];
+        }
+        if (prev[i] >= 0) next[prev[i]] = next[i];
+      }
+    }
+    // Every operation is cut: the group is the node of the last one.
+    Groups[g].Ref = u"#";
+    AppendNumber(Groups[g].Ref, tokens[0].Node);
   }
   return true;
 }
@@ -311,11 +400,12 @@ bool TFormula::ClassifyName(TSlog& operand) {
     }
   }
   if (VarMode != 1) return CompileError(kMsgBadName);
-  int32_t v = 1;
-  while (v <= VarCount && Vars[v].Name != t) ++v;
-  if (v > VarCount) At(Vars, ++VarCount).Name = t;
+  // Operands come before list elements, so every name here is new or the
+  // first entry of its name.
+  auto [entry, added] = FVarByName.try_emplace(t, VarCount + 1);
+  if (added) At(Vars, ++VarCount).Name = t;
   operand.IsVar = 1;
-  operand.VarIndex = v;
+  operand.VarIndex = entry->second;
   return true;
 }
 
@@ -403,13 +493,18 @@ uint8_t TFormula::CallStepCodeOf(const TStepCode& s) {
 
 void TFormula::Decode() {
   const size_t nodes = static_cast<size_t>(NodeCount) + 1;
-  FSteps.clear();
+  // Node i's operands are decoded into FSteps[i - 1], and the steps are
+  // made in place from them at the end: no second table of operands.
+  FSteps.assign(static_cast<size_t>(NodeCount), TStepCode{});
+  auto operands = [this](int32_t i) -> std::array<TOperandCode*, 2> {
+    TStepCode& s = FSteps[static_cast<size_t>(i) - 1];
+    return {&s.A, &s.B};
+  };
   FCallCode.assign(static_cast<size_t>(FCallCount) + 1, TCallCode{});
   FItemSrc.assign(static_cast<size_t>(ListItemCount) + 1, nullptr);
   FArgSlots.assign(nodes, TArgSlot{});
 
   // The operands of every node that is computed (both operand texts present).
-  std::vector<std::array<TOperandCode, 2>> operands(nodes);
   std::vector<bool> computed(nodes, false);
   // Nodes read as an operand or a list item; the first node that makes each call.
   std::vector<bool> readAsOperand(nodes, false);
@@ -419,7 +514,7 @@ void TFormula::Decode() {
     if (node.Operands[1].Text.empty() || node.Operands[2].Text.empty()) continue;
     computed[i] = true;
     for (int j = 0; j < 2; ++j) {
-      TOperandCode& code = operands[i][j];
+      TOperandCode& code = *operands(i)[j];
       DecodeOperand(node.Operands[j + 1], code);
       if (code.Kind == TOperandCode::Call && caller[code.CallIndex] == 0) caller[code.CallIndex] = i;
       if (code.Node != 0) readAsOperand[code.Node] = true;
@@ -429,16 +524,15 @@ void TFormula::Decode() {
   // List elements: a variable (the last one of its name), a bracketed
   // group, or the element's own number.
   std::vector<bool> readFromMemory(nodes, false);
+  std::unordered_map<std::u16string_view, int32_t> lastOfName;
+  if (ListItemCount > 0)
+    for (int32_t v = 1; v <= VarCount; ++v) lastOfName[Vars[v].Name] = v;
   for (int32_t p = 1; p <= ListItemCount; ++p) {
     TMnog& item = ListItems[p];
     const std::u16string& t = item.Text;
     FItemSrc[p] = &item.Value;
     if (!t.empty() && IsLetter(t[0])) {
-      for (int32_t v = VarCount; v >= 1; --v)
-        if (Vars[v].Name == t) {
-          FItemSrc[p] = &Vars[v].Value;
-          break;
-        }
+      if (auto v = lastOfName.find(t); v != lastOfName.end()) FItemSrc[p] = &Vars[v->second].Value;
     } else if (!t.empty() && t[0] == u'$') {
       size_t pos = 1;
       int32_t k = 0;
@@ -457,7 +551,7 @@ void TFormula::Decode() {
   std::vector<bool> passOnly(nodes, false);
   for (int32_t n = 1; n < NodeCount; ++n)
     passOnly[n] = computed[n] && !readAsOperand[n] && Nodes[n].Op == 0 &&
-                  operands[n][0].Kind != TOperandCode::Call && operands[n][1].Plain;
+                  operands(n)[0]->Kind != TOperandCode::Call && operands(n)[1]->Plain;
   for (int32_t h = 1; h <= FCallCount; ++h) {
     const std::u16string& arg = Calls[h].Arg;
     argNode[h] = FuncIdOf(Calls[h].Name) == TFuncId::Pi ? 0 : NodeOf(arg);
@@ -474,7 +568,7 @@ void TFormula::Decode() {
     if (int32_t n = argNode[h]) {
       if (passOnly[n]) {
         code.ArgKind = TCallCode::Value;
-        code.Arg = operands[n][1].Src;
+        code.Arg = operands(n)[1]->Src;
       } else if (computed[n]) {
         code.ArgKind = TCallCode::Slot;
         code.ArgSlot = &FArgSlots[n];
@@ -495,17 +589,19 @@ void TFormula::Decode() {
     }
   }
 
+  // The steps, each written over the operands of a node already read.
+  size_t made = 0;
   for (int32_t i = 1; i <= NodeCount; ++i) {
     if (!computed[i] || passOnly[i]) continue;
     TStepCode step;
     step.Op = Nodes[i].Op;
     step.Result = &Nodes[i].Result;
     step.Node = i;
-    step.A = operands[i][0];
-    step.B = operands[i][1];
+    step.A = *operands(i)[0];
+    step.B = *operands(i)[1];
     const bool hasCall = step.A.Kind == TOperandCode::Call || step.B.Kind == TOperandCode::Call;
     for (TOperandCode* code : {&step.A, &step.B}) {
-      if (code->Node != 0 && !FSteps.empty() && FSteps.back().Node == code->Node)
+      if (code->Node != 0 && made > 0 && FSteps[made - 1].Node == code->Node)
         code->Kind = TOperandCode::Prev;
       else if (code->Node != 0)
         readFromMemory[code->Node] = true;
@@ -531,8 +627,9 @@ void TFormula::Decode() {
         (step.A.Kind == TOperandCode::Prev || step.B.Kind == TOperandCode::Prev))
       step.Code = kGeneralPrevStep;
     if (readByCall[i]) step.Slot = &FArgSlots[i];
-    FSteps.push_back(step);
+    FSteps[made++] = step;
   }
+  FSteps.resize(made);
   FTopIsLastStep = !FSteps.empty() && FSteps.back().Node == NodeCount;
 
   // A '/' node keeps its Result across a zero divisor (a constant divisor

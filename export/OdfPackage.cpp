@@ -195,24 +195,39 @@ qsizetype AfterStartTag(const QByteArray& xml, qsizetype at, QByteArrayView name
   return close + 1;
 }
 
-// Readers drop the blanks that begin a paragraph unless they are written as
-// <text:s/>. Qt's writer does so for two or more, but leaves a single one as
-// it is, so " Результат:" would lose its blank.
-QByteArray KeepLeadingBlanks(const QByteArray& xml) {
-  const QByteArrayView paragraph("<text:p"), span("<text:span");
+// Where the end tag that ends at xml[end - 1] begins; -1 when it is another.
+qsizetype BeforeEndTag(const QByteArray& xml, qsizetype end, QByteArrayView endTag) {
+  return QByteArrayView(xml).first(end).endsWith(endTag) ? end - endTag.size() : -1;
+}
+
+// Readers drop a blank that begins or ends a paragraph unless it is written
+// as <text:s/>. Qt's writer does so for the second and further blanks of a
+// run, but leaves a single one (and the first of a run) as it is, so
+// " Результат:" would lose its blank and "F(X) = sin(x) " its last one.
+QByteArray KeepEdgeBlanks(const QByteArray& xml) {
+  const QByteArrayView paragraph("<text:p"), span("<text:span"), spanEnd("</text:span>");
+  std::vector<qsizetype> blanks;  // the plain blanks to write as <text:s/>, in order
+  for (qsizetype p = xml.indexOf(paragraph); p >= 0; p = xml.indexOf(paragraph, p + 1)) {
+    qsizetype first = AfterStartTag(xml, p, paragraph);
+    if (first < 0) continue;
+    for (qsizetype next; (next = AfterStartTag(xml, first, span)) >= 0;) first = next;
+    const qsizetype close = xml.indexOf("</text:p>", first);
+    if (close < 0) break;
+    qsizetype last = close;
+    for (qsizetype before; (before = BeforeEndTag(xml, last, spanEnd)) >= 0;) last = before;
+    if (first < last && xml[first] == ' ') blanks.push_back(first);
+    // A blank after text, not the indentation the writer puts after a picture.
+    if (last - 2 >= first && xml[last - 1] == ' ' && !QByteArrayView(" \t\r\n>").contains(xml[last - 2]))
+      blanks.push_back(last - 1);
+  }
+  if (blanks.empty()) return xml;
   QByteArray out;
   qsizetype copied = 0;
-  for (qsizetype p = xml.indexOf(paragraph); p >= 0; p = xml.indexOf(paragraph, p + 1)) {
-    qsizetype at = AfterStartTag(xml, p, paragraph);
-    if (at < 0) continue;
-    for (qsizetype next; (next = AfterStartTag(xml, at, span)) >= 0;) at = next;
-    if (at < xml.size() && xml[at] == ' ') {
-      out += QByteArrayView(xml).sliced(copied, at - copied);
-      out += "<text:s/>";
-      copied = at + 1;
-    }
+  for (const qsizetype at : blanks) {
+    out += QByteArrayView(xml).sliced(copied, at - copied);
+    out += "<text:s/>";
+    copied = at + 1;
   }
-  if (copied == 0) return xml;
   out += QByteArrayView(xml).sliced(copied);
   return out;
 }
@@ -227,7 +242,7 @@ QByteArrayView StoredBytes(const QByteArray& zip, const TEntry& entry) {
   return QByteArrayView(zip).sliced(start, size);
 }
 
-// content.xml with its leading blanks kept; nothing when it needs no change
+// content.xml with the blanks at its paragraphs' edges kept; nothing when it needs no change
 // or cannot be read (then it is copied as it is).
 std::optional<QByteArray> MendedContent(const QByteArray& zip, const TEntry& entry) {
   const uint32_t method = Read(entry.Central, 10, 2);
@@ -236,7 +251,7 @@ std::optional<QByteArray> MendedContent(const QByteArray& zip, const TEntry& ent
   if (method == 0) xml = data.toByteArray();
   else if (method == 8) xml = Inflate(data, Read(entry.Central, 24, 4));
   if (!xml) return std::nullopt;
-  QByteArray mended = KeepLeadingBlanks(*xml);
+  QByteArray mended = KeepEdgeBlanks(*xml);
   if (mended == *xml) return std::nullopt;
   return mended;
 }

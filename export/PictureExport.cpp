@@ -1,13 +1,14 @@
 #include "PictureExport.h"
 
+#include "Files.h"
 #include "Platform.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -37,12 +38,14 @@ void SavePictureAsBmp(TPlotKind kind, const TPictureSource& picture) {
 
   // Opaque 32-bit pixels make a plain 24-bit BMP that every viewer reads.
   const QImage image = picture().convertToFormat(QImage::Format_RGB32);
-  QSaveFile file(fileName);
-  QImageWriter writer(&file, "bmp");
-  if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit()) {
-    const QString reason = writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
-    throw EPlatformError(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, reason));
-  }
+  // Encoded in memory first, so that a failure of the file has the system's reason.
+  QBuffer encoded;
+  encoded.open(QIODevice::WriteOnly);
+  QImageWriter writer(&encoded, "bmp");
+  if (!writer.write(image))
+    throw EPlatformError(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, writer.errorString()));
+  if (const TSaveResult saved = SaveFileContents(fileName, encoded.data()); !saved)
+    throw EPlatformError(QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, saved.Reason));
 }
 
 QPoint CentredOrigin(QSize page, QSize picture) {
@@ -62,6 +65,9 @@ void PrintPicture(TPlotKind kind, const TPictureSource& picture) {
   QPainter painter;
   if (!painter.begin(&printer))
     throw EPlatformError(QStringLiteral("Не удалось начать печать на принтере %1.").arg(printer.printerName()));
+  // Without the hint the print job stores the picture as JPEG: thin lines
+  // darken and the grid's dots fade.
+  painter.setRenderHint(QPainter::LosslessImageRendering);
   painter.drawImage(CentredOrigin(QSize(printer.width(), printer.height()), image.size()), image);
   if (!painter.end()) throw EPlatformError(QStringLiteral("Печать не удалась."));
 }

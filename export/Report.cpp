@@ -1,11 +1,11 @@
 #include "Report.h"
 
+#include "Files.h"
 #include "OdfPackage.h"
 #include "Platform.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
 #include <QTextDocumentWriter>
 #include <QTextImageFormat>
 #include <QUrl>
@@ -70,10 +70,9 @@ void TReportDocument::SaveAs(const QString& fileName) const {
   if (!writer.write(&Doc)) throw EPlatformError(QStringLiteral("Не удалось составить отчет."));
   const QByteArray data = FinishOdfPackage(package.data(), Doc.metaInformation(QTextDocument::DocumentTitle));
 
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+  if (const TSaveResult saved = SaveFileContents(fileName, data); !saved)
     throw EPlatformError(QStringLiteral("Не удалось сохранить отчет в файл %1: %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+                             .arg(QDir::toNativeSeparators(fileName), saved.Reason));
 }
 
 QString ReportFileName() { return QDir(Platform().HomeFolder()).filePath(QStringLiteral("ex.odt")); }
@@ -89,7 +88,14 @@ void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource
   } else {
     TypeTitle(report, QStringLiteral("          Построение 3D графиков\r"));
     report.TypeText(QStringLiteral(" \r"));
-    report.TypeText(QStringLiteral(" \r"));
+    if (formula.isEmpty()) {
+      report.TypeText(QStringLiteral(" \r"));
+    } else {
+      // A surface of the user's formula is named as the plane plot's curve is.
+      report.TypeText(QStringLiteral(" Поверхность построена по формуле:\r"));
+      report.TypeText(QStringLiteral("     Z(X;Y) = ") + formula);
+      report.TypeText(QStringLiteral(" \r"));
+    }
   }
   report.PastePicture(picture());
   Publish(report, kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков") : QStringLiteral("Построение 3D графиков"));

@@ -56,7 +56,9 @@ class TReportDocument {
 QString ReportFileName();
 
 // The report of the plot windows: title, blank lines (and for 2D the formula
-// line "     F(X) = " + formula + " "), then the picture. Saved and opened.
+// line "     F(X) = " + formula + " "; for 3D, when formula is not empty, the
+// line "     Z(X;Y) = " + formula + " " of a surface made from it), then the
+// picture. Saved and opened.
 void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource& picture);
 
 // The calculator's report: title, the formula and the result as the result field shows it.

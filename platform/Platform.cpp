@@ -19,12 +19,11 @@ TPlatform& DefaultPlatform() {
   return qt;
 }
 
-// "*.*" means every file to a user; to Qt it means names with a dot.
+// "*.*" stays as the user reads it; the dialog lists every file for it.
 QString QtPatterns(const QString& patterns) {
   QStringList out;
   for (QString p : patterns.split(u';', Qt::SkipEmptyParts)) {
     p = p.trimmed();
-    if (p == u"*.*") p = QStringLiteral("*");
     if (!p.isEmpty()) out << p;
   }
   return out.isEmpty() ? QStringLiteral("*") : out.join(u' ');

@@ -64,7 +64,9 @@ class TPlatform {
   virtual std::optional<QColor> ColorDialog(const QColor& initial) = 0;
   // The print dialog set up on the given printer: true when the user confirmed.
   virtual bool PrintDialog(QPrinter& printer) = 0;
-  // Opens the address in the desktop's browser; throws EPlatformError on failure.
+  // Opens the address in the desktop's browser; throws EPlatformError on
+  // failure. A failure the desktop's opener reports only when it ends goes to
+  // the general error report then.
   virtual void OpenWebPage(const QString& address) = 0;
   // Opens a saved document in the desktop's program for its kind; false when
   // no program could be started for it.

@@ -1,20 +1,99 @@
 #include "QtPlatform.h"
 
+#include "Application.h"
+
 #include <QApplication>
 #include <QColorDialog>
-#include <QDir>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileSystemModel>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPrintDialog>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace {
 
+// The toolkit's dialogs keep their last folder, history and colours in a
+// settings file of their own under ~/.config. The program has no settings:
+// they keep them in a folder of this run, which goes when the program ends.
+void KeepDialogSettingsForTheSession() {
+  static const bool done = [] {
+    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/matrikon-XXXXXX"));
+    const QString path = folder.isValid() ? folder.path() : QDir::tempPath() + QStringLiteral("/matrikon-settings");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+      QSettings::setPath(format, QSettings::UserScope, path);
+    return true;
+  }();
+  (void)done;
+}
+
+// Icons and type names from a file's name alone. The toolkit's own provider
+// reads the first bytes of every file listed to tell its type, and a read of
+// /proc/kmsg or of a named pipe never returns.
+class TNameOnlyIconProvider : public QFileIconProvider {
+ public:
+  using QFileIconProvider::icon;
+
+  QIcon icon(const QFileInfo& info) const override {
+    if (info.isRoot()) return icon(Drive);
+    if (info.isDir()) return icon(Folder);
+    const QIcon themed = QIcon::fromTheme(TypeByName(info).iconName());
+    return themed.isNull() ? icon(File) : themed;
+  }
+  QString type(const QFileInfo& info) const override {
+    if (!info.isFile()) return QFileIconProvider::type(info);  // reads nothing for folders and links
+    const QMimeType mime = TypeByName(info);
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+  }
+
+ private:
+  QMimeType TypeByName(const QFileInfo& info) const {
+    return Types.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+  }
+  QMimeDatabase Types;
+};
+
+QAbstractFileIconProvider* NameOnlyIcons() {
+  static TNameOnlyIconProvider provider;
+  return &provider;
+}
+
+// Every file model of a dialog (its list, the completion of typed names) gets
+// icons without looking into the files.
+void LookIntoNoFile(QWidget& dialog) {
+  for (QFileSystemModel* model : dialog.findChildren<QFileSystemModel*>()) model->setIconProvider(NameOnlyIcons());
+}
+
+// "*.*" means every file to a user; to the dialog's file model it means names
+// with a dot. The filter keeps its text, and the model lists every file.
+void ListEveryFileForStarDotStar(QFileDialog& dialog) {
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (!model) return;  // the desktop's own dialog
+  const auto apply = [model] {
+    QStringList patterns = model->nameFilters();
+    if (!patterns.contains(QStringLiteral("*.*"))) return;
+    for (QString& pattern : patterns)
+      if (pattern == u"*.*") pattern = QStringLiteral("*");
+    model->setNameFilters(patterns);
+  };
+  // The dialog sets the model's patterns itself before it reports a choice.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, model, apply);
+  apply();
+}
+
 std::optional<QString> RunFileDialog(QFileDialog::AcceptMode mode, const TFileDialogRequest& request) {
+  KeepDialogSettingsForTheSession();
   QFileDialog dialog(DialogParent(), request.Title);
+  dialog.setIconProvider(NameOnlyIcons());
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   // The caller appends its own extension, so a question about the chosen name would be about the wrong file.
@@ -24,6 +103,7 @@ std::optional<QString> RunFileDialog(QFileDialog::AcceptMode mode, const TFileDi
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters[std::clamp(request.FilterIndex, 1, int(filters.size())) - 1]);
   }
+  ListEveryFileForStarDotStar(dialog);
   if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first();
@@ -54,20 +134,44 @@ std::optional<QString> TQtPlatform::SaveFileDialog(const TFileDialogRequest& req
 }
 
 std::optional<QColor> TQtPlatform::ColorDialog(const QColor& initial) {
+  KeepDialogSettingsForTheSession();
   const QColor chosen = QColorDialog::getColor(initial, DialogParent());
   if (!chosen.isValid()) return std::nullopt;
   return chosen;
 }
 
 bool TQtPlatform::PrintDialog(QPrinter& printer) {
+  KeepDialogSettingsForTheSession();
   QPrintDialog dialog(&printer, DialogParent());
+  LookIntoNoFile(dialog);
   return dialog.exec() == QDialog::Accepted;
 }
 
 void TQtPlatform::OpenWebPage(const QString& address) {
   const QUrl url = QUrl::fromUserInput(address);
-  if (!url.isValid() || !QDesktopServices::openUrl(url))
+  if (!url.isValid()) throw EPlatformError::WebPageFailed(address);
+  // The toolkit only learns that the desktop's opener started; whether it
+  // found a browser, the opener tells by its exit status, when it ends.
+  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (opener.isEmpty()) {
+    if (!QDesktopServices::openUrl(url)) throw EPlatformError::WebPageFailed(address);
+    return;
+  }
+  auto* process = new QProcess(qApp);
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
+  QObject::connect(process, &QProcess::finished, process, [process, address](int code, QProcess::ExitStatus status) {
+    process->deleteLater();
+    Guarded([&] {
+      if (status != QProcess::NormalExit || code != 0) throw EPlatformError::WebPageFailed(address);
+    })();
+  });
+  process->start(opener, {url.toString(QUrl::FullyEncoded)});
+  if (!process->waitForStarted()) {
+    delete process;
     throw EPlatformError::WebPageFailed(address);
+  }
 }
 
 bool TQtPlatform::OpenDocument(const QString& fileName) {

@@ -6,6 +6,7 @@
 # second) and builds into build-fuzz-ubsan/.
 set -eu
 cd "$(dirname "$0")/.."
+./scripts/setup.sh fuzz
 RUNS="${1:-10000000}"
 JOBS="${2:-1}"
 if [ "${UBSAN_ONLY:-0}" = 1 ]; then

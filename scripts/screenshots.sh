@@ -5,15 +5,17 @@
 #
 #   scripts/screenshots.sh [OUTDIR]      (default docs/; builds the program first if needed)
 #
-# Pictures: main-menu.png, calculator.png, plane-plot.png, plot-3d.png. Runs
-# for about a minute and a half; the same build gives the same files. Needs
-# Xvfb, xdotool and ImageMagick (scripts/setup.sh installs them).
+# Pictures: main-menu.png, calculator.png, plane-plot.png, plot-3d.png,
+# plot-3d-formula.png. Runs for about a minute and a half; the same build
+# gives the same files. Needs Xvfb, xdotool and ImageMagick
+# (`scripts/setup.sh screenshots` installs them, as this script does).
 # QT_SCALE_FACTOR, when set, is passed on (the virtual screen grows with it),
 # which shows the windows as a high-density screen would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 OUT=${1:-docs}
 PROGRAM=build/bin/matrikon
+./scripts/setup.sh screenshots
 [ -x "$PROGRAM" ] || ./scripts/build.sh
 mkdir -p "$OUT"
 
@@ -166,6 +168,18 @@ click "$PLOT3D" 24 8  # "Изображение графика" → "Польз�
 keys "$PLOT3D" Right Down Down Return
 sleep 2
 shot "$PLOT3D" plot-3d.png
+
+# The user's own surface: "Поверхность по формуле…" (Ctrl+F), its dialog
+# confirmed with Enter as it opens (sin(x)*cos(y) from -180 to 180), and the
+# colour bands switched on again on the new plot.
+keys "$PLOT3D" ctrl+f
+SURFACE=$(window "Поверхность по формуле")
+keys "$SURFACE" Return
+sleep 2
+click "$PLOT3D" 24 8
+keys "$PLOT3D" Right Down Down Return
+sleep 2
+shot "$PLOT3D" plot-3d-formula.png
 keys "$PLOT3D" F10
 
 # "Выйти" ends the program.

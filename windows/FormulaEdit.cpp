@@ -1,6 +1,7 @@
 #include "FormulaEdit.h"
 
 #include "Application.h"
+#include "Files.h"
 #include "Platform.h"
 
 #include <QClipboard>
@@ -9,8 +10,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QValidator>
 
 #include <algorithm>
 #include <array>
@@ -93,8 +94,22 @@ const QString OpenFilter = QStringLiteral("Файлы с мат. формула�
 const QString SaveTitle = QStringLiteral("Сохранение математической формулы в текстовый файл");
 const QString SaveFilter = QStringLiteral("Файлы с мат. формулами (*.math)|*.math|");
 
-// A line longer than a line edit holds is of no use: reading stops there.
-constexpr qint64 MaxLineBytes = 4 * 32767;
+// The most bytes a formula of MaxFormulaLength characters takes in a file:
+// three per character in UTF-8, and a byte order mark.
+constexpr qint64 MaxLineBytes = 3 * qint64(MaxFormulaLength) + 3;
+
+static_assert(MaxFormulaLength == 131068, "the messages below name the limit");
+const QString TooLong = QStringLiteral("Формула не может быть длиннее 131\u00A0068 символов.");
+const QString FileTooLong = QStringLiteral("она длиннее 131\u00A0068 символов");
+
+// Refuses a text longer than a formula may be. The field itself would cut a
+// paste to its maximum length; it holds one character more than a formula,
+// so that this check sees the longer text and the whole change is undone.
+class TFormulaLength : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override { return input.size() > MaxFormulaLength ? Invalid : Acceptable; }
+};
 
 // Windows-1251 from 0x80 to 0xBF; 0xC0..0xFF are А..я in order.
 constexpr std::array<char16_t, 64> Cp1251High = {
@@ -139,20 +154,23 @@ QString DecodeFormulaLine(const QByteArray& line) {
 
 QString ReadFormulaFile(const QString& fileName) {
   QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) throw EPlatformError(FileError(QStringLiteral("Не удалось открыть файл"), fileName, file.errorString()));
+  if (const TOpenResult opened = OpenForReading(file); !opened)
+    throw EPlatformError(FileError(QStringLiteral("Не удалось открыть файл"), fileName, opened.Reason));
   QByteArray line;
   char c = 0;
-  while (line.size() < MaxLineBytes && file.getChar(&c) && c != '\r' && c != '\n') line += c;
+  while (line.size() <= MaxLineBytes && file.getChar(&c) && c != '\r' && c != '\n') line += c;
   if (file.error() != QFileDevice::NoError)
     throw EPlatformError(FileError(QStringLiteral("Не удалось прочитать файл"), fileName, file.errorString()));
-  return DecodeFormulaLine(line);
+  const QString formula = line.size() > MaxLineBytes ? QString() : DecodeFormulaLine(line);
+  // Never cut: a formula cut short is another formula.
+  if (line.size() > MaxLineBytes || formula.size() > MaxFormulaLength)
+    throw EPlatformError(FileError(QStringLiteral("Не удалось загрузить формулу из файла"), fileName, FileTooLong));
+  return formula;
 }
 
 void WriteFormulaFile(const QString& fileName, const QString& formula) {
-  const QByteArray data = formula.toUtf8() + "\r\n";
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-    throw EPlatformError(FileError(QStringLiteral("Не удалось записать файл"), fileName, file.errorString()));
+  if (const TSaveResult saved = SaveFileContents(fileName, formula.toUtf8() + "\r\n"); !saved)
+    throw EPlatformError(FileError(QStringLiteral("Не удалось записать файл"), fileName, saved.Reason));
 }
 
 TFormulaMenu::TFormulaMenu(QLineEdit* edit, TTemplates templates) : QObject(edit), Edit1(edit) {
@@ -199,6 +217,19 @@ TFormulaMenu::TFormulaMenu(QLineEdit* edit, TTemplates templates) : QObject(edit
   connect(N7, &QAction::triggered, this, Guarded([this] { N7Click(); }));
   connect(N8, &QAction::triggered, this, Guarded([this] { N8Click(); }));
   connect(N9, &QAction::triggered, this, Guarded([this] { N9Click(); }));
+  edit->setMaxLength(MaxFormulaLength + 1);
+  edit->setValidator(new TFormulaLength(edit));
+  // Typing, pasting or dropping beyond the limit is refused: beep, then the
+  // message, once the field has undone the change.
+  connect(edit, &QLineEdit::inputRejected, this, [this] {
+    if (TooLongPending) return;
+    TooLongPending = true;
+    QMetaObject::invokeMethod(this, Guarded([this] {
+                                TooLongPending = false;
+                                Platform().Beep();
+                                Platform().Message(TooLong);
+                              }), Qt::QueuedConnection);
+  });
   edit->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(edit, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu1->popup(Edit1->mapToGlobal(at)); });

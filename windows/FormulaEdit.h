@@ -52,12 +52,20 @@ class TFormulaMenu : public QObject {
   // Inserts the text at the caret, replacing the selection; the caret ends
   // after the inserted text.
   void InsertText(const QString& text);
+
+ private:
+  bool TooLongPending = false;  // the message about a refused long formula is on its way
 };
+
+// The longest formula: what a formula file can hold, and so what the field
+// holds. A longer one is refused, never cut.
+inline constexpr int MaxFormulaLength = 4 * 32767;
 
 // Formula files (*.math): one line of UTF-8 text ended by CR LF.
 
 // The formula of a file: its first line, up to the first CR or LF. Throws
-// EPlatformError with the system's reason when the file cannot be read.
+// EPlatformError with the reason when the file cannot be read, is not a
+// regular file, or holds a formula longer than MaxFormulaLength.
 QString ReadFormulaFile(const QString& fileName);
 // Creates or replaces the file with the formula and CR LF. Throws
 // EPlatformError when it cannot be written; an existing file then stays as it was.

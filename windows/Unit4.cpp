@@ -109,6 +109,8 @@ TForm4::TForm4(QWidget* parent)
                        QStringLiteral("0,0001"), QStringLiteral("0,00001"), QStringLiteral("0,000001"),
                        QStringLiteral("0,0000001"), QStringLiteral("0,00000001"), NoRounding});
   ComboBox3->setCurrentText(QStringLiteral("0,001"));
+  // The text typed is the precision used: "0" must not become "0,1".
+  ComboBox3->setCompleter(nullptr);
   ComboBox3->setMinimumContentsLength(10);
   ComboBox3->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
@@ -168,8 +170,8 @@ TForm4::TForm4(QWidget* parent)
   connect(ComboBox3, &QComboBox::editTextChanged, this, Guarded([this] { ComboBox3Change(); }));
   // Picking an item counts as a change even when it is the one already shown.
   connect(ComboBox3, &QComboBox::activated, this, Guarded([this] { ComboBox3Change(); }));
-  connect(qApp, &QApplication::focusChanged, this,
-          [this](QWidget* old, QWidget* now) { Guarded([&] { GridFocusChanged(old, now); })(); });
+  FocusWatch = connect(qApp, &QApplication::focusChanged, this,
+                       [this](QWidget* old, QWidget* now) { Guarded([&] { GridFocusChanged(old, now); })(); });
   connect(Button2, &QPushButton::clicked, this, Guarded([this] { Button2Click(); }));
   connect(N27, &QAction::triggered, this, Guarded([this] { N27Click(); }));
   connect(N10, &QMenu::aboutToShow, this, Guarded([this] { N10Click(); }));
@@ -185,7 +187,9 @@ TForm4::TForm4(QWidget* parent)
   FormCreate();
 }
 
-TForm4::~TForm4() = default;
+// The focus leaves the grid while QWidget's destructor deletes it: the
+// application must not call back into a window that is no longer one.
+TForm4::~TForm4() { disconnect(FocusWatch); }
 
 void TForm4::Reset() {
   CalcRunCount = 1;

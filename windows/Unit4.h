@@ -86,4 +86,6 @@ class TForm4 : public QWidget {
   void GridFocusChanged(QWidget* old, QWidget* now);
   bool InGrid(const QWidget* widget) const;
   std::u16string ValueCell(int row) const;  // the value column's text of a grid row
+
+  QMetaObject::Connection FocusWatch;  // the application's focus changes, watched for the grid
 };

@@ -3,15 +3,18 @@
 #include "Application.h"
 #include "BuiltinSurface.h"
 #include "Colors.h"
+#include "Files.h"
 #include "FormTools.h"
 #include "Graph3D.h"
 #include "PictureExport.h"
 #include "Platform.h"
 #include "Report.h"
+#include "SurfaceDialog.h"
 #include "WebPage.h"
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,7 +25,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -90,6 +92,8 @@ const QString Scrolling = QStringLiteral("Перемещение линии");
 const QString SaveTitle = QStringLiteral("Сохранение графиков");
 const QString Extension = QStringLiteral(".3dgr");
 const QString OpenTitle = QStringLiteral("Открыть график");
+const QString FormulaSurface = QStringLiteral("Поверхность по формуле…");
+const QString MissingPoints = QStringLiteral(" (точек без значения: %1)");
 }  // namespace texts
 
 constexpr int kClientWidth = 523;
@@ -168,6 +172,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N9 = item(N1, texts::Hide);
   N8 = item(N1, texts::Show);
   N32 = item(N1, texts::Print, QKeySequence(Qt::CTRL | Qt::Key_P));
+  N1->addSeparator();
+  N41 = item(N1, texts::FormulaSurface, QKeySequence(Qt::CTRL | Qt::Key_F));
 
   N7 = MainMenu1->addMenu(texts::Picture);
   N22 = item(N7, texts::ReadSettings);
@@ -310,6 +316,7 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   on(N6, &TForm4_3D::N6Click);
   on(N9, &TForm4_3D::N9Click);
   on(N32, &TForm4_3D::N32Click);
+  on(N41, &TForm4_3D::N41Click);
   on(N22, &TForm4_3D::N22Click);
   on(N24, &TForm4_3D::N24Click);
   on(cbUseColours, &TForm4_3D::cbUseColoursClick);
@@ -403,11 +410,16 @@ void TForm4_3D::PlotDestroy() {
 }
 
 std::vector<std::unique_ptr<TGraphLine>> TForm4_3D::GenerateSurface() {
+  if (!SurfaceFormula.isEmpty()) return std::move(FormulaLines);  // sampled before the old plot went
   // The generator refuses a grid too large for memory before making any value.
   return graph3d::GenerateSurface(PlotSettings.LineTotal, PlotSettings.PointTotal, PlotSettings.PeakHeight);
 }
 
-void TForm4_3D::PlotAfterDraw(TGraph3D*) { StatusBar1->showMessage(texts::AfterDrawing); }
+void TForm4_3D::PlotAfterDraw(TGraph3D*) {
+  QString text = texts::AfterDrawing;
+  if (!SurfaceFormula.isEmpty() && MissingPoints > 0) text += texts::MissingPoints.arg(MissingPoints);
+  StatusBar1->showMessage(text);
+}
 
 void TForm4_3D::PlotScroll(TGraph3D* Sender) {
   StatusBar1->showMessage(texts::Scrolling + QString::number(Sender->ScrollIndex()));
@@ -429,6 +441,7 @@ void TForm4_3D::Button1Click() {
     field->interpretText();
   }
   SetValues();
+  if (!PrepareFormulaSurface()) return;
   PlotDestroy();
   PlotCreate();
 }
@@ -436,6 +449,8 @@ void TForm4_3D::Button1Click() {
 // ------------------------------------------------------------ "График"
 
 void TForm4_3D::N3Click() {
+  SurfaceFormula.clear();
+  if (SurfaceDialog) SurfaceDialog->SetDefaults();
   SetDefault();
   PlotDestroy();
   PlotCreate();
@@ -444,6 +459,7 @@ void TForm4_3D::N3Click() {
 void TForm4_3D::N4Click() {
   TPlotSettings loaded = PlotSettings;
   if (Loadvar(loaded)) PlotSettings = loaded;
+  SurfaceFormula.clear();
   PlotDestroy();
   PlotCreate();
 }
@@ -460,12 +476,50 @@ void TForm4_3D::N9Click() { Plot->ClearPicture(); }
 // Every export works on a new picture of the graph as it is drawn now.
 QImage TForm4_3D::Picture() const { return Plot ? Plot->CopyToBitmap(12) : QImage(); }
 
-void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, QString(), [this] { return Picture(); }); }
+void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, [this] { return Picture(); }); }
 void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, [this] { return Picture(); }); }
 void TForm4_3D::N40Click() { CopyPictureToClipboard(Picture()); }
 void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, [this] { return Picture(); }); }
 
 void TForm4_3D::N38Click() { close(); }
+
+// ------------------------------------------------------------ the formula surface
+
+void TForm4_3D::N41Click() {
+  if (!SurfaceDialog) SurfaceDialog = new TSurfaceDialog(this);
+  if (SurfaceDialog->exec() != QDialog::Accepted) return;
+  ChosenFormula = SurfaceDialog->TakeFormula();
+  SurfaceDialog->GetRanges(ChosenRange);
+  // The grid fields count as "Обновить" reads them.
+  Button1Click();
+}
+
+bool TForm4_3D::PrepareFormulaSurface() {
+  std::unique_ptr<surface::TSurfaceFormula> formula = std::move(ChosenFormula);
+  surface::TSurfaceGrid grid = ChosenRange;
+  if (!formula) {
+    if (SurfaceFormula.isEmpty()) return true;
+    formula = std::make_unique<surface::TSurfaceFormula>(SurfaceFormula.toStdU16String());
+    grid = SurfaceRange;
+  }
+  grid.LineTotal = PlotSettings.LineTotal;
+  grid.PointTotal = PlotSettings.PointTotal;
+  surface::TSurfaceSamples samples;
+  {
+    TBusyCursor busy;
+    samples = formula->Sample(grid);
+  }
+  samples.ShowMessages();
+  if (samples.MissingPoints == int64_t(grid.LineTotal) * grid.PointTotal) {
+    Platform().Error(QString::fromStdU16String(surface::NoValueMessage()));
+    return false;
+  }
+  SurfaceFormula = QString::fromStdU16String(formula->Text());
+  SurfaceRange = grid;
+  MissingPoints = samples.MissingPoints;
+  FormulaLines = std::move(samples.Lines);
+  return true;
+}
 
 // ------------------------------------------------------------ the file
 
@@ -476,14 +530,12 @@ bool TForm4_3D::Savevar(const TPlotSettings& Settings) {
   const QString name = *chosen + texts::Extension;
   // Written beside the old file and put in its place only when complete, so
   // a failed write never leaves a damaged file.
-  QSaveFile file(name);
-  file.setDirectWriteFallback(true);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const auto size = static_cast<qint64>(image.size());
-  if (file.write(reinterpret_cast<const char*>(image.data()), size) != size || !file.commit()) {
-    throw EInOutError(QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2")
-                          .arg(name, file.errorString())
-                          .toStdString());
+  const TSaveResult saved = SaveFileContents(
+      name, QByteArrayView(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())), true);
+  if (saved.Failure == TSaveResult::TFailure::Create) return false;
+  if (!saved) {
+    throw EInOutError(
+        QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2").arg(name, saved.Reason).toStdString());
   }
   return true;
 }
@@ -492,7 +544,12 @@ bool TForm4_3D::Loadvar(TPlotSettings& Settings) {
   const std::optional<QString> chosen = Platform().OpenFileDialog({texts::OpenTitle, texts::FileFilter, 1});
   if (!chosen) return false;
   QFile file(*chosen);
-  if (!file.open(QIODevice::ReadOnly)) return false;
+  if (const TOpenResult opened = OpenForReading(file); !opened) {
+    // A pipe or a device would have blocked the program: say why nothing was read.
+    if (opened.Failure == TOpenResult::TFailure::NotAFile && !QFileInfo(*chosen).isDir())
+      Platform().Error(QStringLiteral("Не удалось открыть файл «%1»: %2").arg(*chosen, opened.Reason));
+    return false;
+  }
   TPlotSettingsImage image{};
   qint64 got = 0;
   const auto size = static_cast<qint64>(image.size());

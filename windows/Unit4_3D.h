@@ -1,5 +1,6 @@
 // The 3D plot window "Построение 3D графиков": one TGraph3D filled with the
-// built-in surface on a grid the user sizes, the control's settings in menus,
+// built-in surface on a grid the user sizes (or with the user's own surface
+// of a formula, "Поверхность по формуле…"), the control's settings in menus,
 // and the settings record saved to and loaded from *.3dgr files.
 //
 // The window lives as long as the program and keeps plot and settings
@@ -8,6 +9,7 @@
 // PlotSettings carry over to the new one.
 #pragma once
 
+#include "FormulaSurface.h"
 #include "Graph3DFile.h"
 
 #include <QImage>
@@ -30,6 +32,7 @@ class QStatusBar;
 class TClickLabel;
 class TGraph3D;
 class TGraphLine;
+class TSurfaceDialog;
 
 class TForm4_3D : public QWidget {
   Q_OBJECT
@@ -52,6 +55,7 @@ class TForm4_3D : public QWidget {
   QAction* N9;            //   Спрятать
   QAction* N8;            //   Показать
   QAction* N32;           //   Печать
+  QAction* N41;           //   Поверхность по формуле… (after a separator)
   QMenu* N7;              // "Изображение графика"
   QAction* N22;           //   Считать установки
   QAction* N24;           //   Установки старые
@@ -103,6 +107,12 @@ class TForm4_3D : public QWidget {
   int LevelModeRead = 0;
   TGraph3D* Plot = nullptr;           // owned by the window, replaced on every rebuild
   std::vector<TGraphLine*> PlotLines;  // the generated lines; Plot owns them
+  // The user's own surface when one is shown: its formula (empty for the
+  // built-in surface), its ranges, and how many of its points had no value.
+  QString SurfaceFormula;
+  surface::TSurfaceGrid SurfaceRange;
+  int64_t MissingPoints = 0;
+  TSurfaceDialog* SurfaceDialog = nullptr;  // made at its first use
 
   // ---- operations
   void PlotCreate();
@@ -143,6 +153,7 @@ class TForm4_3D : public QWidget {
   void N32Click();  // Печать
   void N38Click();  // Закрыть
   void N40Click();  // В буфер
+  void N41Click();  // Поверхность по формуле…
   void BMP1Click();
   void Word1Click();
   void cmdDcolorClick();
@@ -170,6 +181,13 @@ class TForm4_3D : public QWidget {
   // The built-in surface for the current settings; PlotCreate hands the lines
   // to Plot and keeps references to them in PlotLines.
   std::vector<std::unique_ptr<TGraphLine>> GenerateSurface();
+  // A formula surface, the one just chosen or else the one shown, sampled on
+  // the grid of PlotSettings for the next PlotCreate. False when no point has
+  // a value: the plot then stays as it is.
+  bool PrepareFormulaSurface();
+  std::unique_ptr<surface::TSurfaceFormula> ChosenFormula;
+  surface::TSurfaceGrid ChosenRange;
+  std::vector<std::unique_ptr<TGraphLine>> FormulaLines;
   void LevelClick(QAction* item, uint8_t mode);
   void PartColorClick(int index);
   void TogglePanel(QAction* item, QGroupBox* box);

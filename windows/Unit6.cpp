@@ -24,6 +24,8 @@ TForm6::TForm6(QWidget* parent)
     QFont font = button->font();
     font.setBold(true);
     button->setFont(font);
+    // Return presses the focused button, as Space does.
+    button->setAutoDefault(true);
     connect(button, &QPushButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
     layout->addWidget(button, 0, Qt::AlignHCenter);
     return button;

@@ -8,50 +8,37 @@
 #include "Platform.h"
 #include "PictureExport.h"
 #include "PlotSampling.h"
+#include "PlotInput.h"
 #include "Report.h"
 #include "WebPage.h"
 
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
 
 // Refuses a build that would never end or would make more points than the
-// chart can take; worded like the window's other messages.
+// chart can take; worded like the window's other messages. No-break spaces
+// keep the number on one line.
 const QString TooManyPoints =
-    QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!");
+    QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!");
 
-const QString StartError = QStringLiteral("Неправильная запись начала диапазона!");
-const QString EndError = QStringLiteral("Неправильная запись конца диапазона!");
+using plotinput::EndError;
+using plotinput::GreenLabel;
+using plotinput::NumberField;
+using plotinput::NoFormula;
+using plotinput::ReadNumber;
+using plotinput::RefuseBuild;
+using plotinput::StartError;
+
 const QString StepError = QStringLiteral("Неправильная запись шага расчета!");
-const QString NoFormula = QStringLiteral("Введите формулу, по которой будет строиться график!");
-const QString InputError = QStringLiteral("Ошибка ввода данных!");
-const QString OutOfRange = QStringLiteral("Введенное значение вне допустимого диапазона!");
-
-constexpr long double RangeLimit = 1000000.0L;
-
 std::u16string U16(const QString& s) { return s.toStdU16String(); }
-
-QLabel* GreenLabel(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  SetTextColour(label, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
-  return label;
-}
-
-QLineEdit* NumberField(const QString& toolTip, QWidget* parent) {
-  auto* field = new QLineEdit(parent);
-  field->setFixedWidth(100);
-  field->setToolTip(toolTip);
-  return field;
-}
 
 }  // namespace
 
@@ -147,11 +134,10 @@ TForm7::TForm7(QWidget* parent)
   connect(N2, &QAction::triggered, this, Guarded([this] { N2Click(); }));
   connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
   connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { Edit1Change(); }));
-  connect(Edit2, &QLineEdit::textChanged, this, Guarded([this] { Edit2Change(); }));
-  connect(Edit3, &QLineEdit::textChanged, this, Guarded([this] { Edit3Change(); }));
+  RangeCheck = new TRangeCheck(this);
+  RangeCheck->Watch(Edit2, [this] { Edit2Change(); }, [this] { Edit2Exit(); });
+  RangeCheck->Watch(Edit3, [this] { Edit3Change(); }, [this] { Edit3Exit(); });
   connect(Label5, &TClickLabel::clicked, this, Guarded([this] { Label5Click(); }));
-  Edit2->installEventFilter(this);
-  Edit3->installEventFilter(this);
 }
 
 TForm7::~TForm7() = default;
@@ -166,42 +152,11 @@ void TForm7::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
 }
 
-bool TForm7::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut && (watched == Edit2 || watched == Edit3)) {
-    // Leaving the field for another control of this window; the focus going
-    // to a message box, a menu or another window is no leaving.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-        reason != Qt::MenuBarFocusReason) {
-      Guarded([&] { watched == Edit2 ? Edit2Exit() : Edit3Exit(); })();
-    }
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 void TForm7::FormActivate() {
   Edit1->setText(QStringLiteral("sin(x)"));
   Edit2->setText(QStringLiteral("-200"));
   Edit3->setText(QStringLiteral("200"));
   Edit4->setText(QStringLiteral("1"));
-}
-
-void TForm7::RefuseBuild(QLineEdit* field, const QString& message) {
-  Platform().Error(message);
-  Platform().Beep();
-  field->setFocus();
-}
-
-bool TForm7::ReadNumber(QLineEdit* field, const QString& message, long double& value) {
-  const std::u16string text = U16(field->text());
-  if (!IsNumber(text)) {
-    RefuseBuild(field, message);
-    return false;
-  }
-  // A number beyond the long double range passes the test but not the
-  // conversion, which reaches the general error report.
-  value = StrToFloat(DotToComma(text));
-  return true;
 }
 
 void TForm7::Button1Click() {
@@ -266,27 +221,7 @@ void TForm7::N2Click() {
 
 void TForm7::Edit1Change() { Chart1->Clear(); }
 
-long double TForm7::CheckRangeEdit(QLineEdit* field) {
-  // One message at a time: the focus going back to the field must not start
-  // the check of the field it came from.
-  if (CheckingRange)
-    return 0;
-  const QScopedValueRollback<bool> checking(CheckingRange, true);
-
-  long double value = 0;
-  if (!TryTextToFloat(U16(field->text()), value)) {
-    Platform().Beep();
-    Platform().Message(InputError);
-    field->setFocus();
-    return 0;
-  }
-  if (value < -RangeLimit || value > RangeLimit) {
-    Platform().Beep();
-    Platform().Message(OutOfRange);
-    field->setFocus();
-  }
-  return value;
-}
+long double TForm7::CheckRangeEdit(QLineEdit* field) { return RangeCheck->Check(field); }
 
 void TForm7::Edit2Change() { CheckRangeEdit(Edit2); }
 void TForm7::Edit2Exit() { CheckRangeEdit(Edit2); }

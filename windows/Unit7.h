@@ -17,6 +17,7 @@ class TClickLabel;
 class TFormula;
 class TFormulaMenu;
 class TLineChart;
+class TRangeCheck;
 
 class TForm7 : public QWidget {
   Q_OBJECT
@@ -79,11 +80,7 @@ class TForm7 : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool ReadNumber(QLineEdit* field, const QString& message, long double& value);
-  void RefuseBuild(QLineEdit* field, const QString& message);
-
-  bool CheckingRange = false;  // a range check is showing its message
+  TRangeCheck* RangeCheck;  // the checks of Edit2 and Edit3 while typing and on leaving
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -13,7 +14,8 @@ namespace {
 
 const char* const kUsage =
     "usage: matrikon-calc [--precision P] [--mode M] [--varmode V] [--repeat K] FORMULA "
-    "[NAME=VALUE ...]\n";
+    "[NAME=VALUE ...]\n"
+    "       matrikon-calc [options] --file PATH [NAME=VALUE ...]\n";
 
 std::optional<int32_t> ParseInt(const std::string& s) {
   if (s.empty()) return std::nullopt;
@@ -54,6 +56,7 @@ std::string Escaped(const std::u16string& text) {
 int RunCalc(const std::vector<std::string>& args, std::string& out, std::string& err) {
   double precision = 0;
   int32_t mode = 1, varMode = 1, repeat = 1;
+  std::optional<std::string> file;
   size_t i = 0;
   auto bad = [&](const std::string& why) {
     err += "matrikon-calc: " + why + "\n" + kUsage;
@@ -76,12 +79,24 @@ int RunCalc(const std::vector<std::string>& args, std::string& out, std::string&
       auto n = ParseInt(value);
       if (!n || (a == "--repeat" && *n < 0)) return bad("bad value of " + a + ": " + value);
       (a == "--mode" ? mode : a == "--varmode" ? varMode : repeat) = *n;
+    } else if (a == "--file") {
+      file = value;
     } else {
       return bad("unknown option " + a);
     }
   }
-  if (i >= args.size()) return bad("no formula");
-  const std::u16string formula = FromUtf8(args[i++]);
+  std::u16string formula;
+  if (file) {
+    // A formula too long for a command line: the first line of a UTF-8 file.
+    std::ifstream in(*file, std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line)) return bad("cannot read " + *file);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    formula = FromUtf8(line);
+  } else {
+    if (i >= args.size()) return bad("no formula");
+    formula = FromUtf8(args[i++]);
+  }
 
   struct TAssignment {
     std::u16string Name;

@@ -72,10 +72,12 @@ TEST_F(StartupTest, SplashHandsOverToTheMenuOnceThenExitEnds) {
   });
   poll.start(20);
   clock.start();
+  // The timer started with the windows; a slow build takes a while to create them.
+  const int timerRanBefore = Windows->Form1->Timer1->interval() - Windows->Form1->Timer1->remainingTime();
   Windows->Form1->show();
   EXPECT_EQ(RunUntilQuit(), 0);
   EXPECT_FALSE(TimedOut);
-  EXPECT_GE(menuAfter, 1400);
+  EXPECT_GE(timerRanBefore + menuAfter, 1400);
   EXPECT_TRUE(splashHiddenThen);
   EXPECT_EQ(MenuShows.Shows, 1);
   EXPECT_FALSE(Windows->Form1->isVisible());

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 namespace {
 
 struct TRun {
@@ -50,6 +53,19 @@ TEST(CalcCliTest, Reports) {
     EXPECT_EQ(r.Out, c.Out) << c.Args[0];
     EXPECT_TRUE(r.Err.empty()) << r.Err;
   }
+}
+
+TEST(CalcCliTest, FormulaFromAFile) {
+  const std::string path = ::testing::TempDir() + "calc_cli_formula.math";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "x*2+éa\r\nignored\r\n";
+  }
+  TRun r = RunArgs({"--file", path, "x=3", "éa=1"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "vars: x éa\nvalue: 7\nresult: 7\nerror: 0\n");
+  std::remove(path.c_str());
+  EXPECT_EQ(RunArgs({"--file", path}).Status, 2);  // gone
 }
 
 TEST(CalcCliTest, BadCommandLines) {

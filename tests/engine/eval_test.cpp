@@ -223,24 +223,29 @@ TEST(EvaluateTest, NaNPassesQuietlyThroughEverything) {
   }
 }
 
-TEST(EvaluateTest, FailedParseStillEvaluates) {
-  TMessageRecorder rec;
-  TFormula f(u"a+b", 0, 0);
-  f.Parse(u"a+b");
-  f.Evaluate(1);
-  EXPECT_EQ(f.Value, 0);  // the unclassified operands count as 0
-  EXPECT_TRUE(f.ResultText.empty());
-  TFormula empty(u"", 0, 1);
-  empty.Parse(u"");
-  empty.Evaluate(1);
-  EXPECT_EQ(empty.Value, 0);
-  EXPECT_TRUE(empty.ResultText.empty());
-  EXPECT_EQ(empty.EvalCount, 2);
-  TFormula partial(u"x+ 2", 0, 1);  // x was classified before « 2» was refused
-  partial.Parse(u"x+ 2");
-  partial.Vars[1].Value = 3;
-  partial.Evaluate(1);
-  EXPECT_EQ(partial.Value, 3);
+TEST(EvaluateTest, FailedParseComputesNothing) {
+  // Half-built nodes once ran here: «3/10+*5» left 3 and 10 unclassified,
+  // and 0/0 raised a fault after the syntax message.
+  struct {
+    const char16_t* Text;
+    int32_t VarMode = 1;
+  } cases[] = {{u"3/10+*5"}, {u"x+ 2"}, {u"a+b", 0}, {u""}, {u"1/0+*2"}, {u"sqrt(x)+ 1"}};
+  for (const auto& c : cases) {
+    for (int32_t mode : {1, 2}) {
+      TMessageRecorder rec;
+      TFormula f(c.Text, 0.01, c.VarMode);
+      EXPECT_FALSE(f.Parse(c.Text));
+      for (int32_t v = 1; v <= f.VarCount; ++v) f.Vars[v].Value = -1;
+      EXPECT_NO_THROW(f.Evaluate(mode)) << U8(c.Text);
+      EXPECT_NO_THROW(f.Evaluate(mode)) << U8(c.Text);
+      ASSERT_EQ(rec.Texts.size(), 1u) << U8(c.Text);  // the syntax message alone
+      EXPECT_EQ(rec.Texts[0].substr(0, FormulaText::kCompilePrefix.size()), FormulaText::kCompilePrefix);
+      EXPECT_EQ(f.Value, 0) << U8(c.Text);
+      EXPECT_TRUE(f.ResultText.empty()) << U8(c.Text);
+      EXPECT_EQ(f.ErrorFlag, 1);
+      EXPECT_EQ(f.EvalCount, 3);
+    }
+  }
 }
 
 TEST(EvaluateTest, CountersAndOptions) {

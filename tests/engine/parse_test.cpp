@@ -30,10 +30,11 @@ TEST(FormulaModelTest, NewObject) {
   EXPECT_TRUE(f.ResultText.empty());
   EXPECT_EQ(f.Precision, 0.01);
   EXPECT_EQ(f.VarMode, 1);
-  // Tables hold entries 0..TextLength.
-  EXPECT_EQ(f.Groups.size(), 4u);
-  EXPECT_EQ(f.Nodes.size(), 4u);
-  EXPECT_EQ(f.Vars.size(), 4u);
+  // Tables have room for entries 0..TextLength; entry 0 exists.
+  EXPECT_EQ(f.Groups.capacity(), 4u);
+  EXPECT_EQ(f.Nodes.capacity(), 4u);
+  EXPECT_EQ(f.Vars.capacity(), 4u);
+  EXPECT_EQ(f.Nodes.size(), 1u);
 }
 
 TEST(ParserTest, OneCharacterFits) {
@@ -245,7 +246,52 @@ TEST(ParserTest, LongTextsNeedNoMoreRoomThanTheirLength) {
   EXPECT_TRUE(r.Ok);
   EXPECT_LE(r.F->NodeCount, r.F->TextLength);
   EXPECT_LE(r.F->GroupCount(), r.F->TextLength);
-  EXPECT_EQ(r.F->Nodes.size(), static_cast<size_t>(r.F->TextLength) + 1);
+  EXPECT_EQ(r.F->Nodes.capacity(), static_cast<size_t>(r.F->TextLength) + 1);
+}
+
+TEST(ParserTest, LongestTextsCompileInFull) {
+  // A formula file holds up to 4 x 32767 characters.
+  constexpr size_t kLongest = 4 * 32767;
+  std::u16string sum = u"1";
+  while (sum.size() + 2 <= kLongest) sum += u"+1";
+  TOutcome s = Calc(sum);
+  EXPECT_EQ(s.Value, (kLongest + 1) / 2);
+  EXPECT_TRUE(s.Messages.empty());
+
+  // Every distinct name is a variable of its own, in the order of use.
+  std::u16string names;
+  std::vector<std::u16string> expected;
+  const std::u16string_view letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  for (size_t i = 0; names.size() + 5 <= kLongest; ++i) {
+    std::u16string name{letters[i % 52], letters[i / 52 % 52], letters[i / 2704 % 52]};
+    if (!names.empty()) names += i % 2 ? u'+' : u'-';
+    names += name;
+    expected.push_back(name);
+  }
+  TCompiled n = Compile(names);
+  ASSERT_TRUE(n.Ok);
+  ASSERT_EQ(n.F->VarCount, static_cast<int32_t>(expected.size()));
+  for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(n.F->Vars[i + 1].Name, expected[i]);
+  for (int32_t v = 1; v <= n.F->VarCount; ++v) n.F->Vars[v].Value = v;
+  n.F->Evaluate(1);
+  long double value = 1;  // 1 + 2 - 3 + 4 - 5 ...
+  for (size_t i = 1; i < expected.size(); ++i) value += (i % 2 ? 1.0L : -1.0L) * static_cast<long double>(i + 1);
+  EXPECT_EQ(n.F->Value, value);
+
+  // Brackets in brackets, each a group of its own.
+  const size_t depth = kLongest / 2 - 1;
+  std::u16string nested = std::u16string(depth, u'(') + u"x" + std::u16string(depth, u')');
+  TCompiled b = Compile(nested);
+  ASSERT_TRUE(b.Ok);
+  EXPECT_EQ(b.F->GroupCount(), static_cast<int32_t>(depth + 1));
+  EXPECT_EQ(b.F->Groups[depth + 1].Text, u"$" + FromUtf8(std::to_string(depth)));
+  b.F->Vars[1].Value = 7;
+  b.F->Evaluate(1);
+  EXPECT_EQ(b.F->Value, 7);
+
+  // One bracket too many at the very end is still found.
+  TCompiled open = Compile(u"(" + nested);
+  EXPECT_EQ(open.Messages, std::vector<std::u16string>{CompileMessage(kMsgBrackets)});
 }
 
 }  // namespace

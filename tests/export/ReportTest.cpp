@@ -217,9 +217,9 @@ TEST_F(ReportTest, TitleIsAddedToQtsPackageWithoutLosingAnEntry) {
   EXPECT_EQ(FinishOdfPackage(QByteArray(), QStringLiteral("т")), QByteArray());
 }
 
-TEST_F(ReportTest, LeadingBlanksOfQtsPackageAreWrittenSoThatReadersKeepThem) {
+TEST_F(ReportTest, BlanksAtTheEdgesOfQtsParagraphsAreWrittenSoThatReadersKeepThem) {
   TReportDocument report;
-  report.TypeText(QStringLiteral(" один\r  два\r \rтри\r"));
+  report.TypeText(QStringLiteral(" один\r  два\r \rтри \rи  \r"));
   report.SetBold(true);
   report.TypeText(QStringLiteral(" жирный <&> x\r"));
   report.PastePicture(TestPicture());
@@ -234,8 +234,8 @@ TEST_F(ReportTest, LeadingBlanksOfQtsPackageAreWrittenSoThatReadersKeepThem) {
 
   ASSERT_TRUE(ZipIsValid(out.fileName()));
   EXPECT_THAT(Texts(OdfParagraphs(ZipEntry(out.fileName(), QStringLiteral("content.xml")))),
-              ElementsAre(QStringLiteral(" один"), QStringLiteral("  два"), QStringLiteral(" "), QStringLiteral("три"),
-                          QStringLiteral(" жирный <&> x"), QString()));
+              ElementsAre(QStringLiteral(" один"), QStringLiteral("  два"), QStringLiteral(" "), QStringLiteral("три "),
+                          QStringLiteral("и  "), QStringLiteral(" жирный <&> x"), QString()));
   // Only the text changed: the picture is the same bytes.
   const QString picture = QStringLiteral("Pictures/Picture1");
   QFile plainFile(Home.filePath(QStringLiteral("plain.odt")));

@@ -3,12 +3,24 @@
 #include "QtPlatform.h"
 #include "WidgetTest.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using ::testing::ElementsAre;
 
@@ -33,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"Файлы BMP (*.bmp)|*.bmp|", {"Файлы BMP (*.bmp)"}},
         FilterCase{"Формат 3D графиков (*.3dgr)|*.3dgr", {"Формат 3D графиков (*.3dgr)"}},
         FilterCase{"Файлы с мат. формулами (*.math)|*.math|Текстовые файлы (*.txt)|*.txt|Все файлы (*.*)|*.*",
-                   {"Файлы с мат. формулами (*.math)", "Текстовые файлы (*.txt)", "Все файлы (*)"}},
+                   {"Файлы с мат. формулами (*.math)", "Текстовые файлы (*.txt)", "Все файлы (*.*)"}},
         // The pattern half decides what is listed, whatever the description says.
         FilterCase{"Картинки|*.png;*.bmp", {"Картинки (*.png *.bmp)"}},
         FilterCase{"Старое (*.txt)|*.log", {"Старое (*.log)"}},
@@ -196,6 +208,112 @@ TEST_F(QtPlatformTest, SaveDialogDoesNotAskAboutOverwritingAndClampsTheIndex) {
     dialog.reject();
   });
   EXPECT_EQ(Qt.SaveFileDialog({QStringLiteral("S"), QStringLiteral("A (*.a)|*.a|"), 7}), std::nullopt);
+}
+
+TEST_F(QtPlatformTest, AllFilesFilterKeepsItsTextAndListsEveryFile) {
+  bool seen = false;
+  WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+    seen = true;
+    EXPECT_EQ(dialog.nameFilters().last(), QStringLiteral("Все файлы (*.*)"));
+    // What the dialog lists: every file, also one without a dot in its name.
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(model, nullptr);
+    ASSERT_NE(types, nullptr);
+    EXPECT_EQ(model->nameFilters(), QStringList{QStringLiteral("*")});
+    QTest::keyClick(types, Qt::Key_Up);
+    EXPECT_EQ(model->nameFilters(), QStringList{QStringLiteral("*.txt")});
+    QTest::keyClick(types, Qt::Key_Down);
+    EXPECT_EQ(model->nameFilters(), QStringList{QStringLiteral("*")});
+    dialog.reject();
+  });
+  Qt.OpenFileDialog({QStringLiteral("Открыть"), QStringLiteral("M (*.math)|*.math|T (*.txt)|*.txt|Все файлы (*.*)|*.*"), 3});
+  EXPECT_TRUE(seen);
+}
+
+// Typing /proc/ into a dialog's file field once froze the program: the
+// dialog read every file listed to choose its icon, and /proc/kmsg blocks.
+TEST_F(QtPlatformTest, DialogsTellTheKindOfAFileWithoutOpeningIt) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath(QStringLiteral("kmsg")));  // no extension: only its bytes would tell
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("%PDF-1.4\n");
+  file.close();
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_OPEN), 0);
+  const auto look = [&](const QAbstractFileIconProvider* icons) {
+    ASSERT_NE(icons, nullptr);
+    const QFileInfo info(file.fileName());
+    EXPECT_FALSE(icons->icon(info).isNull());
+    EXPECT_FALSE(icons->type(info).isEmpty());
+  };
+  WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+    look(dialog.iconProvider());
+    dialog.reject();
+  });
+  Qt.OpenFileDialog({QStringLiteral("Открыть"), QStringLiteral("A (*.a)|*.a"), 1});
+  int printModels = 0;
+  WhenOpen<QPrintDialog>([&](QPrintDialog& dialog) {
+    for (const QFileSystemModel* model : dialog.findChildren<QFileSystemModel*>()) {
+      ++printModels;
+      look(model->iconProvider());
+    }
+    dialog.reject();
+  });
+  QPrinter printer;
+  Qt.PrintDialog(printer);
+  EXPECT_GT(printModels, 0);
+  char events[4096];
+  EXPECT_LE(::read(watch, events, sizeof events), 0) << "a file was opened";
+  ::close(watch);
+}
+
+TEST_F(QtPlatformTest, DialogsKeepTheirSettingsOutOfTheHomeFolder) {
+  WhenOpen<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+  Qt.SaveFileDialog({QStringLiteral("S"), QStringLiteral("A (*.a)|*.a|"), 1});
+  const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  const QString toolkit = QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+  EXPECT_FALSE(toolkit.startsWith(home)) << toolkit.toStdString();
+}
+
+// A stand-in for the desktop's opener, first in the search path: it ends
+// with the status the test asks for.
+class WebPageTest : public QtPlatformTest {
+ protected:
+  void SetUp() override {
+    QtPlatformTest::SetUp();
+    ASSERT_TRUE(Bin.isValid());
+    QFile opener(Bin.filePath(QStringLiteral("xdg-open")));
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nexit \"$MATRIKON_TEST_OPENER_STATUS\"\n");
+    opener.close();
+    opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", Bin.path().toLocal8Bit() + ':' + OldPath);
+  }
+  void TearDown() override {
+    qputenv("PATH", OldPath);
+    qunsetenv("MATRIKON_TEST_OPENER_STATUS");
+    QtPlatformTest::TearDown();
+  }
+  // Opens the page and waits until the opener has ended.
+  void Open(const char* status) {
+    qputenv("MATRIKON_TEST_OPENER_STATUS", status);
+    Qt.OpenWebPage(QStringLiteral("https://example.org/"));
+    QTRY_VERIFY_WITH_TIMEOUT(qApp->findChildren<QProcess*>().isEmpty(), 20000);
+  }
+
+  QTemporaryDir Bin;
+  const QByteArray OldPath = qgetenv("PATH");
+};
+
+TEST_F(WebPageTest, PageTheDesktopCannotOpenGoesToTheErrorReport) {
+  Open("3");  // no browser found
+  EXPECT_THAT(Scripted().MessageLines(),
+              ElementsAre("error: Не удалось открыть веб-страницу https://example.org/ в браузере."));
+  Scripted().Clear();
+  Open("0");
+  EXPECT_THAT(Scripted().MessageLines(), ::testing::IsEmpty());
 }
 
 TEST_F(QtPlatformTest, BusyCursorIsBalanced) {

@@ -55,7 +55,8 @@ std::vector<TOdfParagraph> OdfParagraphs(const QByteArray& contentXml) {
   QString currentStyle;
   QStringList spanStyles;
   bool inParagraph = false;
-  bool lastWasSpace = true;  // leading white space of a paragraph is dropped
+  bool lastWasSpace = true;   // leading white space of a paragraph is dropped,
+  bool pendingSpace = false;  // and trailing white space too: it waits for more text
   while (!xml.atEnd()) {
     xml.readNext();
     const QStringView name = xml.name();
@@ -71,11 +72,14 @@ std::vector<TOdfParagraph> OdfParagraphs(const QByteArray& contentXml) {
         paragraphs.emplace_back();
         inParagraph = true;
         lastWasSpace = true;
+        pendingSpace = false;
       } else if (inParagraph && xml.namespaceUri() == text && name == u"span") {
         spanStyles << xml.attributes().value(text, QStringLiteral("style-name")).toString();
         if (!spanStyles.back().isEmpty()) paragraphs.back().SpanFonts.push_back(fonts.value(spanStyles.back()));
       } else if (inParagraph && xml.namespaceUri() == text && name == u"s") {
         const QStringView count = xml.attributes().value(text, QStringLiteral("c"));
+        if (pendingSpace) paragraphs.back().Text += u' ';
+        pendingSpace = false;
         paragraphs.back().Text += QString(count.isEmpty() ? 1 : count.toInt(), u' ');
         lastWasSpace = false;  // the spaces of <text:s> are kept as they are
       } else if (inParagraph && name == u"frame") {
@@ -89,9 +93,11 @@ std::vector<TOdfParagraph> OdfParagraphs(const QByteArray& contentXml) {
     } else if (xml.isCharacters() && inParagraph) {
       for (const QChar c : xml.text()) {
         if (IsSpace(c)) {
-          if (!lastWasSpace) paragraphs.back().Text += u' ';
+          if (!lastWasSpace) pendingSpace = true;
           lastWasSpace = true;
         } else {
+          if (pendingSpace) paragraphs.back().Text += u' ';
+          pendingSpace = false;
           paragraphs.back().Text += c;
           lastWasSpace = false;
         }

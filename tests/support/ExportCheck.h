@@ -20,7 +20,8 @@ QStringList ZipNames(const QString& zip);
 bool ZipIsValid(const QString& zip);
 
 // One paragraph of an ODF text document as a reader shows it: the spaces of
-// <text:s> expanded, other white space collapsed, leading white space dropped.
+// <text:s> expanded, other white space collapsed, white space that begins or
+// ends the paragraph dropped.
 struct TOdfParagraph {
   QString Text;
   // The character style of every span with text: bold and size (0 when unset).

@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <memory>
+
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -421,6 +423,37 @@ TEST_F(CalculatorTest, TypingIntoTheFormulaResetsAndTheGridTakesTypedValues) {
   QTest::keyClick(Form.Edit1, Qt::Key_Backspace);
   EXPECT_FALSE(Form.StringGrid1->isVisible());
   EXPECT_TRUE(Result().isEmpty());
+}
+
+TEST_F(CalculatorTest, PrecisionIsTheTextTypedNotACompletionOfIt) {
+  Form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+  Form.ComboBox3->setFocus();
+  for (const char* typed : {"0", "0,0", "0,00"}) {
+    Form.ComboBox3->lineEdit()->clear();
+    QTest::keyClicks(Form.ComboBox3->lineEdit(), QString::fromUtf8(typed));
+    EXPECT_EQ(Form.ComboBox3->currentText(), QString::fromUtf8(typed));
+  }
+}
+
+// The grid loses the focus while the window is being destroyed; under the
+// sanitizers a call back into the half-destroyed window is caught here.
+class CalculatorLifetimeTest : public TWidgetTest {};
+
+TEST_F(CalculatorLifetimeTest, DestroyingTheWindowWithTheFocusInTheGridIsSafe) {
+  auto form = std::make_unique<TForm4>();
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->Button2Click();
+  form->StringGrid1->item(0, 1)->setText(QStringLiteral("1"));
+  form->StringGrid1->item(1, 1)->setText(QStringLiteral("2"));
+  form->Button2Click();
+  form->StringGrid1->setFocus();
+  form->StringGrid1->editItem(form->StringGrid1->item(0, 1));
+  ASSERT_TRUE(form->StringGrid1->isAncestorOf(QApplication::focusWidget()));
+  form.reset();
+  EXPECT_EQ(QApplication::focusWidget(), nullptr);
 }
 
 TEST_F(CalculatorTest, MenuItemsAndFooter) {

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -292,6 +293,56 @@ TEST_P(FormulaFieldTest, FileThatCannotBeWrittenIsReportedAndNothingIsWritten) {
                   .startsWith(QStringLiteral("error: Не удалось записать файл ") + Path(QStringLiteral("missing/f.math")) + u':'));
   EXPECT_EQ(Edit()->text(), QStringLiteral("cos(1)"));
   EXPECT_TRUE(QDir(Dir.path()).isEmpty());
+}
+
+TEST_P(FormulaFieldTest, LongFormulaLoadsWholeAndSavesBackUnchanged) {
+  QByteArray ones = "1";
+  for (int i = 0; i < 20000; ++i) ones += "+1";
+  WriteFile(QStringLiteral("long.math"), ones + "\r\n");
+  Scripted().OpenFileAnswers.push_back(Path(QStringLiteral("long.math")));
+  Menu()->N6->trigger();
+  EXPECT_EQ(Edit()->text().size(), 40001);
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("again")));
+  Menu()->N7->trigger();
+  EXPECT_EQ(ReadFile(QStringLiteral("again.math")), ones + "\r\n");
+  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+}
+
+TEST_P(FormulaFieldTest, FormulaLongerThanAFileHoldsIsRefusedNeverCut) {
+  constexpr int MaxFormulaLength = 4 * 32767;
+  const std::string refused = "message: Формула не может быть длиннее 131\u00A0068 символов.";
+  // From a file: the field keeps its text.
+  WriteFile(QStringLiteral("huge.math"), QByteArray(MaxFormulaLength + 1, 'x') + "\r\n");
+  Edit()->setText(QStringLiteral("cos(1)"));
+  Scripted().OpenFileAnswers.push_back(Path(QStringLiteral("huge.math")));
+  Menu()->N6->trigger();
+  EXPECT_EQ(Edit()->text(), QStringLiteral("cos(1)"));
+  EXPECT_THAT(Scripted().MessageLines(),
+              ElementsAre("error: Не удалось загрузить формулу из файла " + Path(QStringLiteral("huge.math")).toStdString() +
+                          ": она длиннее 131\u00A0068 символов"));
+
+  // Pasted: all of it or nothing.
+  const QString full(MaxFormulaLength - 2, u'x');
+  Edit()->setText(full);
+  QGuiApplication::clipboard()->setText(QStringLiteral("abc"));
+  Scripted().Clear();
+  Menu()->N8->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Edit()->text(), full);
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", refused));
+  QGuiApplication::clipboard()->setText(QStringLiteral("ab"));
+  Menu()->N8->trigger();
+  EXPECT_EQ(Edit()->text().size(), MaxFormulaLength);
+
+  // Typed: the key is refused.
+  Scripted().Clear();
+  Edit()->window()->activateWindow();
+  Edit()->setFocus();
+  Edit()->end(false);
+  QTest::keyClick(Edit(), Qt::Key_Z);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Edit()->text(), full + QStringLiteral("ab"));
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", refused));
 }
 
 TEST_P(FormulaFieldTest, CancelledDialogsChangeNothing) {

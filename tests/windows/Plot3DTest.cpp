@@ -204,6 +204,7 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "  Спрятать\n"
       "  Показать\n"
       "  Печать [Ctrl+P]\n"
+      "  Поверхность по формуле… [Ctrl+F]\n"
       "Изображение графика\n"
       "  Считать установки\n"
       "  Установки старые\n"

@@ -117,6 +117,27 @@ TEST_F(MenuTest, EachButtonOpensItsToolModally) {
   }
 }
 
+TEST_F(MenuTest, ReturnPressesTheFocusedButton) {
+  QWidget calculator, plot2d, plot3d;
+  for (QWidget* w : {&calculator, &plot2d, &plot3d}) w->setWindowFlag(Qt::Window);
+  Menu.SetToolWindows(&calculator, &plot2d, &plot3d);
+  Menu.show();
+  Menu.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Menu));
+  for (auto [button, tool, key] : {std::tuple{Menu.Button1, &calculator, Qt::Key_Return},
+                                   std::tuple{Menu.Button3, &plot3d, Qt::Key_Enter}}) {
+    bool opened = false;
+    QTimer::singleShot(0, tool, [&, tool] {
+      opened = tool->isVisible();
+      tool->close();
+    });
+    button->setFocus();
+    QTest::keyClick(button, key);
+    EXPECT_TRUE(opened) << button->text().toStdString();
+  }
+  EXPECT_FALSE(plot2d.isVisible());
+}
+
 TEST_F(MenuTest, PlaceholderToolWindowsHaveTheirCaptions) {
   EXPECT_EQ(TForm7().windowTitle(), QStringLiteral("Построение плоских графиков"));
   EXPECT_EQ(TForm4_3D().windowTitle(), QStringLiteral("Построение 3D графиков"));

@@ -86,7 +86,8 @@ TEST_F(Plot2DWindowTest, BuildChecksRunInOrderAndLeaveTheChartAlone) {
     std::string Message;
     QLineEdit* TForm7::*Field;
   };
-  const std::string tooMany = "error: Слишком мелкий шаг расчета: в графике будет больше 10 000 000 точек!";
+  // No-break spaces: the message box never breaks the line inside the number.
+  const std::string tooMany = "error: Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!";
   const TCase cases[] = {
       {"a", "b", "c", "", "error: Неправильная запись начала диапазона!", &TForm7::Edit2},
       {"-200", "", "c", "", "error: Неправильная запись конца диапазона!", &TForm7::Edit3},

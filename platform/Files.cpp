@@ -1,0 +1,71 @@
+#include "Files.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString SystemReason(const QFileDevice& file) {
+  return file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(EIO);
+}
+
+// What a file system entry that holds no data of its own is.
+QString NotAFileReason(mode_t mode) {
+  if (S_ISDIR(mode)) return QStringLiteral("это папка, а не файл");
+  if (S_ISFIFO(mode)) return QStringLiteral("это именованный канал, а не файл");
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("это устройство, а не файл");
+  if (S_ISSOCK(mode)) return QStringLiteral("это сокет, а не файл");
+  return QStringLiteral("это не обычный файл");
+}
+
+}  // namespace
+
+TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data, bool directWriteFallback) {
+  QSaveFile file(fileName);
+  file.setDirectWriteFallback(directWriteFallback);
+  // Unbuffered, so that every write reaches the system here and its failure
+  // is seen: a failed write buffered until the commit goes unnoticed.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    return {TSaveResult::TFailure::Create, SystemReason(file)};
+  // A full disk takes the part that fits and refuses the rest: the refusal
+  // of the next write is what names the cause.
+  for (qsizetype done = 0; done < data.size();) {
+    const qint64 written = file.write(data.data() + done, data.size() - done);
+    if (written <= 0) {
+      const QString reason = SystemReason(file);
+      file.cancelWriting();
+      file.commit();  // drops the new file; a direct write is closed as it is
+      return {TSaveResult::TFailure::Write, reason};
+    }
+    done += written;
+  }
+  if (!file.commit()) return {TSaveResult::TFailure::Write, SystemReason(file)};
+  return {};
+}
+
+TOpenResult OpenForReading(QFile& file) {
+  const QByteArray path = QFile::encodeName(file.fileName());
+  struct stat status {};
+  if (::stat(path.constData(), &status) != 0) return {TOpenResult::TFailure::Open, qt_error_string(errno)};
+  if (!S_ISREG(status.st_mode)) return {TOpenResult::TFailure::NotAFile, NotAFileReason(status.st_mode)};
+  // Without blocking, and checked again once open: the name may have been
+  // given to a pipe in the meantime.
+  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return {TOpenResult::TFailure::Open, qt_error_string(errno)};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    const TOpenResult refused{TOpenResult::TFailure::NotAFile, NotAFileReason(status.st_mode)};
+    ::close(fd);
+    return refused;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return {TOpenResult::TFailure::Open, SystemReason(file)};
+  }
+  return {};
+}

@@ -1,0 +1,227 @@
+#include "FormulaSurface.h"
+
+#include "Formula_math.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace surface {
+
+namespace {
+
+// Collects the engine's messages while it lives, each text once: threads
+// other than the caller's must not show anything.
+class TMessageCollector {
+ public:
+  explicit TMessageCollector(std::vector<std::pair<TMessageIcon, std::u16string>>& messages)
+      : FMessages(messages) {
+    FPrevious = SetMessageHook([this](TMessageIcon icon, const std::u16string& text) {
+      const std::lock_guard lock(FMutex);
+      for (const auto& [i, t] : FMessages)
+        if (i == icon && t == text) return;
+      FMessages.emplace_back(icon, text);
+    });
+  }
+  ~TMessageCollector() { SetMessageHook(std::move(FPrevious)); }
+  TMessageCollector(const TMessageCollector&) = delete;
+  TMessageCollector& operator=(const TMessageCollector&) = delete;
+
+ private:
+  std::vector<std::pair<TMessageIcon, std::u16string>>& FMessages;
+  TMessageHook FPrevious;
+  std::mutex FMutex;
+};
+
+// Position i of count evenly spaced from `from` to `to`, both ends exact.
+long double At(long double from, long double to, int32_t i, int32_t count) {
+  if (i == 0 || count < 2) return from;
+  if (i == count - 1) return to;
+  return from + (to - from) * i / (count - 1);
+}
+
+// The control stretches each ground axis to fill its cube, so the ground
+// positions need only the grid's order: whole steps, exact in single
+// precision whatever the range. An empty range gives the control's "no range".
+float Direction(long double from, long double to) { return to > from ? 1.0f : to < from ? -1.0f : 0.0f; }
+
+// Puts one line's values in; a point without a value, or with one beyond the
+// single range of the heights, is marked missing. Returns how many were.
+int64_t Store(TGraphLine& line, const long double* values) {
+  float* v = line.Values();
+  int64_t missing = 0;
+  for (int32_t i = 0; i < line.Count(); ++i) {
+    const float h = static_cast<float>(values[i]);
+    if (std::isfinite(h)) {
+      v[i] = h;
+    } else {
+      line.SetMissing(i);
+      ++missing;
+    }
+  }
+  return missing;
+}
+
+// The names in the order the text first shows them, as the user reads the
+// formula: the engine lists them as it cuts the formula up («x-y*2» gives y
+// first). A name the text does not hold as written (one before a bracket,
+// «f(x)») comes after them, in the engine's order.
+std::vector<std::u16string> InTextOrder(const std::u16string& text, const std::vector<std::u16string>& names) {
+  auto holds = [](const std::vector<std::u16string>& list, const std::u16string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+  };
+  std::vector<std::u16string> ordered;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && std::u16string_view(u"+-*/^();").find(text[i]) == std::u16string_view::npos) continue;
+    const std::u16string operand = text.substr(start, i - start);
+    if (holds(names, operand) && !holds(ordered, operand)) ordered.push_back(operand);
+    start = i + 1;
+  }
+  for (const std::u16string& name : names)
+    if (!holds(ordered, name)) ordered.push_back(name);
+  return ordered;
+}
+
+}  // namespace
+
+void TSurfaceSamples::ShowMessages() const {
+  for (const auto& [icon, text] : Messages) ShowMessage(icon, text);
+}
+
+TSurfaceFormula::TSurfaceFormula(std::u16string text) : FText(std::move(text)) {
+  // The engine has no rule for an empty text; the windows refuse it before.
+  if (FText.empty()) return;
+  FFormula = std::make_unique<TFormula>(FText, -1, 1);
+  FCompiled = FFormula->Parse(FText);
+  if (!FCompiled) return;
+  std::vector<std::u16string> names;
+  for (int32_t v = 1; v <= FFormula->VarCount; ++v) {
+    const std::u16string& name = FFormula->Vars[static_cast<size_t>(v)].Name;
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  FNames = InTextOrder(FText, names);
+}
+
+TSurfaceFormula::~TSurfaceFormula() = default;
+
+std::vector<std::u16string> TSurfaceFormula::ExtraVariables() const {
+  return FNames.size() > 2 ? std::vector<std::u16string>(FNames.begin() + 2, FNames.end())
+                           : std::vector<std::u16string>();
+}
+
+bool TSurfaceFormula::UsesRandom() const {
+  if (!FFormula) return false;
+  for (int32_t h = 1; h <= FFormula->CallCount(); ++h)
+    if (FFormula->Calls[static_cast<size_t>(h)].Name == u"random") return true;
+  return false;
+}
+
+TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
+  graph3d::CheckGridSize(grid.LineTotal, grid.PointTotal);
+  const int32_t lines = std::max(grid.LineTotal, 0), points = grid.PointTotal;
+  TSurfaceSamples out;
+  const float xEnd = Direction(grid.XFrom, grid.XTo) * static_cast<float>(points - 1);
+  const float yStep = Direction(grid.YFrom, grid.YTo);
+  for (int32_t L = 0; L < lines; ++L) {
+    auto line = std::make_unique<TGraphLine>(points);  // refuses fewer than 2 values
+    line->StartPoint = {0, yStep * static_cast<float>(L), 0};
+    line->EndPoint = {xEnd, yStep * static_cast<float>(L), 0};
+    out.Lines.push_back(std::move(line));
+  }
+  if (!FCompiled) {
+    // A formula that did not compile has no value anywhere.
+    for (auto& line : out.Lines)
+      for (int32_t i = 0; i < points; ++i) line->SetMissing(i);
+    out.MissingPoints = int64_t(lines) * points;
+    return out;
+  }
+  if (lines == 0) return out;
+
+  std::vector<long double> xs(static_cast<size_t>(points)), ys(static_cast<size_t>(lines));
+  for (int32_t i = 0; i < points; ++i) xs[size_t(i)] = At(grid.XFrom, grid.XTo, i, points);
+  for (int32_t L = 0; L < lines; ++L) ys[size_t(L)] = At(grid.YFrom, grid.YTo, L, lines);
+
+  std::optional<TMessageCollector> messages(std::in_place, out.Messages);
+  // The engine puts its first argument into the variable it lists first:
+  // that is Y when the text shows Y first.
+  const bool yFirst = FNames.size() >= 2 && FNames[0] != FFormula->Vars[1].Name;
+  auto evaluate = [yFirst](TFormula& f, const long double* x, const long double* y, size_t count,
+                           long double* values, TPointFault* faults) {
+    f.EvaluatePoints(2, yFirst ? y : x, yFirst ? x : y, count, values, faults);
+  };
+  // Line L's heights; returns how many of its points have no value.
+  auto makeLine = [&](TFormula& formula, int32_t L) {
+    const size_t n = static_cast<size_t>(points);
+    std::vector<long double> y(n, ys[size_t(L)]), values(n);
+    std::vector<TPointFault> faults(n);
+    evaluate(formula, xs.data(), y.data(), n, values.data(), faults.data());
+    return Store(*out.Lines[size_t(L)], values.data());
+  };
+  // The first line, made before any other, begins with the formula's first
+  // evaluation: the one whose refusal mode 2 shows. Every later point, on any
+  // thread, shows none.
+  const int64_t firstMissing = makeLine(*FFormula, 0);
+
+  int workers = 1;
+  if (!UsesRandom()) {
+    const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    workers = std::clamp(threads > 0 ? threads : processors, 1, lines);
+  }
+  std::vector<std::unique_ptr<TFormula>> copies;
+  for (int w = 1; w < workers; ++w) {
+    auto copy = std::make_unique<TFormula>(FText, -1, 1);
+    copy->Parse(FText);
+    copy->EvalCount = FFormula->EvalCount;  // past its first evaluation, as the original
+    copies.push_back(std::move(copy));
+  }
+
+  // The other lines are handed out one at a time, so that a thread whose
+  // lines are quick (refused arguments) takes more of them.
+  std::atomic<int32_t> next{1};
+  std::atomic<bool> failed{false};
+  std::mutex errorMutex;
+  std::exception_ptr error;
+  std::vector<int64_t> missing(static_cast<size_t>(workers), 0);
+  missing[0] = firstMissing;
+  auto work = [&](TFormula& formula, int w) {
+    try {
+      for (int32_t L; !failed && (L = next++) < lines;) missing[size_t(w)] += makeLine(formula, L);
+    } catch (...) {
+      const std::lock_guard lock(errorMutex);
+      if (!error) error = std::current_exception();
+      failed = true;
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int w = 1; w < workers; ++w) {
+    try {
+      pool.emplace_back(work, std::ref(*copies[size_t(w - 1)]), w);
+    } catch (const std::system_error&) {
+      break;  // no more threads: the others take the lines
+    }
+  }
+  work(*FFormula, 0);
+  for (std::thread& t : pool) t.join();
+  messages.reset();
+  if (error) std::rethrow_exception(error);
+  for (int64_t m : missing) out.MissingPoints += m;
+  return out;
+}
+
+std::u16string TooManyVariablesMessage(const std::vector<std::u16string>& extra) {
+  std::u16string names;
+  for (const std::u16string& name : extra) names += (names.empty() ? u"" : u", ") + name;
+  return u"Поверхность Z(X;Y) строится по двум переменным, а в формуле есть лишние: " + names + u"!";
+}
+
+std::u16string NoValueMessage() { return u"Формула не имеет значения ни в одной точке поверхности!"; }
+
+}  // namespace surface
