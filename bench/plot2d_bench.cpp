@@ -5,6 +5,8 @@
 #include "PlotSampling.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <benchmark/benchmark.h>
 
@@ -35,37 +37,38 @@ std::unique_ptr<TLineChart> MakeChart() {
   return chart;
 }
 
-// F(X) = sin(x)*x^2+sqrt(abs(x)) over range(0) points with step 1, centred on
-// 0; then the chart is fed, redrawn and rendered to an image.
+// F(X) = sin(x)*x^2+sqrt(abs(x)) with step 0,1 from -N/20 to N/20 - 1, about
+// N = range(0) points (for 10 000 000: from -500000 to 499999, the longest
+// build the window allows); then the chart is fed, redrawn and rendered to an
+// image, as the window does it.
 void BM_Plot2DBuild(benchmark::State& state) {
   const auto chart = MakeChart();
   const int64_t n = state.range(0);
-  const long double start = -static_cast<long double>(n / 2);
-  const long double end = start + static_cast<long double>(n - 1);
+  const long double start = -static_cast<long double>(n / 20);
+  const long double end = static_cast<long double>(n / 20 - 1);
+  const long double step = 0.1L;
   const std::u16string text = u"sin(x)*x^2+sqrt(abs(x))";
+  int64_t count = 0;
   for (auto _ : state) {
     TFormula formula(text, -1, 1);
     formula.Parse(text);
+    const TPlotRange range = MeasurePlotRange(start, end, step, MaxPlotPoints);
+    count = range.Count;
     chart->Clear();
-    TPlotPoints points;
-    const int64_t count = CountPlotPoints(start, end, 1, MaxPlotPoints);
-    points.X.reserve(static_cast<size_t>(count));
-    points.Y.reserve(static_cast<size_t>(count));
-    SamplePlot(formula, start, end, 1, points);
-    chart->AppendPoints(points.X, points.Y);
+    TChartPoints points(range.Count);
+    SamplePlot(formula, text, range, points);
+    chart->SetPoints(std::move(points));
     chart->Redraw();
     const QImage image = chart->Render();
     benchmark::DoNotOptimize(image.constBits());
   }
-  state.SetItemsProcessed(state.iterations() * n);
+  state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_Plot2DBuild)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Plot2DBuild)->Arg(1000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A redraw of a long curve, as a resize or an expose brings it: the chart is
-// resized by one pixel and drawn again.
-void BM_Plot2DRedraw(benchmark::State& state) {
-  const auto chart = MakeChart();
-  const int64_t n = state.range(0);
+// The chart with a long curve of n points, fitted.
+std::unique_ptr<TLineChart> MakeLongCurve(int64_t n) {
+  auto chart = MakeChart();
   TPlotPoints points;
   points.X.resize(static_cast<size_t>(n));
   points.Y.resize(static_cast<size_t>(n));
@@ -76,6 +79,13 @@ void BM_Plot2DRedraw(benchmark::State& state) {
   }
   chart->AppendPoints(points.X, points.Y);
   chart->Redraw();
+  return chart;
+}
+
+// A redraw of a long curve, as a resize or an expose brings it: the chart is
+// resized by one pixel and drawn again.
+void BM_Plot2DRedraw(benchmark::State& state) {
+  const auto chart = MakeLongCurve(state.range(0));
   int width = 620;
   for (auto _ : state) {
     width = width == 620 ? 621 : 620;
@@ -85,5 +95,37 @@ void BM_Plot2DRedraw(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Plot2DRedraw)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// One wheel step over a long curve, in and out by turns about a point left of
+// the middle, with the whole curve or most of it in view; the chart draws
+// itself anew at every step. range(1) = 1: a drag step instead, 40 pixels to
+// the right and back.
+void BM_Plot2DZoom(benchmark::State& state) {
+  const auto chart = MakeLongCurve(state.range(0));
+  QWidget* area = chart->MouseArea();
+  const QPointF at(area->width() * 0.4, area->height() * 0.5);
+  const auto send = [area](QEvent* event) { QApplication::sendEvent(area, event); };
+  bool in = true;
+  if (state.range(1) == 1) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, area->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    send(&press);
+  }
+  for (auto _ : state) {
+    if (state.range(1) == 1) {
+      const QPointF to = at + QPointF(in ? 40 : 0, 0);
+      QMouseEvent move(QEvent::MouseMove, to, area->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                       Qt::NoModifier);
+      send(&move);
+      QCoreApplication::processEvents();  // the chart library redraws a drag from the event loop
+    } else {
+      QWheelEvent wheel(at, area->mapToGlobal(at), QPoint(), QPoint(0, in ? 120 : -120), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      send(&wheel);
+    }
+    in = !in;
+  }
+}
+BENCHMARK(BM_Plot2DZoom)->Args({10000000, 0})->Args({10000000, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace

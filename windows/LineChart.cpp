@@ -1,5 +1,7 @@
 #include "LineChart.h"
 
+#include "ChartExplorer.h"
+
 #include <qcustomplot.h>
 
 #include <QLinearGradient>
@@ -7,6 +9,7 @@
 #include <qdrawutil.h>
 
 #include <cassert>
+#include <new>
 
 namespace {
 
@@ -19,6 +22,15 @@ void PaintFrame(QPainter& painter, const QRect& rect, const QPalette& palette) {
   painter.fillRect(rect, palette.window());
   qDrawShadePanel(&painter, rect, palette, /*sunken=*/false, BevelWidth);
 }
+
+// The curve takes no part in finding what is under the pointer: the library
+// would measure its distance to every point in view at each wheel step and
+// click, which on a long curve costs as much as drawing it.
+class TSeries : public QCPGraph {
+ public:
+  using QCPGraph::QCPGraph;
+  double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+};
 
 }  // namespace
 
@@ -53,7 +65,7 @@ TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(
     axis->setTickLabels(false);
   }
 
-  QCPGraph* series = Plot->addGraph();
+  QCPGraph* series = new TSeries(Plot->xAxis, Plot->yAxis);
   series->setLineStyle(QCPGraph::lsLine);
   series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
   series->setPen(QPen(Qt::red, 2));
@@ -63,12 +75,57 @@ TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(
   // Segment by segment: one wide antialiased polyline of a dense curve, going
   // up and down in every pixel column, takes the painter seconds.
   Plot->setPlottingHint(QCP::phFastPolylines, true);
+
+  Explorer = new TChartExplorer(Plot, series);
 }
 
 TLineChart::~TLineChart() = default;
 
+struct TChartPoints::TData {
+  QVector<QCPGraphData> Points;
+  QCPGraphData* Begin = nullptr;  // taken once: the threads that write never touch the vector itself
+};
+
+TChartPoints::TChartPoints(int64_t count) : Data(std::make_unique<TData>()) {
+  // Allocated, not yet written: every point is written by the sampling, and
+  // the memory of a long curve is first touched by the threads that sample
+  // it rather than filled with zeros beforehand.
+  const auto block = QTypedArrayData<QCPGraphData>::allocate(count);
+  if (count > 0 && !block.second)
+    throw std::bad_alloc();
+  Data->Points = QVector<QCPGraphData>(QArrayDataPointer<QCPGraphData>(block, count));
+  Data->Begin = Data->Points.data();
+}
+
+TChartPoints::~TChartPoints() = default;
+TChartPoints::TChartPoints(TChartPoints&&) noexcept = default;
+TChartPoints& TChartPoints::operator=(TChartPoints&&) noexcept = default;
+
+int64_t TChartPoints::Count() const { return Data->Points.size(); }
+
+void TChartPoints::Write(int64_t first, std::span<const double> x, std::span<const double> y) {
+  assert(x.size() == y.size() && first + static_cast<int64_t>(x.size()) <= Count());
+  QCPGraphData* p = Data->Begin + first;
+  for (size_t i = 0; i < x.size(); ++i) {
+    p[i].key = x[i];
+    p[i].value = y[i];
+  }
+}
+
+void TChartPoints::Hold(int64_t first, int64_t count, double y) {
+  QCPGraphData* p = Data->Begin + first;
+  for (int64_t i = 0; i < count; ++i)
+    p[i].value = y;
+}
+
+void TChartPoints::Cut(int64_t count) { Data->Points.resize(static_cast<qsizetype>(count)); }
+
 void TLineChart::Clear() {
-  Plot->graph(0)->data()->clear();
+  // An empty vector in place of the old one, whose memory clear() would keep.
+  Plot->graph(0)->data()->set(QVector<QCPGraphData>(), /*alreadySorted=*/true);
+  // The empty chart keeps the axes of the last build, as they were fitted.
+  Explorer->HideReadout();
+  Explorer->RestoreView();
   Plot->replot();
 }
 
@@ -80,9 +137,21 @@ void TLineChart::AppendPoints(std::span<const double> x, std::span<const double>
   Plot->graph(0)->addData(keys, values, /*alreadySorted=*/true);
 }
 
+void TLineChart::SetPoints(TChartPoints&& points) {
+  // The series shares the vector, which is then its own: nothing is copied.
+  Plot->graph(0)->data()->set(points.Data->Points, /*alreadySorted=*/true);
+  points.Data->Points = QVector<QCPGraphData>();
+}
+
 void TLineChart::Redraw() {
   Plot->rescaleAxes();
+  Explorer->RememberView();
   Plot->replot();
+}
+
+void TLineChart::RestoreView() {
+  if (Explorer->RestoreView())
+    Plot->replot();
 }
 
 int64_t TLineChart::PointCount() const { return Plot->graph(0)->dataCount(); }
@@ -106,11 +175,38 @@ QImage TLineChart::Render() {
   if (image.isNull()) return image;
   image.setDevicePixelRatio(ratio);
   image.fill(palette().window().color());
+  // The readout belongs to the pointer, not to the picture.
+  const bool readout = Explorer->ReadoutVisible();
+  if (readout) {
+    Explorer->HideReadout();
+    Explorer->RepaintReadout();
+  }
   render(&image);
+  if (readout) {
+    Explorer->UpdateReadout();
+    Explorer->RepaintReadout();
+  }
   if (ratio == 1) return image;
   QImage picture = image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   picture.setDevicePixelRatio(1);
   return picture;
+}
+
+QWidget* TLineChart::MouseArea() const { return Plot; }
+
+QString TLineChart::Readout() const { return Explorer->ReadoutText(); }
+
+TLineChart::TView TLineChart::View() const {
+  return {Plot->xAxis->range().lower, Plot->xAxis->range().upper, Plot->yAxis->range().lower,
+          Plot->yAxis->range().upper};
+}
+
+QPointF TLineChart::ValueAt(QPointF pixel) const {
+  return {Plot->xAxis->pixelToCoord(pixel.x()), Plot->yAxis->pixelToCoord(pixel.y())};
+}
+
+QPointF TLineChart::PixelOf(QPointF value) const {
+  return {Plot->xAxis->coordToPixel(value.x()), Plot->yAxis->coordToPixel(value.y())};
 }
 
 void TLineChart::paintEvent(QPaintEvent*) {

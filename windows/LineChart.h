@@ -8,7 +8,13 @@
 //   Chart1->AppendPoints(xs, ys);         // in bulk, xs ascending
 //   Chart1->Redraw();                     // axes to the data, then repaint
 //   QImage picture = Chart1->Render();    // the whole chart area as on screen
+//
+// A long curve is better written in place and handed over whole:
+//   TChartPoints points(count);           // written by the sampling
+//   Chart1->SetPoints(std::move(points));
 #pragma once
+
+#include "PlotSampling.h"
 
 #include <QImage>
 #include <QWidget>
@@ -18,6 +24,28 @@
 #include <span>
 
 class QCustomPlot;
+class TChartExplorer;
+
+// Storage for the points of the chart, written where the chart keeps them:
+// handing them over copies nothing, so a long curve is held once. Different
+// points may be written from different threads at once.
+class TChartPoints final : public TPlotSink {
+ public:
+  explicit TChartPoints(int64_t count);
+  ~TChartPoints();
+  TChartPoints(TChartPoints&&) noexcept;
+  TChartPoints& operator=(TChartPoints&&) noexcept;
+
+  int64_t Count() const;
+  void Write(int64_t first, std::span<const double> x, std::span<const double> y) override;
+  void Hold(int64_t first, int64_t count, double y) override;
+  void Cut(int64_t count) override;
+
+ private:
+  friend class TLineChart;
+  struct TData;
+  std::unique_ptr<TData> Data;
+};
 
 class TLineChart : public QWidget {
   Q_OBJECT
@@ -32,20 +60,41 @@ class TLineChart : public QWidget {
   // and not below the last x present. A NaN y leaves a gap in the line.
   // Both spans must have the same length. Does not repaint: call Redraw.
   void AppendPoints(std::span<const double> x, std::span<const double> y);
-  // Fits both axes to the data and repaints.
+  // Replaces every point of the series by points, x ascending; does not
+  // repaint: call Redraw.
+  void SetPoints(TChartPoints&& points);
+  // Fits both axes to the data and repaints. That view is the one a double
+  // click brings back after zooming and panning.
   void Redraw();
+  // Back to the view of the last Redraw, as a double click does it.
+  void RestoreView();
 
   int64_t PointCount() const;
   double PointX(int64_t index) const;
   double PointY(int64_t index) const;
 
   // The whole chart area (bevel, border, gradient, axes and curve) as drawn on
-  // screen, at the widget's size (one pixel per unit, whatever the screen).
+  // screen, zoomed or not, at the widget's size (one pixel per unit, whatever
+  // the screen); without the readout and its marker.
   QImage Render();
+
+  // What the mouse works on, for tests: the widget that takes its events,
+  // the readout's text (empty while hidden), the ranges shown, and the
+  // mapping between the mouse widget's pixels and the axes' values.
+  QWidget* MouseArea() const;
+  QString Readout() const;
+  struct TView {
+    double XLower, XUpper, YLower, YUpper;
+    bool operator==(const TView&) const = default;
+  };
+  TView View() const;
+  QPointF ValueAt(QPointF pixel) const;
+  QPointF PixelOf(QPointF value) const;
 
  private:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
   QCustomPlot* Plot;  // a child widget inside the bevel and border
+  TChartExplorer* Explorer;
 };

@@ -2,59 +2,378 @@
 
 #include "Formula_math.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 
 namespace {
 
-// X as the chart's double. Converting a long double beyond the double range
-// would give an infinity no axis can show.
-double PlotX(long double x) {
-  if (!(std::fabs(x) <= DBL_MAX))
-    throw EMathError(EMathError::TKind::Overflow);
-  return static_cast<double>(x);
+// The X of n points from x on, for the formula (xl) and as the chart's
+// double (xs); leaves x at the one after the last. Returns n, or the first
+// point whose X is beyond the double range, which cannot be plotted (the
+// overflow fault there). Apart from its caller, so that x stays in a
+// register (see Advance).
+[[gnu::noinline]] int64_t MakeX(long double& x, long double step, int64_t n, long double* xl, double* xs) {
+  long double v = x;
+  for (int64_t i = 0; i < n; ++i, v += step) {
+    xl[i] = v;
+    if (!(std::fabs(v) <= DBL_MAX))
+      return i;
+    xs[i] = static_cast<double>(v);
+  }
+  x = v;
+  return n;
 }
+
+// Counts the points from x on, x itself within end: at most n of them, and
+// only while they stay within end; leaves x at the one after the last. Apart from its
+// caller, so that x stays in a register: a long double written back to
+// memory at every addition takes several times as long.
+[[gnu::noinline]] int64_t Advance(long double& x, long double end, long double step, int64_t n) {
+  long double y = x;
+  int64_t count = 0;
+  do {
+    y += step;
+    ++count;
+  } while (count < n && y <= end);
+  x = y;
+  return count;
+}
+
+// Points are handed to the sink in runs of this many.
+constexpr int64_t RunPoints = 1024;
+
+// The helper thread shows no messages: the engine's message hook throws this
+// there, and the block goes back to the caller's object, which shows the
+// message at its place among the others.
+thread_local bool tHelperThread = false;
+struct THelperStop {};
+
+// random draws from one generator for the whole program, in the order of the
+// evaluations: a formula that calls it is sampled in order on one thread.
+bool CallsRandom(const TFormula& formula) {
+  for (int32_t h = 1; h <= formula.CallCount() && h < static_cast<int32_t>(formula.Calls.size()); ++h)
+    if (formula.Calls[static_cast<size_t>(h)].Name == u"random")
+      return true;
+  return false;
+}
+
+// Puts the helper-aware message hook in place for one sampling.
+class THelperMessages {
+ public:
+  THelperMessages() {
+    Previous = SetMessageHook([this](TMessageIcon icon, const std::u16string& text) {
+      if (tHelperThread)
+        throw THelperStop{};
+      Previous(icon, text);
+    });
+  }
+  ~THelperMessages() { SetMessageHook(std::move(Previous)); }
+  THelperMessages(const THelperMessages&) = delete;
+  THelperMessages& operator=(const THelperMessages&) = delete;
+
+ private:
+  TMessageHook Previous;
+};
+
+// The blocks of one sampling, taken by the caller's object from the start and
+// by the helper's from the end. The caller's object thereby evaluates an
+// unbroken run of points from the first one, as if it sampled alone; a block
+// the helper cannot finish without a message or a fault goes back to it.
+// Every block begins as if nothing were before it, and the pass that joins
+// the blocks gives the points at its start that keep the previous height the
+// height of the block before.
+class TSampler {
+ public:
+  TSampler(const TPlotRange& range, TPlotSink& sink)
+      : Range(range),
+        Sink(sink),
+        Blocks((range.Count + range.BlockPoints - 1) / range.BlockPoints),
+        Back(Blocks),
+        Ends(static_cast<size_t>(Blocks)) {}
+
+  // The caller's object: blocks from the front while any are left. Throws
+  // the evaluation's fault after recording where it came (Made).
+  void RunCaller(TFormula& formula) {
+    for (int64_t b; TakeFront(b);)
+      SampleBlock(formula, b);
+  }
+
+  // The helper's object: blocks from the end until they meet the caller's,
+  // the caller stops it, or a block needs the caller.
+  void RunHelper(TFormula& formula) {
+    tHelperThread = true;
+    for (int64_t b; !Stop && TakeBack(b);) {
+      try {
+        SampleBlock(formula, b);
+      } catch (...) {
+        const std::lock_guard lock(Mutex);
+        Back = b + 1;
+        return;
+      }
+      HelperEvaluations += std::min(Range.Count, (b + 1) * Range.BlockPoints) - b * Range.BlockPoints;
+    }
+  }
+
+  // After both have stopped: the held heights across blocks, for the first
+  // made points.
+  void Join(int64_t made) {
+    double before = 0;  // the height of the point before the block
+    for (int64_t b = 0; b < Blocks && b * Range.BlockPoints < made; ++b) {
+      const int64_t first = b * Range.BlockPoints;
+      const TBlockEnd& end = Ends[static_cast<size_t>(b)];
+      const int64_t held = std::min(end.Held, made - first);
+      if (held > 0)
+        Sink.Hold(first, held, before);
+      if (end.Own)
+        before = end.Last;
+    }
+  }
+
+  void StopHelper() { Stop = true; }
+
+  int64_t Made = 0;                     // where a fault of the caller's object came
+  int64_t HelperEvaluations = 0;
+  long double LastValue = 0;            // the formula's value at the last point
+  long double LastX = 0;                // and the X it was evaluated at
+
+ private:
+  // What a block leaves for the joining pass: how many of its first points
+  // keep the height of the point before the block, and whether it has a
+  // height of its own after them (Last, that of its last point).
+  struct TBlockEnd {
+    int64_t Held = 0;
+    bool Own = false;
+    double Last = 0;
+  };
+
+  bool TakeFront(int64_t& b) {
+    const std::lock_guard lock(Mutex);
+    if (Front >= Back)
+      return false;
+    b = Front++;
+    return true;
+  }
+
+  // Never the first block, even when the helper starts before the caller:
+  // the first evaluation, with its messages, is the caller's object's.
+  bool TakeBack(int64_t& b) {
+    const std::lock_guard lock(Mutex);
+    if (Back - 1 < std::max<int64_t>(Front, 1))
+      return false;
+    b = --Back;
+    return true;
+  }
+
+  void SampleBlock(TFormula& formula, int64_t b) {
+    const int64_t first = b * Range.BlockPoints;
+    const int64_t last = std::min(Range.Count, first + Range.BlockPoints);
+    long double* const variable = formula.VarCount >= 1 ? &formula.Vars[1].Value : nullptr;
+    TBlockEnd end;
+    double previous = 0;
+    long double x = Range.BlockStart[static_cast<size_t>(b)];
+    long double xl[RunPoints];
+    double xs[RunPoints], ys[RunPoints];
+    int64_t runFirst = first, i = 0;
+    try {
+      for (; runFirst < last; runFirst += RunPoints) {
+        const int64_t n = std::min(RunPoints, last - runFirst);
+        const int64_t plottable = MakeX(x, Range.Step, n, xl, xs);
+        for (i = 0; i < n; ++i) {
+          // A plain copy of the 80 bits: the x87 unit would take far longer.
+          if (variable)
+            std::memcpy(variable, &xl[i], sizeof(long double));
+          formula.Evaluate(2);
+          if (i == plottable)
+            throw EMathError(EMathError::TKind::Overflow);
+          const long double r = formula.Value;
+          // The first point is clamped to the band, later ones keep the
+          // height before them. NaN (a refused argument) fails both tests: a gap.
+          double y;
+          if (r <= -PlotBand || r >= PlotBand) {
+            if (runFirst + i == 0) {
+              y = r <= -PlotBand ? -static_cast<double>(PlotBand) : static_cast<double>(PlotBand);
+              end.Own = true;
+            } else if (end.Own) {
+              y = previous;
+            } else {
+              y = std::numeric_limits<double>::quiet_NaN();  // the joining pass knows it
+              ++end.Held;
+            }
+          } else {
+            y = static_cast<double>(r);
+            end.Own = true;
+          }
+          ys[i] = y;
+          previous = y;
+        }
+        Sink.Write(runFirst, {xs, static_cast<size_t>(n)}, {ys, static_cast<size_t>(n)});
+        i = 0;
+        if (tHelperThread && Stop)
+          throw THelperStop{};
+      }
+    } catch (...) {
+      if (!tHelperThread)
+        Made = runFirst + i;
+      Sink.Write(runFirst, {xs, static_cast<size_t>(i)}, {ys, static_cast<size_t>(i)});
+      end.Last = previous;
+      Ends[static_cast<size_t>(b)] = end;
+      throw;
+    }
+    end.Last = previous;
+    Ends[static_cast<size_t>(b)] = end;
+    if (last == Range.Count) {
+      LastValue = formula.Value;
+      LastX = variable ? *variable : 0;
+    }
+  }
+
+  const TPlotRange& Range;
+  TPlotSink& Sink;
+  const int64_t Blocks;
+  std::mutex Mutex;
+  int64_t Front = 0;  // the next block of the caller's object
+  int64_t Back;       // the helper has taken the blocks from here on
+  std::atomic<bool> Stop = false;
+  std::vector<TBlockEnd> Ends;
+};
+
+// Waits for the helper thread however the sampling ends.
+class THelperThread {
+ public:
+  THelperThread(TSampler& sampler, TFormula& formula)
+      : Sampler(sampler), Thread([&sampler, &formula] { sampler.RunHelper(formula); }) {}
+  ~THelperThread() {
+    Sampler.StopHelper();
+    Join();
+  }
+  void Join() {
+    if (Thread.joinable())
+      Thread.join();
+  }
+  THelperThread(const THelperThread&) = delete;
+  THelperThread& operator=(const THelperThread&) = delete;
+
+ private:
+  TSampler& Sampler;
+  std::thread Thread;
+};
 
 }  // namespace
 
-int64_t CountPlotPoints(long double start, long double end, long double step, int64_t limit) {
-  if (!(step > 0))
-    return limit + 1;
-  // The same additions as the sampling itself: the count is exact, rounding
-  // included, and a step lost in X's rounding runs into the limit.
+TPlotRange MeasurePlotRange(long double start, long double end, long double step, int64_t limit,
+                            int64_t blockPoints) {
+  TPlotRange range;
+  range.Start = start;
+  range.End = end;
+  range.Step = step;
+  range.BlockPoints = blockPoints;
+  if (!(step > 0)) {
+    range.Count = limit + 1;
+    return range;
+  }
+  // The same additions as the sampling itself.
+  long double x = start;
   int64_t count = 0;
-  for (long double x = start; x <= end && count <= limit; x += step)
-    ++count;
-  return count;
+  while (x <= end && count <= limit) {
+    range.BlockStart.push_back(x);
+    count += Advance(x, end, step, blockPoints < limit + 1 - count ? blockPoints : limit + 1 - count);
+  }
+  range.Count = count;
+  return range;
+}
+
+int64_t CountPlotPoints(long double start, long double end, long double step, int64_t limit) {
+  return MeasurePlotRange(start, end, step, limit, limit + 1).Count;
+}
+
+int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRange& range, TPlotSink& sink,
+                   int threads) {
+  // Only the number is read: skip making the result text at every point.
+  formula.NumericOnly = true;
+  TSampler sampler(range, sink);
+
+  std::unique_ptr<TFormula> helper;
+  if (threads > 1 && range.Count > range.BlockPoints && !text.empty() && formula.ErrorFlag == 0 &&
+      !CallsRandom(formula)) {
+    // The text parsed without an error once, so it does again, silently.
+    helper = std::make_unique<TFormula>(text, formula.Precision, formula.VarMode);
+    helper->Parse(text);
+    helper->NumericOnly = true;
+    // Past its first evaluation, as the caller's object is at every point
+    // the helper takes: a refused argument shows nothing and leaves a gap.
+    helper->EvalCount = 2;
+  }
+
+  {
+    std::unique_ptr<THelperMessages> messages;
+    std::unique_ptr<THelperThread> thread;
+    if (helper) {
+      messages = std::make_unique<THelperMessages>();
+      try {
+        thread = std::make_unique<THelperThread>(sampler, *helper);
+      } catch (const std::system_error&) {
+        helper.reset();  // no second thread to be had: the caller's alone
+      }
+    }
+    try {
+      sampler.RunCaller(formula);
+      if (thread) {
+        // A block the helper gave back is left for the caller's object.
+        thread->Join();
+        sampler.RunCaller(formula);
+      }
+    } catch (...) {
+      thread.reset();
+      sampler.Join(sampler.Made);
+      sink.Cut(sampler.Made);
+      throw;
+    }
+  }
+  sampler.Join(range.Count);
+
+  // The caller's object as one that made every evaluation itself.
+  if (helper && range.Count > 0) {
+    const int64_t evaluations = std::min<int64_t>(INT32_MAX, formula.EvalCount + sampler.HelperEvaluations);
+    formula.EvalCount = static_cast<int32_t>(evaluations);
+    formula.Value = sampler.LastValue;
+    if (formula.VarCount >= 1)
+      formula.Vars[1].Value = sampler.LastX;
+  }
+  return sampler.HelperEvaluations;
+}
+
+void TPlotPoints::Write(int64_t first, std::span<const double> x, std::span<const double> y) {
+  std::copy(x.begin(), x.end(), X.begin() + first);
+  std::copy(y.begin(), y.end(), Y.begin() + first);
+}
+
+void TPlotPoints::Hold(int64_t first, int64_t count, double y) {
+  std::fill_n(Y.begin() + first, count, y);
+}
+
+void TPlotPoints::Cut(int64_t count) {
+  X.resize(static_cast<size_t>(count));
+  Y.resize(static_cast<size_t>(count));
 }
 
 void SamplePlot(TFormula& formula, long double start, long double end, long double step,
                 TPlotPoints& points) {
-  // Only the number is read: skip making the result text at every point.
-  formula.NumericOnly = true;
-  long double* const variable = formula.VarCount >= 1 ? &formula.Vars[1].Value : nullptr;
-  // The held height is only ever drawn, so a double keeps it exactly.
-  double previous = 0;
-  int64_t count = 0;
-  for (long double x = start; x <= end; x += step, ++count) {
-    if (count == MaxPlotPoints)
-      throw std::length_error("too many points for one plot");
-    if (variable)
-      *variable = x;
-    formula.Evaluate(2);
-    const long double r = formula.Value;
-    // The first point is clamped to the band, later ones keep the height
-    // before them. NaN (a refused argument) fails both tests: a gap.
-    double y;
-    if (r <= -PlotBand)
-      y = count == 0 ? -static_cast<double>(PlotBand) : previous;
-    else if (r >= PlotBand)
-      y = count == 0 ? static_cast<double>(PlotBand) : previous;
-    else
-      y = static_cast<double>(r);
-    points.X.push_back(PlotX(x));
-    points.Y.push_back(y);
-    previous = y;
-  }
+  TPlotRange range = MeasurePlotRange(start, end, step, MaxPlotPoints);
+  // The points up to the limit, then the refusal.
+  const bool tooMany = range.Count > MaxPlotPoints;
+  range.Count = std::min(range.Count, MaxPlotPoints);
+  points.X.assign(static_cast<size_t>(range.Count), 0);
+  points.Y.assign(static_cast<size_t>(range.Count), 0);
+  SamplePlot(formula, std::u16string(), range, points, 1);
+  if (tooMany)
+    throw std::length_error("too many points for one plot");
 }

@@ -148,6 +148,7 @@ void TForm7::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
     CentreOnScreen(this);
     FormActivate();
+    Chart1->RestoreView();  // a curve kept from before, as it was built
   }
   QWidget::showEvent(event);
 }
@@ -171,8 +172,8 @@ void TForm7::Button1Click() {
     RefuseBuild(Edit4, StepError);
     return;
   }
-  const int64_t count = CountPlotPoints(start, end, step, MaxPlotPoints);
-  if (count > MaxPlotPoints) {
+  const TPlotRange range = MeasurePlotRange(start, end, step, MaxPlotPoints);
+  if (range.Count > MaxPlotPoints) {
     RefuseBuild(Edit4, TooManyPoints);
     return;
   }
@@ -185,17 +186,16 @@ void TForm7::Button1Click() {
   PlotFormula = std::make_unique<TFormula>(text, -1, 1);
   // A syntax error is shown by the parser; the sampling runs all the same.
   PlotFormula->Parse(text);
+  // The old curve goes before the new one is made: never two in memory.
   Chart1->Clear();
 
-  TPlotPoints points;
-  points.X.reserve(static_cast<size_t>(count));
-  points.Y.reserve(static_cast<size_t>(count));
+  TChartPoints points(range.Count);
   const auto show = [&] {
-    Chart1->AppendPoints(points.X, points.Y);
+    Chart1->SetPoints(std::move(points));
     Chart1->Redraw();
   };
   try {
-    SamplePlot(*PlotFormula, start, end, step, points);
+    SamplePlot(*PlotFormula, text, range, points);
   } catch (...) {
     // An arithmetic fault ends the build; the points made so far stay.
     show();

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -192,6 +194,84 @@ TEST(PlotSampling, EndlessOrOversizedBuildsCountPastTheLimit) {
                                     << " by " << static_cast<double>(c.Step));
     EXPECT_EQ(CountPlotPoints(c.Start, c.End, c.Step, MaxPlotPoints), c.Count);
   }
+}
+
+// One build sampled on one thread in one block (the plain loop), and on one
+// and on two threads in blocks of 64 points, so that block borders and the
+// helper's blocks fall everywhere.
+struct TSampled {
+  TPlotPoints Points;
+  std::vector<std::string> Messages;
+  std::string Fault;
+  uint32_t Seed = 0;
+  int64_t HelperPoints = 0;
+};
+
+TSampled SampleOn(int threads, int64_t blockPoints, const std::u16string& text, long double start,
+                  long double end, long double step) {
+  // Messages are shown on this thread only (a message box elsewhere would
+  // not work).
+  TEngineMessages messages;
+  const std::thread::id thread = std::this_thread::get_id();
+  const TMessageHook recorder = SetMessageHook({});
+  SetMessageHook([&](TMessageIcon icon, const std::u16string& text) {
+    recorder(icon, std::this_thread::get_id() == thread ? text : u"(on another thread) " + text);
+  });
+  SetRandomSeed(7);
+  TFormula formula(text, -1, 1);
+  formula.Parse(text);
+  const TPlotRange range = MeasurePlotRange(start, end, step, MaxPlotPoints, blockPoints);
+  TSampled s;
+  s.Points.X.assign(static_cast<size_t>(range.Count), 0);
+  s.Points.Y.assign(static_cast<size_t>(range.Count), 0);
+  try {
+    s.HelperPoints = SamplePlot(formula, text, range, s.Points, threads);
+  } catch (const EMathError& e) {
+    s.Fault = e.what();
+  }
+  SetMessageHook(recorder);
+  s.Messages = messages.Texts;
+  s.Seed = RandomSeed();
+  return s;
+}
+
+std::vector<uint64_t> Bits(const std::vector<double>& v) {
+  std::vector<uint64_t> bits(v.size());
+  std::memcpy(bits.data(), v.data(), v.size() * sizeof(double));
+  return bits;
+}
+
+TEST(PlotSampling, BlocksAndTwoThreadsGiveThePointsAndMessagesOfThePlainLoop) {
+  struct TCase {
+    const char16_t* Formula;
+    long double Start, End;
+  };
+  // A step of 1/512 reaches every whole X exactly.
+  const TCase cases[] = {
+      {u"x^3", -200, 200},                       // held heights over many blocks at both ends
+      {u"1/(x-10)+100000/(x-190)", -200, 200},   // two divisions by zero, each keeping a node's last value
+      {u"sqrt(x)", -200, 200},                   // a message at the first point, gaps after it
+      {u"random(1000)+x", -200, 200},            // one generator: sampled in order
+      {u"x^1000", 85000, 85600},                 // an overflow ends the build
+  };
+  const long double step = 1.0L / 512;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.Formula));
+    const TSampled plain = SampleOn(1, PlotBlockPoints * 64, c.Formula, c.Start, c.End, step);
+    for (int threads : {1, 2}) {
+      SCOPED_TRACE(threads);
+      const TSampled s = SampleOn(threads, 64, c.Formula, c.Start, c.End, step);
+      EXPECT_EQ(Bits(s.Points.X), Bits(plain.Points.X));
+      EXPECT_EQ(Bits(s.Points.Y), Bits(plain.Points.Y));
+      EXPECT_EQ(s.Messages, plain.Messages);
+      EXPECT_EQ(s.Fault, plain.Fault);
+      EXPECT_EQ(s.Seed, plain.Seed);
+    }
+  }
+  // Long enough for the second thread to start while the first still works.
+  EXPECT_GT(SampleOn(2, 64, u"x^3", -200, 200, step / 8).HelperPoints, 0);
+  EXPECT_THAT(SampleOn(2, 64, u"1/(x-10)+100000/(x-190)", -200, 200, step).Messages, SizeIs(2));
+  EXPECT_THAT(SampleOn(2, 64, u"x^1000", 85000, 85600, step).Fault, ::testing::Not(::testing::IsEmpty()));
 }
 
 }  // namespace

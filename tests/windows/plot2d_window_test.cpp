@@ -1,5 +1,6 @@
 // The plane plot window driven through its controls, with the scripted
 // platform recording message boxes, beeps and web pages.
+#include "ChartMouse.h"
 #include "LineChart.h"
 #include "Unit7.h"
 #include "WebPage.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <string>
@@ -196,6 +199,42 @@ TEST_F(Plot2DWindowTest, CurveIsWipedByAFormulaEditEraseAndClose) {
   EXPECT_EQ(Points(), 0);
   EXPECT_FALSE(Form.isVisible());
   EXPECT_THAT(Scripted().Lines(), IsEmpty());
+}
+
+TEST_F(Plot2DWindowTest, ZoomedChartIsExportedAsShownWithoutTheReadout) {
+  Press();
+  TLineChart& chart = *Form.Chart1;
+  const QImage built = chart.Render();
+  const TLineChart::TView fitted = chart.View();
+  QWidget* area = chart.MouseArea();
+  const QPoint at = chart.PixelOf({90, 0}).toPoint();
+  for (int step = 0; step < 3; ++step)
+    SendWheel(area, at);
+  SendMouse(area, QEvent::MouseMove, at);
+  EXPECT_EQ(chart.Readout(), QStringLiteral("X = 90; F(X) = 1"));
+  SendMouse(area, QEvent::MouseMove, at + QPoint(0, 30));  // the readout goes by X
+  EXPECT_EQ(chart.Readout(), QStringLiteral("X = 90; F(X) = 1"));
+
+  const QImage zoomed = chart.Render();
+  EXPECT_NE(zoomed, built);
+  QTemporaryDir dir;
+  Scripted().SaveFileAnswers.push_back(dir.filePath(QStringLiteral("zoomed")));
+  Form.BMP1->trigger();
+  EXPECT_EQ(QImage(dir.filePath(QStringLiteral("zoomed.bmp"))).convertToFormat(QImage::Format_RGB32), zoomed);
+  Form.N11->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), zoomed);
+  EXPECT_FALSE(chart.Readout().isEmpty());  // still on screen
+  SendLeave(area);
+  EXPECT_EQ(chart.Render(), zoomed);  // the same picture without readout and marker
+
+  // Reopening and a new build show the fitted view again.
+  SendWheel(area, at);
+  Form.hide();
+  Form.show();
+  EXPECT_EQ(chart.View(), fitted);
+  SendWheel(area, at);
+  Press();
+  EXPECT_EQ(chart.Render(), built);
 }
 
 TEST_F(Plot2DWindowTest, ShortcutsBuildEraseAndClose) {
