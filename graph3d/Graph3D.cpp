@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -250,6 +251,47 @@ void TGraph3D::PaintAxesOn(QPainter& Canvas, bool Visible) {
   for (int i = 0; i < 5; ++i) DrawAxisLine(Canvas, i, Qt::SolidLine, !Visible);
 }
 
+// The preview erases its axes by putting back the pixels they covered: drawn
+// again in the background colour, the edges of smoothed label text would
+// stay behind.
+void TGraph3D::KeepUnderAxes(QPainter& Canvas) {
+  FPreviewUnder = QImage();
+  if (!FCanvas.isDetached()) return;
+  QRect area;
+  const QFontMetrics metrics = Canvas.fontMetrics();
+  for (const graph3d::TAxisLine& a : graph3d::kAxisLines) {
+    const QPoint from = ToQPoint(FModel.Project(a.From)), to = ToQPoint(FModel.Project(a.To));
+    area |= QRect(from, to).normalized().adjusted(-1, -1, 1, 1) & rect();
+    const QString* label = a.Label == 1 ? &FLabelX : a.Label == 2 ? &FLabelY : a.Label == 3 ? &FLabelZ : nullptr;
+    if (label && !label->isEmpty()) {
+      const int dx = a.Label == 3 ? 5 : 0;
+      area |= metrics.boundingRect(*label).translated(to.x() + dx, to.y() + metrics.ascent()).adjusted(-2, -2, 2, 2) &
+              rect();
+    }
+  }
+  const qreal ratio = FCanvas.devicePixelRatio();
+  const QRect pixels = QRect(QPoint(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio))),
+                             QPoint(int(std::ceil((area.right() + 1) * ratio)) - 1,
+                                    int(std::ceil((area.bottom() + 1) * ratio)) - 1)) &
+                       FCanvas.rect();
+  if (area.isEmpty() || pixels.isEmpty()) return;
+  FPreviewUnder = FCanvas.copy(pixels);
+  FPreviewAt = pixels.topLeft();
+}
+
+bool TGraph3D::PutBackUnderAxes() {
+  if (FPreviewUnder.isNull() || !FCanvas.isDetached() || FPreviewUnder.format() != FCanvas.format() ||
+      !FCanvas.rect().contains(QRect(FPreviewAt, FPreviewUnder.size())))
+    return false;
+  const size_t bytes = size_t(FPreviewUnder.width()) * 4;
+  for (int y = 0; y < FPreviewUnder.height(); ++y) {
+    std::memcpy(FCanvas.scanLine(FPreviewAt.y() + y) + size_t(FPreviewAt.x()) * 4, FPreviewUnder.constScanLine(y),
+                bytes);
+  }
+  FPreviewUnder = QImage();
+  return true;
+}
+
 void TGraph3D::PaintAxes(bool Visible) {
   OnOwnCanvas([&](QPainter& p) { PaintAxesOn(p, Visible); });
 }
@@ -260,10 +302,10 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   ClearBackground(Canvas);
   if (FShowFrame) DrawFrame(Canvas);
   DrawCaption(Canvas);
-  FModel.Prepare();
-  // Without cells (no lines, one line, a failed build) only background,
-  // frame and caption show.
-  if (FModel.TrapezeCount() > 0) {
+  PrepareModel();
+  // Without cells (no lines, one line) the axes still show around the data
+  // centre; after a failed build only background, frame and caption do.
+  if (!FModel.BuildFailed()) {
     bool behind[5];
     for (int i = 0; i < 5; ++i) behind[i] = FModel.AxisBehind(i);
     if (FDrawAxes) {
@@ -291,6 +333,27 @@ QImage TGraph3D::CopyToBitmap(TColor /*Color*/) {
 
 void TGraph3D::Prepare() {
   SyncSize();
+  PrepareModel();
+}
+
+namespace {
+int64_t GLargeBuildPoints = 3000000;
+}
+
+void TGraph3D::SetLargeBuildPoints(int64_t Points) { GLargeBuildPoints = Points; }
+
+void TGraph3D::PrepareModel() {
+  const bool large = OnBusy && FModel.BuildPending() &&
+                     int64_t(FModel.LineCount()) * FModel.ValuesPerLine() >= GLargeBuildPoints;
+  if (!large) {
+    FModel.Prepare();
+    return;
+  }
+  struct TBusy {
+    const std::function<void(bool)> Report;
+    explicit TBusy(std::function<void(bool)> report) : Report(std::move(report)) { Report(true); }
+    ~TBusy() { Report(false); }
+  } busy(OnBusy);
   FModel.Prepare();
 }
 
@@ -362,8 +425,13 @@ void TGraph3D::mousePressEvent(QMouseEvent* event) {
 void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
   if (FMouseControl == mcNone || !FMouseDown) return;
-  FStopRequested = true;
   const QPoint pos = event->position().toPoint();
+  if (!rect().contains(pos)) {
+    // Leaving the control ends the drag at its edge, as a release does.
+    MouseRelease();
+    return;
+  }
+  FStopRequested = true;
   const int64_t dx = int64_t(pos.x()) - FLastMouse.x(), dy = int64_t(pos.y()) - FLastMouse.y();
   FLastMouse = pos;
   const int w = width(), h = height();
@@ -371,7 +439,7 @@ void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
     if (!FPreviewStarted) {
       ClearBackground(p);
       FPreviewStarted = true;
-    } else {
+    } else if (!PutBackUnderAxes()) {
       PaintAxesOn(p, false);
     }
     switch (FMouseControl) {
@@ -400,6 +468,7 @@ void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
         break;
       case mcNone: break;
     }
+    KeepUnderAxes(p);
     PaintAxesOn(p, true);
   });
 }

@@ -124,6 +124,13 @@ class TGraph3D : public QWidget {
 
   // ---- events
   TNotifyEvent AfterDraw;        // after a full redraw of the control itself
+  // A build of a large grid (one that takes a noticeable time) runs between
+  // OnBusy(true) and OnBusy(false), also when it fails; the window shows the
+  // busy cursor meanwhile.
+  std::function<void(bool Busy)> OnBusy;
+  // From how many grid points a build counts as large (about 0.3 s on a
+  // small machine); tests lower it.
+  static void SetLargeBuildPoints(int64_t Points);
   TNotifyEvent OnScroll;         // after each animation step
   TNotifyEvent OnStopScrolling;  // when the animation stops
 
@@ -163,6 +170,7 @@ class TGraph3D : public QWidget {
   void OnOwnCanvas(const std::function<void(QPainter&)>& draw);
   void CopyToScreen();
   void RedrawOwn(bool FireAfterDraw);
+  void PrepareModel();  // FModel.Prepare, a large build inside OnBusy
   void ReportLater(std::exception_ptr Error);
 
   void ClearBackground(QPainter& Canvas);
@@ -174,6 +182,8 @@ class TGraph3D : public QWidget {
   void DrawSurface(QPainter& Canvas);
   void PaintAxesOn(QPainter& Canvas, bool Visible);
   void DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase);
+  void KeepUnderAxes(QPainter& Canvas);
+  bool PutBackUnderAxes();  // false when nothing was kept
   void MouseRelease();
 
   TGraph3DModel FModel;
@@ -192,6 +202,8 @@ class TGraph3D : public QWidget {
   QPoint FLastMouse;
   bool FMouseDown = false;
   bool FPreviewStarted = false;
+  QImage FPreviewUnder;  // the own canvas's pixels under the preview's axes
+  QPoint FPreviewAt;
   bool FScrolling = false;
   bool FStopRequested = false;
   int32_t FScrollIndex = 0;

@@ -1,16 +1,22 @@
 #include "Graph3DCore.h"
 
+#include "Graph3DKernels.h"
+#include "Graph3DParts.h"
+#include "SystemMemory.h"
+
 #include <sys/mman.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -69,10 +75,13 @@ float GroundDistance2(const TPoint3D& a, const TPoint3D& b) {
 
 uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine) {
   if (lines < 2 || valuesPerLine < 2) return 0;
+  const long double points = static_cast<long double>(lines) * static_cast<long double>(valuesPerLine);
   const long double cells = static_cast<long double>(lines - 1) * static_cast<long double>(valuesPerLine - 1);
-  // cell record, list entry, two sort-key buffers
-  const long double bytes = cells * (sizeof(TTrapeze) + sizeof(uint32_t) + 2 * sizeof(uint64_t)) +
-                            static_cast<long double>(valuesPerLine) * 2 * sizeof(TPoint3D);
+  // Per point: height, projection pair, band, and at worst rows of ground
+  // positions of its own; per cell: the list and the sort's second buffer;
+  // per line: its rows and where its cells start.
+  const long double bytes = points * (sizeof(float) + sizeof(TScreenPair) + 1 + 2 * sizeof(float)) +
+                            cells * 2 * sizeof(uint64_t) + static_cast<long double>(lines) * 48;
   if (bytes >= static_cast<long double>(std::numeric_limits<uint64_t>::max() / 2)) {
     return std::numeric_limits<uint64_t>::max() / 2;
   }
@@ -81,27 +90,27 @@ uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine) {
 
 uint64_t MemoryBudget() {
   if (GMemoryBudget != 0) return GMemoryBudget;
-  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
-  uint64_t physical = (pages > 0 && pageSize > 0) ? uint64_t(pages) * uint64_t(pageSize) : (uint64_t(1) << 32);
-  // Leave a fifth to the system and the other programs.
-  uint64_t budget = physical / 5 * 4;
-  rlimit limit{};
-  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-    budget = std::min<uint64_t>(budget, limit.rlim_cur);
-  }
-  return budget;
+  // Room for the picture, the toolkit and the rest of the program first;
+  // of what is left a grid takes at most a third, as the estimate leaves
+  // out what the system and the other programs need meanwhile.
+  constexpr uint64_t kReserve = uint64_t(256) << 20;
+  const uint64_t available = AvailableMemory();
+  return available > kReserve ? (available - kReserve) / 3 : 0;
 }
 
 void SetMemoryBudget(uint64_t bytes) { GMemoryBudget = bytes; }
 
 void CheckGridSize(int64_t lines, int64_t valuesPerLine) {
-  if (lines < 2 || valuesPerLine < 2) return;
+  // Nothing is made for a grid without lines, and a line of fewer than 2
+  // values is refused before its values are made.
+  if (lines < 1 || valuesPerLine < 2) return;
   // Each line: its object, its values and the list entries that refer to it.
   const long double lineBytes = static_cast<long double>(lines) *
                                 (static_cast<long double>(valuesPerLine) * sizeof(float) + sizeof(TGraphLine) +
                                  4 * sizeof(void*));
-  const long double cells = static_cast<long double>(lines - 1) * static_cast<long double>(valuesPerLine - 1);
-  if (cells > static_cast<long double>(std::numeric_limits<uint32_t>::max()) ||
+  // Cells are named by their first point in 32 bits.
+  const long double points = static_cast<long double>(lines) * static_cast<long double>(valuesPerLine);
+  if ((lines >= 2 && points > static_cast<long double>(uint64_t(1) << 32)) ||
       lineBytes + static_cast<long double>(EstimateBuildBytes(lines, valuesPerLine)) >
           static_cast<long double>(MemoryBudget())) {
     ThrowTooLarge(lines, valuesPerLine);
@@ -122,14 +131,17 @@ void DefaultIsodoses(TIsodose (&bands)[10]) {
 
 TGraphLine::TGraphLine(int32_t count) : FCount(count) {
   if (count < 2) throw EGraph3DError(kCreateLinePrefix + std::to_string(count) + kCreateLineSuffix);
-  const std::string tooLarge =
-      kCreateLinePrefix + std::to_string(count) + kCreateLineSuffix + ": not enough memory";
-  if (uint64_t(count) * sizeof(float) > graph3d::MemoryBudget()) throw EGraph3DError(tooLarge);
-  try {
-    FValues.reset(new float[static_cast<size_t>(count)]());
-  } catch (const std::bad_alloc&) {
-    throw EGraph3DError(tooLarge);
+  // A line of up to 16 million values is left to the grid's check; a longer
+  // one is checked against the memory available before it is made.
+  const uint64_t bytes = uint64_t(count) * sizeof(float);
+  // calloc: large blocks come zeroed from the system, without a second pass
+  float* values = bytes <= (uint64_t(64) << 20) || bytes <= graph3d::MemoryBudget()
+                      ? static_cast<float*>(std::calloc(size_t(count), sizeof(float)))
+                      : nullptr;
+  if (!values) {
+    throw EGraph3DError(kCreateLinePrefix + std::to_string(count) + kCreateLineSuffix + ": not enough memory");
   }
+  FValues.reset(values);
   EndPoint.X = static_cast<float>(count - 1);
 }
 
@@ -170,6 +182,51 @@ float TGraphLine::GetY(int32_t index) const {
                             StartPoint.Y);
 }
 
+// ------------------------------------------------------------ helpers
+
+namespace graph3d {
+
+template <typename T>
+void TPageArray<T>::Allocate(size_t count) {
+  Release();
+  if (count == 0) return;
+  if (count > std::numeric_limits<size_t>::max() / sizeof(T)) throw std::bad_alloc();
+  const size_t bytes = count * sizeof(T);
+  // Large pages are not asked for: to find them the kernel may first compact
+  // memory, which held up first pictures by up to half a second.
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) throw std::bad_alloc();
+  FData = static_cast<T*>(p);
+  FCount = count;
+  FBytes = bytes;
+}
+
+template <typename T>
+void TPageArray<T>::Release() {
+  if (FData) munmap(FData, FBytes);
+  FData = nullptr;
+  FCount = FBytes = 0;
+}
+
+template class TPageArray<float>;
+template class TPageArray<TScreenPair>;
+template class TPageArray<uint8_t>;
+template class TPageArray<uint64_t>;
+
+}  // namespace graph3d
+
+namespace {
+
+using graph3d::InParts;
+using graph3d::kMaxParts;
+using graph3d::PartsFor;
+using graph3d::RunInParts;
+
+// Grid points per part worth a thread of its own.
+constexpr int64_t kGrain = 1 << 16;
+
+}  // namespace
+
 // ------------------------------------------------------------ TGraph3DModel
 
 TGraph3DModel::TGraph3DModel() {
@@ -203,15 +260,21 @@ void TGraph3DModel::ClearLines() {
 }
 
 void TGraph3DModel::ClearTrapezes() {
-  if (FTrapezes) {
-    munmap(FTrapezes, FTrapezeBytes);
-    FTrapezes = nullptr;
-  }
-  FTrapezeBytes = 0;
   FTrapezeCount = 0;
-  std::vector<uint32_t>().swap(FOrder);
-  std::vector<uint64_t>().swap(FSortKeys);
-  std::vector<uint64_t>().swap(FSortScratch);
+  std::vector<TAxisRow>().swap(FRowsX);
+  std::vector<TAxisRow>().swap(FRowsY);
+  std::vector<float>().swap(FPoolX);
+  std::vector<float>().swap(FPoolY);
+  std::vector<int64_t>().swap(FLineCells);
+  std::vector<uint64_t>().swap(FWholeCells);
+  FAllWhole = true;
+  FBuiltLines = 0;
+  FBuiltValues = 0;
+  FHeights.Release();
+  FScreen.Release();
+  FBands.Release();
+  FSorted.Release();
+  FSortScratch.Release();
 }
 
 void TGraph3DModel::ClearData() {
@@ -219,21 +282,25 @@ void TGraph3DModel::ClearData() {
   ClearTrapezes();
 }
 
-void TGraph3DModel::AllocateTrapezes(int64_t count) {
-  // One mapping of its own, so the pages go back to the system when the
-  // cells are cleared, and large pages can serve it.
-  const size_t bytes = static_cast<size_t>(count) * sizeof(TTrapeze);
-  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  madvise(p, bytes, MADV_HUGEPAGE);
-#endif
-  FTrapezes = static_cast<TTrapeze*>(p);
-  FTrapezeBytes = bytes;
-  FOrder.resize(static_cast<size_t>(count));
-  // Taken now, with the cells, so that sorting never fails for memory.
-  FSortKeys.resize(static_cast<size_t>(count));
-  FSortScratch.resize(static_cast<size_t>(count));
+const float* TGraph3DModel::RowX(int64_t j, float* scratch) const {
+  const TAxisRow& r = FRowsX[size_t(j)];
+  if (r.Offset >= 0) return FPoolX.data() + r.Offset;
+  std::fill(scratch, scratch + FBuiltValues, r.Value);
+  return scratch;
+}
+
+const float* TGraph3DModel::RowY(int64_t j, float* scratch) const {
+  const TAxisRow& r = FRowsY[size_t(j)];
+  if (r.Offset >= 0) return FPoolY.data() + r.Offset;
+  std::fill(scratch, scratch + FBuiltValues, r.Value);
+  return scratch;
+}
+
+const uint8_t* TGraph3DModel::MissingRow(int64_t j) const { return FLines[size_t(j)]->MissingFlags(); }
+
+bool TGraph3DModel::CellWhole(int64_t j, int32_t i) const {
+  const uint64_t cell = uint64_t(j) * uint64_t(FBuiltValues - 1) + uint64_t(i);
+  return (FWholeCells[cell >> 6] >> (cell & 63)) & 1;
 }
 
 void TGraph3DModel::BuildTrapezes() {
@@ -241,71 +308,77 @@ void TGraph3DModel::BuildTrapezes() {
   const int64_t lines = static_cast<int64_t>(FLines.size());
   if (lines < 2) return;
   const int32_t vpl = FValuesPerLine;
+  const int64_t points = lines * vpl;
   int64_t count = (lines - 1) * (vpl - 1);
   try {
-    if (count > int64_t(std::numeric_limits<uint32_t>::max()) ||
-        graph3d::EstimateBuildBytes(lines, vpl) > graph3d::MemoryBudget()) {
+    // Cells are named by their first point in 32 bits.
+    if (points > (int64_t(1) << 32) || graph3d::EstimateBuildBytes(lines, vpl) > graph3d::MemoryBudget()) {
       ThrowTooLarge(lines, vpl);
     }
 
-    // Ground positions along one axis, as GetX and GetY give them. Lines of
-    // a grid mostly share their end coordinates: reuse the last row then.
-    struct TAxisPositions {
-      float From = 0, To = 0;
-      std::vector<float> At;
-    };
-    auto positions = [vpl](TAxisPositions& axis, float from, float to) -> const float* {
-      if (axis.At.empty() || std::memcmp(&from, &axis.From, sizeof from) != 0 ||
-          std::memcmp(&to, &axis.To, sizeof to) != 0) {
-        axis.At.resize(static_cast<size_t>(vpl));
-        const long double start = from, span = static_cast<long double>(to) - from;
-        for (int32_t i = 0; i < vpl; ++i) axis.At[size_t(i)] = static_cast<float>(span * i / (vpl - 1) + start);
-        axis.From = from;
-        axis.To = to;
+    FBuiltLines = lines;
+    FBuiltValues = vpl;
+    // Ground positions as GetX and GetY give them, one row per line along
+    // each axis; a line with the end coordinates of the line before shares
+    // its row, and a line whose two ends agree on an axis keeps one value.
+    auto axisRows = [&](bool x, std::vector<TAxisRow>& rows, std::vector<float>& pool) {
+      rows.resize(size_t(lines));
+      float lastFrom = 0, lastTo = 0;
+      int64_t lastOffset = -1;
+      for (int64_t j = 0; j < lines; ++j) {
+        const TGraphLine& line = *FLines[size_t(j)];
+        const float from = x ? line.StartPoint.X : line.StartPoint.Y, to = x ? line.EndPoint.X : line.EndPoint.Y;
+        if (std::memcmp(&from, &to, sizeof from) == 0 && std::isfinite(from)) {
+          // (to − from) × i / (n − 1) + from: the same for every i
+          rows[size_t(j)] = {-1, static_cast<float>(0.0L + from)};
+          continue;
+        }
+        if (lastOffset < 0 || std::memcmp(&from, &lastFrom, sizeof from) != 0 ||
+            std::memcmp(&to, &lastTo, sizeof to) != 0) {
+          lastOffset = int64_t(pool.size());
+          pool.resize(pool.size() + size_t(vpl));
+          const long double start = from, span = static_cast<long double>(to) - from;
+          float* out = pool.data() + lastOffset;
+          for (int32_t i = 0; i < vpl; ++i) out[i] = static_cast<float>(span * i / (vpl - 1) + start);
+          lastFrom = from;
+          lastTo = to;
+        }
+        rows[size_t(j)] = {lastOffset, 0};
       }
-      return axis.At.data();
     };
-    TAxisPositions xAxis, yAxis;
-    // Ground positions and heights of one line, as single values.
-    auto readLine = [&](const TGraphLine& line, std::vector<TPoint3D>& out) {
-      const float* xs = positions(xAxis, line.StartPoint.X, line.EndPoint.X);
-      const float* ys = positions(yAxis, line.StartPoint.Y, line.EndPoint.Y);
-      const float* v = line.Values();
-      for (int32_t i = 0; i < vpl; ++i) out[size_t(i)] = {xs[i], ys[i], v[i]};
-    };
+    axisRows(true, FRowsX, FPoolX);
+    axisRows(false, FRowsY, FPoolY);
+    for (int64_t j = 0; j < lines && FAllWhole; ++j) FAllWhole = MissingRow(j) == nullptr;
 
-    // Missing points take no part in the ranges, the centre or the cells.
-    const std::vector<uint8_t> noneMissing(static_cast<size_t>(vpl), 0);
-    auto missing = [&](int64_t j) {
-      const uint8_t* m = FLines[static_cast<size_t>(j)]->MissingFlags();
-      return m ? m : noneMissing.data();
-    };
-
-    std::vector<TPoint3D> rowA(static_cast<size_t>(vpl)), rowB(static_cast<size_t>(vpl));
+    // Ranges and sums of the points that have a value, in list order: the
+    // single sums are rounded at every step, so their order is kept.
+    std::vector<float> scratchX(static_cast<size_t>(vpl)), scratchY(static_cast<size_t>(vpl));
     TPoint3D lo{}, hi{};
     bool any = false;
     int64_t present = 0;
-    float sumX = 0, sumY = 0, sumV = 0;  // single sums, rounded at every step
+    float sumX = 0, sumY = 0, sumV = 0;
     // Double ones stand in when huge values overflow the single sums.
     double wideX = 0, wideY = 0, wideV = 0;
     for (int64_t j = 0; j < lines; ++j) {
-      readLine(*FLines[static_cast<size_t>(j)], rowA);
-      const uint8_t* gap = missing(j);
+      const float* xs = RowX(j, scratchX.data());
+      const float* ys = RowY(j, scratchY.data());
+      const float* vs = FLines[size_t(j)]->Values();
+      const uint8_t* gap = MissingRow(j);
       for (int32_t i = 0; i < vpl; ++i) {
-        if (gap[i]) continue;
-        const TPoint3D& p = rowA[size_t(i)];
-        if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !std::isfinite(p.Z)) throw EGraph3DError(kNotFinite);
-        if (!any) lo = hi = p, any = true;
+        if (gap && gap[i]) continue;
+        const float x = xs[i], y = ys[i], v = vs[i];
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(v)) throw EGraph3DError(kNotFinite);
+        if (!any) lo = hi = {x, y, v}, any = true;
         ++present;
-        sumX += p.X;
-        sumY += p.Y;
-        sumV += p.Z;
-        wideX += p.X;
-        wideY += p.Y;
-        wideV += p.Z;
-        lo.X = std::min(lo.X, p.X), hi.X = std::max(hi.X, p.X);
-        lo.Y = std::min(lo.Y, p.Y), hi.Y = std::max(hi.Y, p.Y);
-        lo.Z = std::min(lo.Z, p.Z), hi.Z = std::max(hi.Z, p.Z);
+        sumX += x;
+        sumY += y;
+        sumV += v;
+        wideX += x;
+        wideY += y;
+        wideV += v;
+        lo.X = std::min(lo.X, x), hi.X = std::max(hi.X, x);
+        lo.Y = std::min(lo.Y, y), hi.Y = std::max(hi.Y, y);
+        lo.Z = std::min(lo.Z, v), hi.Z = std::max(hi.Z, v);
       }
     }
     if (hi.X == lo.X || hi.Y == lo.Y || hi.Z == lo.Z) throw EGraph3DError(kNoRange);
@@ -320,50 +393,50 @@ void TGraph3DModel::BuildTrapezes() {
     FCenter.Y = static_cast<float>((double(mean(sumY, wideY)) - lo.Y) * ky);
     FCenter.Z = static_cast<float>((double(mean(sumV, wideV)) - lo.Z) * kv);
 
-    // A cell needs all four corners.
-    auto whole = [](const uint8_t* a, const uint8_t* b, int32_t i) { return !(a[i] | a[i + 1] | b[i] | b[i + 1]); };
-    if (present != int64_t(lines) * vpl) {
+    // A cell needs all four corners. Which cells have them is kept, as the
+    // lines themselves may go before the cells do.
+    if (!FAllWhole) {
+      FLineCells.assign(size_t(lines), 0);
+      FWholeCells.assign(size_t((lines - 1) * (vpl - 1) + 63) / 64, 0);
       count = 0;
+      uint64_t cell = 0;
       for (int64_t j = 0; j + 1 < lines; ++j) {
-        const uint8_t *a = missing(j), *b = missing(j + 1);
-        for (int32_t i = 0; i + 1 < vpl; ++i) count += whole(a, b, i);
+        FLineCells[size_t(j)] = count;
+        const uint8_t *a = MissingRow(j), *b = MissingRow(j + 1);
+        for (int32_t i = 0; i + 1 < vpl; ++i, ++cell) {
+          if ((a && (a[i] | a[i + 1])) || (b && (b[i] | b[i + 1]))) continue;
+          FWholeCells[cell >> 6] |= uint64_t(1) << (cell & 63);
+          ++count;
+        }
       }
+      FLineCells[size_t(lines - 1)] = count;
     }
-    if (count > 0) AllocateTrapezes(count);
 
-    auto normalise = [&](std::vector<TPoint3D>& row) {
-      for (TPoint3D& p : row) {
-        p.X = static_cast<float>((double(p.X) - lo.X) * kx);
-        p.Y = static_cast<float>((double(p.Y) - lo.Y) * ky);
-        p.Z = static_cast<float>((double(p.Z) - lo.Z) * kv);
-      }
-    };
-    readLine(*FLines[0], rowA);
-    normalise(rowA);
-    TTrapeze* t = FTrapezes;
-    for (int64_t j = 0; j + 1 < lines && count > 0; ++j) {
-      readLine(*FLines[static_cast<size_t>(j + 1)], rowB);
-      normalise(rowB);
-      const uint8_t *gapA = missing(j), *gapB = missing(j + 1);
-      for (int32_t i = 0; i + 1 < vpl; ++i) {
-        if (!whole(gapA, gapB, i)) continue;
-        t->Corners[0] = rowA[i];
-        t->Corners[1] = rowA[i + 1];
-        t->Corners[2] = rowB[i + 1];
-        t->Corners[3] = rowB[i];
-        const TPoint3D* c = t->Corners;
-        t->Centroid.X = static_cast<float>((double(c[1].X) + c[2].X + c[3].X + c[0].X) / 4);
-        t->Centroid.Y = static_cast<float>((double(c[1].Y) + c[2].Y + c[3].Y + c[0].Y) / 4);
-        t->Centroid.Z = static_cast<float>((double(c[1].Z) + c[2].Z + c[3].Z + c[0].Z) / 4);
-        t->LineIndex = static_cast<int32_t>(j);
-        t->Distance = 0;
-        t->PenColor = 0;
-        for (TPoint& q : t->ScreenCorners) q = {};
-        ++t;
-      }
-      rowA.swap(rowB);
+    // Percent space: ((x − minX) × kx, (y − minY) × ky, (v − minV) × kv).
+    for (float& x : FPoolX) x = static_cast<float>((double(x) - lo.X) * kx);
+    for (float& y : FPoolY) y = static_cast<float>((double(y) - lo.Y) * ky);
+    for (TAxisRow& r : FRowsX) r.Value = static_cast<float>((double(r.Value) - lo.X) * kx);
+    for (TAxisRow& r : FRowsY) r.Value = static_cast<float>((double(r.Value) - lo.Y) * ky);
+    FHeights.Allocate(size_t(points));
+    FScreen.Allocate(size_t(points));
+    if (count > 0) {
+      FSorted.Allocate(size_t(count));
+      FSortScratch.Allocate(size_t(count));
     }
-    for (int64_t k = 0; k < count; ++k) FOrder[static_cast<size_t>(k)] = static_cast<uint32_t>(k);
+    const double minV = lo.Z;
+    InParts(lines, kGrain / vpl + 1, [&](int64_t j0, int64_t j1, int) {
+      for (int64_t j = j0; j < j1; ++j) {
+        const float* vs = FLines[size_t(j)]->Values();
+        float* out = FHeights.data() + j * vpl;
+        for (int32_t i = 0; i < vpl; ++i) out[i] = static_cast<float>((double(vs[i]) - minV) * kv);
+        // The list in build order, until the first sort.
+        if (j + 1 == lines || count == 0) continue;
+        uint64_t* cell = FSorted.data() + (FAllWhole ? j * (vpl - 1) : FLineCells[size_t(j)]);
+        for (int32_t i = 0; i + 1 < vpl; ++i) {
+          if (FAllWhole || CellWhole(j, i)) *cell++ = uint64_t(j * vpl + i);
+        }
+      }
+    });
     FTrapezeCount = count;
   } catch (const std::bad_alloc&) {
     ClearTrapezes();
@@ -376,6 +449,36 @@ void TGraph3DModel::BuildTrapezes() {
   }
   SetLastLine(static_cast<int32_t>(lines - 1));
   FTrapezesBuilt = true;
+}
+
+TTrapeze TGraph3DModel::Trapeze(int64_t k) const {
+  const uint64_t entry = FSorted[size_t(k)];
+  const int64_t vpl = FBuiltValues;
+  const int64_t p = int64_t(uint32_t(entry)), j = p / vpl, i = p % vpl;
+  auto corner = [&](int64_t jj, int64_t ii) {
+    const TAxisRow &rx = FRowsX[size_t(jj)], &ry = FRowsY[size_t(jj)];
+    return TPoint3D{rx.Offset >= 0 ? FPoolX[size_t(rx.Offset + ii)] : rx.Value,
+                    ry.Offset >= 0 ? FPoolY[size_t(ry.Offset + ii)] : ry.Value, FHeights[size_t(jj * vpl + ii)]};
+  };
+  TTrapeze t{};
+  t.Corners[0] = corner(j, i);
+  t.Corners[1] = corner(j, i + 1);
+  t.Corners[2] = corner(j + 1, i + 1);
+  t.Corners[3] = corner(j + 1, i);
+  const TPoint at[4] = {FScreen[size_t(p)].Here, FScreen[size_t(p + 1)].Here, FScreen[size_t(p + 1)].Next,
+                        FScreen[size_t(p)].Next};
+  for (int c = 0; c < 4; ++c) t.ScreenCorners[c] = {FProjectedOrigin.X + at[c].X, FProjectedOrigin.Y - at[c].Y};
+  t.LineIndex = static_cast<int32_t>(j);
+  const uint32_t bits = uint32_t(entry >> 32);
+  float distance;
+  std::memcpy(&distance, &bits, sizeof distance);
+  t.Distance = distance;
+  const TPoint3D* c = t.Corners;
+  t.Centroid.X = static_cast<float>((double(c[1].X) + c[2].X + c[3].X + c[0].X) / 4);
+  t.Centroid.Y = static_cast<float>((double(c[1].Y) + c[2].Y + c[3].Y + c[0].Y) / 4);
+  t.Centroid.Z = static_cast<float>((double(c[1].Z) + c[2].Z + c[3].Z + c[0].Z) / 4);
+  t.PenColor = FPens.Bands ? FPens.Band[FBands[size_t(p)]] : FPens.Data;
+  return t;
 }
 
 // ---- view
@@ -495,49 +598,127 @@ void TGraph3DModel::SortTrapezes() {
   if (n < 2) return;
   // Keys closer than 0.5 may end in any order; an exact ascending order is
   // one such order. Distances are non-negative singles, so their bit
-  // patterns sort like the numbers: a stable radix sort on (key, index).
-  constexpr int kBits = 11, kBuckets = 1 << kBits, kPasses = 3;
-  std::array<uint32_t, size_t(kPasses) * kBuckets> histogram{};
-  const TPoint3D eye = FEyePoint;
-  for (int64_t k = 0; k < n; ++k) {
-    TTrapeze& t = FTrapezes[k];
-    const float d = graph3d::GroundDistance2(t.Centroid, eye);
-    t.Distance = d;
-    uint32_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    FSortKeys[static_cast<size_t>(k)] = (uint64_t(bits) << 32) | uint64_t(k);
-    for (int pass = 0; pass < kPasses; ++pass) ++histogram[size_t(pass) * kBuckets + ((bits >> (pass * kBits)) & (kBuckets - 1))];
+  // patterns sort like the numbers: a stable radix sort of (key, point) on
+  // the key bits that differ, the cells starting in build order.
+  const int64_t lines = FBuiltLines;
+  const int32_t vpl = FBuiltValues;
+  const double eyeX = FEyePoint.X, eyeY = FEyePoint.Y;
+  const int parts = PartsFor(lines * vpl, kGrain);
+  // Each part takes the cells of a run of lines, in every pass the same
+  // stretch of the list.
+  int64_t bound[kMaxParts + 1];
+  for (int part = 0; part <= parts; ++part) {
+    const int64_t j = (lines - 1) * part / parts;
+    bound[part] = FAllWhole ? j * (vpl - 1) : FLineCells[size_t(j)];
   }
-  uint64_t* src = FSortKeys.data();
-  uint64_t* dst = FSortScratch.data();
-  for (int pass = 0; pass < kPasses; ++pass) {
-    uint32_t* h = histogram.data() + size_t(pass) * kBuckets;
-    const int shift = 32 + pass * kBits;
-    if (std::any_of(h, h + kBuckets, [n](uint32_t c) { return c == uint64_t(n); })) continue;  // one digit only
-    uint32_t sum = 0;
-    for (int b = 0; b < kBuckets; ++b) {
-      const uint32_t c = h[b];
-      h[b] = sum;
-      sum += c;
+  // Digits have at most twelve bits; the keys' low twelve bits are counted
+  // as they are made, which gives the first digit's counts whatever its width.
+  constexpr int kMaxDigit = 12, kLow = 1 << kMaxDigit;
+  std::vector<uint32_t> low(size_t(parts) * kLow);
+  float lowest[kMaxParts], highest[kMaxParts];
+  RunInParts(lines - 1, parts, [&](int64_t j0, int64_t j1, int part) {
+    std::vector<float> scratch(size_t(vpl) * 4);
+    std::vector<uint64_t> row(FAllWhole ? 0 : size_t(vpl));
+    uint32_t* count = low.data() + size_t(part) * kLow;
+    float lo = std::numeric_limits<float>::infinity(), hi = 0;
+    for (int64_t j = j0; j < j1; ++j) {
+      const TAxisRow &ra = FRowsY[size_t(j)], &rb = FRowsY[size_t(j + 1)];
+      const float *xa = RowX(j, scratch.data()), *xb = RowX(j + 1, scratch.data() + vpl);
+      uint64_t* out = FAllWhole ? FSorted.data() + j * (vpl - 1) : row.data();
+      if (ra.Offset < 0 && rb.Offset < 0) {
+        graph3d::kernels::CellKeysOneY(xa, xb, ra.Value, rb.Value, vpl - 1, eyeX, eyeY, uint32_t(j * vpl), out, lo, hi);
+      } else {
+        const float *ya = RowY(j, scratch.data() + 2 * vpl), *yb = RowY(j + 1, scratch.data() + 3 * vpl);
+        graph3d::kernels::CellKeys(xa, xb, ya, yb, vpl - 1, eyeX, eyeY, uint32_t(j * vpl), out, lo, hi);
+      }
+      if (FAllWhole) {
+        for (int32_t i = 0; i + 1 < vpl; ++i) ++count[(out[i] >> 32) & (kLow - 1)];
+      } else {
+        // Only the cells with four corners go on the list. The range of the
+        // keys may take in the others too: it only has to hold every key.
+        uint64_t* cell = FSorted.data() + FLineCells[size_t(j)];
+        for (int32_t i = 0; i + 1 < vpl; ++i) {
+          if (!CellWhole(j, i)) continue;
+          *cell++ = row[size_t(i)];
+          ++count[(row[size_t(i)] >> 32) & (kLow - 1)];
+        }
+      }
     }
-    for (int64_t k = 0; k < n; ++k) {
-      const uint64_t key = src[k];
-      dst[h[(key >> shift) & (kBuckets - 1)]++] = key;
+    lowest[part] = lo;
+    highest[part] = hi;
+  });
+  float least = lowest[0], most = highest[0];
+  for (int part = 1; part < parts; ++part) least = std::min(least, lowest[part]), most = std::max(most, highest[part]);
+  const uint32_t lo = std::bit_cast<uint32_t>(least), hi = std::bit_cast<uint32_t>(most);
+  if (lo == hi) return;  // one key: build order it is
+  // Only the bits below the highest one in which the keys differ vary.
+  const int width = std::bit_width(lo ^ hi);
+  const int passes = (width + kMaxDigit - 1) / kMaxDigit;
+  const int digit = (width + passes - 1) / passes;
+  const size_t buckets = size_t(1) << digit;
+  const uint64_t mask = buckets - 1;
+  // counts[part][digit]; the next pass's are counted while this one moves the keys
+  std::vector<uint32_t> counts(size_t(parts) * buckets), next(size_t(parts) * size_t(parts) * buckets);
+  for (int part = 0; part < parts; ++part)
+    for (size_t k = 0; k < size_t(kLow); ++k) counts[size_t(part) * buckets + (k & mask)] += low[size_t(part) * kLow + k];
+  uint64_t* src = FSorted.data();
+  uint64_t* dst = FSortScratch.data();
+  for (int pass = 0; pass < passes; ++pass) {
+    const int shift = 32 + pass * digit;
+    const bool more = pass + 1 < passes;
+    // Where each part's keys of each digit go: digits in order, and within a
+    // digit the parts in order, so the sort stays stable.
+    uint32_t sum = 0;
+    for (size_t b = 0; b < buckets; ++b) {
+      for (int part = 0; part < parts; ++part) {
+        uint32_t& c = counts[size_t(part) * buckets + b];
+        const uint32_t k = c;
+        c = sum;
+        sum += k;
+      }
+    }
+    if (more) std::fill(next.begin(), next.end(), 0u);
+    RunInParts(parts, parts, [&](int64_t, int64_t, int part) {
+      uint32_t* at = counts.data() + size_t(part) * buckets;
+      uint32_t* following = next.data() + size_t(part) * size_t(parts) * buckets;
+      for (int64_t k = bound[part]; k < bound[part + 1]; ++k) {
+        const uint64_t key = src[k];
+        const uint32_t to = at[(key >> shift) & mask]++;
+        dst[to] = key;
+        if (more) {
+          int owner = 0;
+          while (owner + 1 < parts && int64_t(to) >= bound[owner + 1]) ++owner;
+          ++following[size_t(owner) * buckets + ((key >> (shift + digit)) & mask)];
+        }
+      }
+    });
+    if (more) {
+      std::fill(counts.begin(), counts.end(), 0u);
+      for (int part = 0; part < parts; ++part)
+        for (int owner = 0; owner < parts; ++owner)
+          for (size_t b = 0; b < buckets; ++b)
+            counts[size_t(owner) * buckets + b] += next[(size_t(part) * size_t(parts) + size_t(owner)) * buckets + b];
     }
     std::swap(src, dst);
   }
-  for (int64_t k = 0; k < n; ++k) FOrder[static_cast<size_t>(k)] = static_cast<uint32_t>(src[k]);
+  if (src != FSorted.data()) FSorted.Swap(FSortScratch);
 }
 
 void TGraph3DModel::ProjectTrapezes() {
-  for (int64_t k = 0; k < FTrapezeCount; ++k) {
-    TTrapeze& t = FTrapezes[k];
-    for (int c = 0; c < 4; ++c) {
-      TPoint3D p = t.Corners[c];
-      p.Z = ApplyWater(p.Z);
-      t.ScreenCorners[c] = Project(p);
+  FProjectedOrigin = FOrigin;
+  const int64_t lines = FBuiltLines;
+  const int32_t vpl = FBuiltValues;
+  if (FScreen.empty()) return;
+  // Project() without the origin, for every point, its height after the water rule.
+  const graph3d::kernels::TProjection view{FSinTheta, FCosTheta, FSinPhi, FCosPhi, FScaleX, FScaleY};
+  InParts(lines, kGrain / vpl + 1, [&](int64_t j0, int64_t j1, int) {
+    std::vector<float> scratch(size_t(vpl) * 2);
+    for (int64_t j = j0; j < j1; ++j) {
+      graph3d::TScreenPair* out = FScreen.data() + j * vpl;
+      graph3d::kernels::ProjectLine(RowX(j, scratch.data()), RowY(j, scratch.data() + vpl), FHeights.data() + j * vpl,
+                                    vpl, view, FWaterMode, FWaterLevel, out, j > 0 ? out - vpl : nullptr);
     }
-  }
+  });
 }
 
 bool TGraph3DModel::AxisBehind(int line) const {
@@ -556,7 +737,7 @@ int64_t TGraph3DModel::DrawStart() const {
 }
 
 void TGraph3DModel::Prepare() {
-  const bool rebuild = FLinesChanged && !FTrapezesBuilt && !FBuildFailed;
+  const bool rebuild = BuildPending();
   if (rebuild) BuildTrapezes();
   if (rebuild || FColorsChanged || FWaterChanged) ColorTrapezes();
   if (rebuild || FSizeChanged) CalcScale();
@@ -565,7 +746,10 @@ void TGraph3DModel::Prepare() {
     CalcEyePoint();
     SortTrapezes();
   }
-  if (rebuild || FSizeChanged || FAnglesChanged || FMoved || FWaterChanged) ProjectTrapezes();
+  // The cells keep their projections without the origin: a move alone
+  // needs none computed anew, only the origin they are drawn at.
+  if (rebuild || FSizeChanged || FAnglesChanged || FWaterChanged) ProjectTrapezes();
+  else if (FMoved) FProjectedOrigin = FOrigin;
   FSizeChanged = FMoved = FAnglesChanged = FColorsChanged = FWaterChanged = false;
 }
 
@@ -614,14 +798,24 @@ float TGraph3DModel::ApplyWater(float z) const {
 }
 
 void TGraph3DModel::ColorTrapezes() {
-  for (int64_t k = 0; k < FTrapezeCount; ++k) {
-    TTrapeze& t = FTrapezes[k];
-    if (!FUseColors) {
-      t.PenColor = FDataColor;
-      continue;
+  FPens.Bands = FUseColors;
+  FPens.Data = FDataColor;
+  for (int b = 0; b < 10; ++b) FPens.Band[b] = FIsodoses[b].Color;
+  if (!FUseColors || FHeights.empty()) return;
+  if (FBands.empty()) FBands.Allocate(FHeights.size());
+  // The first band in index order whose bound is at or above the height is
+  // the first whose running maximum of bounds is: count the running maxima
+  // below it (all ten for no band at all, which takes band 9).
+  float bound[10];
+  for (int b = 0; b < 10; ++b) bound[b] = std::max(b > 0 ? bound[b - 1] : FIsodoses[0].Percentage, FIsodoses[b].Percentage);
+  const int64_t lines = FBuiltLines;
+  const int32_t vpl = FBuiltValues;
+  InParts(lines - 1, kGrain / vpl + 1, [&](int64_t j0, int64_t j1, int) {
+    for (int64_t j = j0; j < j1; ++j) {
+      const float* za = FHeights.data() + j * vpl;
+      graph3d::kernels::CellBands(za, za + vpl, vpl - 1, FWaterMode, FWaterLevel, bound, FBands.data() + j * vpl);
     }
-    t.PenColor = FIsodoses[BandFor(ApplyWater(t.Centroid.Z))].Color;
-  }
+  });
 }
 
 int TGraph3DModel::BandFor(float height) const {

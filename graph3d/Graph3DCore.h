@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Colour values laid out $00BBGGRR (red in the low byte).
@@ -67,7 +69,10 @@ class TGraphLine {
  private:
   void CheckIndex(int32_t index) const;
   int32_t FCount;
-  std::unique_ptr<float[]> FValues;
+  struct TFree {
+    void operator()(float* p) const { std::free(p); }
+  };
+  std::unique_ptr<float[], TFree> FValues;
   std::unique_ptr<uint8_t[]> FMissing;
 };
 
@@ -98,16 +103,18 @@ int32_t RoundCoord(double value);
 // Bytes a build of lines × valuesPerLine values will need (cells, sort
 // buffers); saturates instead of overflowing.
 uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine);
-// Physical memory of the machine (or the process's address-space limit when
-// lower), unless a budget was set with SetMemoryBudget.
+// What a grid may take: a third of the memory available now (SystemMemory.h)
+// after room for the picture and the rest of the program, unless a budget
+// was set with SetMemoryBudget.
 uint64_t MemoryBudget();
 // 0 goes back to the machine's own figure.
 void SetMemoryBudget(uint64_t bytes);
 // Throws the build's "not enough memory" error when a grid of lines ×
 // valuesPerLine values, stored as lines and then built into cells, would not
 // fit in MemoryBudget(). Code that makes a grid calls it first, so a grid too
-// large is refused before any of its values are made. Grids without cells
-// (fewer than 2 lines or values) are left to the line checks.
+// large is refused before any of its values are made, whatever its shape.
+// Grids that make nothing (no lines, lines of fewer than 2 values) are left
+// to the line checks.
 void CheckGridSize(int64_t lines, int64_t valuesPerLine);
 
 // Ground distance squared (X and Y only), rounded to single precision.
@@ -131,6 +138,60 @@ void DefaultIsodoses(TIsodose (&bands)[10]);
 
 }  // namespace graph3d
 
+namespace graph3d {
+
+// An array in pages of its own, given back to the system when released.
+// Its contents start zeroed.
+template <typename T>
+class TPageArray {
+ public:
+  TPageArray() = default;
+  ~TPageArray() { Release(); }
+  TPageArray(const TPageArray&) = delete;
+  TPageArray& operator=(const TPageArray&) = delete;
+  // Throws std::bad_alloc when the system has no room.
+  void Allocate(size_t count);
+  void Release();
+  void Swap(TPageArray& other) {
+    std::swap(FData, other.FData);
+    std::swap(FCount, other.FCount);
+    std::swap(FBytes, other.FBytes);
+  }
+  T* data() { return FData; }
+  const T* data() const { return FData; }
+  T& operator[](size_t k) { return FData[k]; }
+  const T& operator[](size_t k) const { return FData[k]; }
+  size_t size() const { return FCount; }
+  bool empty() const { return FCount == 0; }
+
+ private:
+  T* FData = nullptr;
+  size_t FCount = 0, FBytes = 0;
+};
+
+// The projection of a grid point without the origin (X to add to it, Y to
+// take from it), with that of the point at the same value index on the next
+// line: a cell's four corners are then two neighbouring records.
+struct TScreenPair {
+  TPoint Here, Next;
+};
+
+// Colours the cells were given by the last ColorTrapezes: one colour for all,
+// or per cell the colour of its band.
+struct TCellPens {
+  bool Bands = false;
+  TColor Data = 0;
+  TColor Band[10] = {};
+};
+
+}  // namespace graph3d
+
+// The cells are kept per grid point, not per cell: point p = j ×
+// ValuesPerLine + i (line j, value i) has its percent-space height and its
+// projection; cell (j, i) has corners p, p + 1, p + ValuesPerLine + 1 and
+// p + ValuesPerLine and is named by p. Ground positions are kept per line,
+// shared by lines with the same end points. The list order is one array of
+// (depth key << 32 | p), sorted by a radix sort.
 class TGraph3DModel {
  public:
   TGraph3DModel();
@@ -152,16 +213,32 @@ class TGraph3DModel {
   // ---- cells ----
   void BuildTrapezes();
   int64_t TrapezeCount() const { return FTrapezeCount; }
-  // The k-th cell of the list, in the current (sorted) order.
-  const TTrapeze& Trapeze(int64_t k) const { return FTrapezes[FOrder[static_cast<size_t>(k)]]; }
-  // Cells in build order and the list order as indices into them.
-  const TTrapeze* TrapezeStore() const { return FTrapezes; }
-  const uint32_t* Order() const { return FOrder.data(); }
+  // The k-th cell of the list, in the current (sorted) order, as a record.
+  TTrapeze Trapeze(int64_t k) const;
+  // The grid the cells were built from: lines and values per line (which
+  // ClearLines and AddLine leave to the next build).
+  int64_t BuiltLines() const { return FBuiltLines; }
+  int32_t BuiltValues() const { return FBuiltValues; }
+  // The grid point that names the k-th cell of the list.
+  uint32_t CellPoint(int64_t k) const { return static_cast<uint32_t>(FSorted[static_cast<size_t>(k)]); }
   TPoint3D Center() const { return FCenter; }
   bool LinesChanged() const { return FLinesChanged; }
   bool TrapezesBuilt() const { return FTrapezesBuilt; }
   // The last build failed; no new attempt is made until the lines change.
   bool BuildFailed() const { return FBuildFailed; }
+
+  // ---- what drawing reads ----
+  // The list: low 32 bits the cell's point, high 32 bits its depth key.
+  const uint64_t* SortedCells() const { return FSorted.data(); }
+  // Per grid point: its projection and that of the point below it, as of the
+  // last ProjectTrapezes.
+  const graph3d::TScreenPair* ScreenOffsets() const { return FScreen.data(); }
+  // The origin the cells are drawn at: the one of the last projection, moved
+  // along by later moves that Prepare took in.
+  TPoint ProjectedOrigin() const { return FProjectedOrigin; }
+  // Per grid point: the band of the cell it names (when Pens().Bands).
+  const uint8_t* CellBands() const { return FBands.data(); }
+  const graph3d::TCellPens& Pens() const { return FPens; }
 
   // ---- view ----
   // Client size in pixels. SetClientSize only stores; Resized is the resize
@@ -207,6 +284,8 @@ class TGraph3DModel {
   int64_t DrawStart() const;
   // The recomputation pipeline: only what the change flags require.
   void Prepare();
+  // Whether the next Prepare builds the cells.
+  bool BuildPending() const { return FLinesChanged && !FTrapezesBuilt && !FBuildFailed; }
 
   bool SizeChanged() const { return FSizeChanged; }
   bool Moved() const { return FMoved; }
@@ -235,16 +314,36 @@ class TGraph3DModel {
   void ColorTrapezes();
 
  private:
-  void AllocateTrapezes(int64_t count);
   int32_t ClampLine(int32_t value) const;
+  // Ground positions of line j along one axis, in percent space: a row of
+  // ValuesPerLine values, or one value for the whole line.
+  struct TAxisRow {
+    int64_t Offset;  // into the axis's pool; -1: every value is Value
+    float Value;
+  };
+  const float* RowX(int64_t j, float* scratch) const;
+  const float* RowY(int64_t j, float* scratch) const;
+  // Whether cell (j, i) has all four corners (only asked when some point is missing).
+  bool CellWhole(int64_t j, int32_t i) const;
+  const uint8_t* MissingRow(int64_t j) const;
 
   std::vector<std::unique_ptr<TGraphLine>> FLines;
   int32_t FValuesPerLine = 50;
-  TTrapeze* FTrapezes = nullptr;  // contiguous, build order
-  size_t FTrapezeBytes = 0;
+  // cells
+  std::vector<TAxisRow> FRowsX, FRowsY;
+  std::vector<float> FPoolX, FPoolY;
+  graph3d::TPageArray<float> FHeights;     // per point, percent space
+  graph3d::TPageArray<graph3d::TScreenPair> FScreen;  // per point
+  graph3d::TPageArray<uint8_t> FBands;     // per point, while bands are on
+  graph3d::TPageArray<uint64_t> FSorted, FSortScratch;
+  std::vector<int64_t> FLineCells;     // with missing points: cells before line j
+  std::vector<uint64_t> FWholeCells;  // with missing points: a bit a cell, in build order
+  bool FAllWhole = true;
+  int64_t FBuiltLines = 0;            // the grid the cells were built from
+  int32_t FBuiltValues = 0;
   int64_t FTrapezeCount = 0;
-  std::vector<uint32_t> FOrder;  // the list order
-  std::vector<uint64_t> FSortKeys, FSortScratch;
+  TPoint FProjectedOrigin;
+  graph3d::TCellPens FPens;
   TPoint3D FCenter;
   bool FLinesChanged = true;
   bool FTrapezesBuilt = false;

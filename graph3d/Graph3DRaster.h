@@ -43,8 +43,12 @@ void DrawCell(TPixelCanvas& canvas, const TPoint (&corners)[4], uint32_t pen, ui
 // The surface: cells from the farthest to the nearest drawn one, only those
 // of the model's line range. `scale` is the canvas's pixels per unit of the
 // model's screen coordinates (the device pixel ratio of a high-density
-// canvas): corners are scaled, lines stay one canvas pixel wide.
+// canvas): corners are scaled, lines stay one canvas pixel wide. Pixels are
+// written opaque.
 void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden,
                        double scale = 1);
+// Tests: true draws with the plain loop even where the processor has the
+// vector instructions of the faster one (both give the same pixels).
+void SetPlainDrawing(bool plain);
 
 }  // namespace graph3d

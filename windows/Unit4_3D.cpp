@@ -220,6 +220,10 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   Button1 = new QPushButton(texts::Refresh, GroupBox1);
   Button1->setCursor(Qt::PointingHandCursor);
   Button1->setAutoDefault(false);
+  // A click leaves the focus in the grid field: were the button to take it,
+  // the field would correct a typed 1 to 2 before Button1Click could check
+  // what was typed.
+  Button1->setFocusPolicy(Qt::TabFocus);
   auto* grid = new QGridLayout(GroupBox1);
   grid->setContentsMargins(8, 2, 8, 4);
   grid->setVerticalSpacing(2);
@@ -385,6 +389,7 @@ void TForm4_3D::PlotCreate() {
   Plot->AfterDraw = [this](TGraph3D* sender) { PlotAfterDraw(sender); };
   Plot->OnScroll = [this](TGraph3D* sender) { PlotScroll(sender); };
   Plot->OnStopScrolling = [this](TGraph3D* sender) { PlotStopScrolling(sender); };
+  Plot->OnBusy = [](bool busy) { Platform().SetBusyCursor(busy); };
   N22Click();
   PlotLines.clear();
   for (auto& line : GenerateSurface()) PlotLines.push_back(Plot->AddLine(std::move(line)));

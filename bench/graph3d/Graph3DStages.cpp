@@ -1,5 +1,6 @@
 // Stages of a redraw of the built-in surface, each timed on its own:
-// build, sort, projection and drawing of the cells into pixels.
+// build, sort (with the depth keys), projection, colour bands and drawing
+// of the cells into pixels.
 #include "BuiltinSurface.h"
 #include "Graph3DCore.h"
 #include "Graph3DRaster.h"
@@ -45,6 +46,15 @@ void BM_Graph3DProject(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * model.TrapezeCount());
 }
 
+void BM_Graph3DColor(benchmark::State& state) {
+  TGraph3DModel model;
+  Fill(model, int(state.range(0)));
+  model.Prepare();
+  model.SetUseColors(true);
+  for (auto _ : state) model.ColorTrapezes();
+  state.SetItemsProcessed(state.iterations() * model.TrapezeCount());
+}
+
 void BM_Graph3DDraw(benchmark::State& state) {
   TGraph3DModel model;
   Fill(model, int(state.range(0)));
@@ -60,7 +70,13 @@ void BM_Graph3DDraw(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Graph3DBuild)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Graph3DSort)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Graph3DProject)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Graph3DDraw)->Args({200, 1})->Args({1000, 1})->Args({1000, 0})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Graph3DBuild)->Arg(200)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Graph3DSort)->Arg(200)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Graph3DProject)->Arg(200)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Graph3DColor)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Graph3DDraw)
+    ->Args({200, 1})
+    ->Args({1000, 1})
+    ->Args({1000, 0})
+    ->Args({3000, 1})
+    ->Unit(benchmark::kMillisecond);

@@ -2,10 +2,12 @@
 #include "BuiltinSurface.h"
 #include "Graph3DCore.h"
 #include "Graph3DMessages.h"
+#include "Graph3DRaster.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -398,6 +400,64 @@ TEST(Graph3DView, SortPutsTheFarthestCellsLast) {
   EXPECT_FLOAT_EQ(m.Trapeze(0).Centroid.X, 100 * 0.5f / 7);
 }
 
+TEST(Graph3DView, ListIsInOrderOfDistanceThenBuildOrderFromAnySide) {
+  // A grid large enough to be sorted by several threads, with holes; from
+  // above (keys differing in all their bits), the side and obliquely.
+  TGraph3DModel m;
+  for (int j = 0; j < 400; ++j) {
+    std::vector<float> v(500);
+    for (int i = 0; i < 500; ++i) v[size_t(i)] = std::sin(i * 0.05f) * std::cos(j * 0.03f);
+    auto line = MakeLine(v, float(j));
+    if (j % 2) line->EndPoint.Y += 0.25f;  // slanted lines too: Y varies along them
+    for (int i = (j * 7) % 13; i < 500; i += 37) line->SetMissing(i);
+    m.AddLine(std::move(line));
+  }
+  m.Prepare();
+  const int64_t whole = m.TrapezeCount();
+  for (const auto& [theta, phi] : {std::pair{60, 330}, {0, 270}, {90, 0}, {200, 300}, {45, 90}}) {
+    SCOPED_TRACE(std::to_string(theta) + "/" + std::to_string(phi));
+    m.SetTheta(theta);
+    m.SetPhi(phi);
+    m.Prepare();
+    ASSERT_EQ(m.TrapezeCount(), whole);
+    for (int64_t k = 0; k < whole; ++k) {
+      const TTrapeze t = m.Trapeze(k);
+      ASSERT_EQ(float(t.Distance), graph3d::GroundDistance2(t.Centroid, m.EyePoint())) << k;
+      if (k == 0) continue;
+      const double before = m.Trapeze(k - 1).Distance;
+      ASSERT_TRUE(before < t.Distance || (before == t.Distance && m.CellPoint(k - 1) < m.CellPoint(k))) << k;
+    }
+  }
+}
+
+TEST(Graph3DView, CellsOutliveTheirLinesUntilTheNextBuild) {
+  // Lines cleared, or new ones of another length added, leave the cells as
+  // built: turned and drawn as before until the next build.
+  TGraph3DModel m;
+  for (int j = 0; j < 6; ++j) {
+    auto line = MakeLine({1, 4, 2, 8, 5}, float(j));
+    if (j == 2) line->SetMissing(3);
+    m.AddLine(std::move(line));
+  }
+  m.Resized(120, 100);
+  m.Prepare();
+  const int64_t cells = m.TrapezeCount();
+  m.ClearLines();
+  m.AddLine(MakeLine({1, 2, 3, 4, 5, 6, 7}, 0));
+  m.SetTheta(150);
+  m.CalcEyePoint();
+  m.SortTrapezes();
+  m.ProjectTrapezes();
+  ASSERT_EQ(m.TrapezeCount(), cells);
+  for (int64_t k = 0; k < cells; ++k) EXPECT_LT(m.Trapeze(k).LineIndex, 5);
+  std::vector<uint32_t> pixels(120 * 100);
+  graph3d::TPixelCanvas canvas(pixels.data(), 120, 120, 100);
+  graph3d::DrawSurfacePixels(m, canvas, 0xFF000000u, true);
+  EXPECT_GT(std::count(pixels.begin(), pixels.end(), graph3d::PixelOf(0)), 0);
+  m.Prepare();  // the next build: one line, no cells
+  EXPECT_EQ(m.TrapezeCount(), 0);
+}
+
 TEST(Graph3DView, AxesBehindTheSurfaceDependOnTheEye) {
   TGraph3DModel m;
   Fill(m, 5, 5, Bowl);
@@ -423,11 +483,16 @@ TEST(Graph3DView, PrepareRecomputesOnlyWhatChanged) {
   m.Prepare();
   EXPECT_EQ(m.ScaleX(), float(300.0 * 0.55f / 100));
   const TTrapeze before = m.Trapeze(0);
-  std::vector<uint32_t> order(m.Order(), m.Order() + m.TrapezeCount());
+  auto order = [&m] {
+    std::vector<uint32_t> cells;
+    for (int64_t k = 0; k < m.TrapezeCount(); ++k) cells.push_back(m.CellPoint(k));
+    return cells;
+  };
+  const std::vector<uint32_t> sorted = order();
   m.SetOffset({m.Offset().X + 3, m.Offset().Y - 2});
   m.Prepare();
   EXPECT_FALSE(m.Moved());
-  EXPECT_EQ(std::vector<uint32_t>(m.Order(), m.Order() + m.TrapezeCount()), order);
+  EXPECT_EQ(order(), sorted);
   for (int c = 0; c < 4; ++c) {
     EXPECT_EQ(m.Trapeze(0).ScreenCorners[c].X, before.ScreenCorners[c].X + 3);
     EXPECT_EQ(m.Trapeze(0).ScreenCorners[c].Y, before.ScreenCorners[c].Y - 2);
@@ -487,10 +552,13 @@ TEST(Graph3DColors, WaterRuleFlattensProjectionButKeepsHeights) {
   EXPECT_EQ(m.ApplyWater(10), 95.0f);
   EXPECT_EQ(m.ApplyWater(96), 96.0f);
   m.Prepare();
-  const TTrapeze& t = m.TrapezeStore()[0];  // the first cell built
-  for (int c = 0; c < 4; ++c) {
-    EXPECT_LT(t.Corners[c].Z, 95);  // data kept
-    EXPECT_EQ(t.ScreenCorners[c], m.Project({t.Corners[c].X, t.Corners[c].Y, 95}));
+  for (int64_t k = 0; k < m.TrapezeCount(); ++k) {
+    const TTrapeze t = m.Trapeze(k);
+    if (m.CellPoint(k) != 0) continue;  // the first cell built: all below 95
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_LT(t.Corners[c].Z, 95);  // data kept
+      EXPECT_EQ(t.ScreenCorners[c], m.Project({t.Corners[c].X, t.Corners[c].Y, 95}));
+    }
   }
   m.SetWaterLevel(2, 5);
   EXPECT_EQ(m.ApplyWater(10), 5.0f);

@@ -55,6 +55,12 @@ void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button
   QApplication::sendEvent(w, &e);
 }
 
+void Drag(QWidget* w, QPoint from, QPoint to) {
+  SendMouse(w, QEvent::MouseButtonPress, from);
+  SendMouse(w, QEvent::MouseMove, to);
+  SendMouse(w, QEvent::MouseButtonRelease, to);
+}
+
 class Graph3DWidgetTest : public TWidgetTest {
  protected:
   // A control of the given size on a black background with blue cells and
@@ -202,15 +208,18 @@ TEST_F(Graph3DWidgetTest, SegmentsFarOffTheCanvasAreClippedNotWalked) {
 
 // --------------------------------------------------- nothing to show
 
-TEST_F(Graph3DWidgetTest, EmptyOneLineAndFailedControlsShowBackgroundFrameAndCaption) {
+TEST_F(Graph3DWidgetTest, EmptyAndOneLineControlsShowAxesAndFrameWithoutCells) {
   auto empty = MakePlot(120, 100, 0);
   auto oneLine = MakePlot(120, 100, 0);
   oneLine->AddLine(MakeLine(4, 0, [](int i) { return float(i); }));
   for (TGraph3D* plot : {empty.get(), oneLine.get()}) {
     const QImage image = Render(*plot);
-    EXPECT_EQ(CountColor(image, kOrange), 0);
+    EXPECT_GT(CountColor(image, kOrange), 50);  // the axes, from the control's middle
     EXPECT_EQ(CountColor(image, kBlue), 0);
-    EXPECT_EQ(CountColor(image, kBlack), 118 * 98);
+    EXPECT_EQ(image.pixel(0, 50), plot->palette().color(QPalette::Dark).rgb());
+    const TPoint origin = plot->Project({0, 0, 0});
+    EXPECT_EQ(origin.X, 60);
+    EXPECT_EQ(origin.Y, 50);
   }
   EXPECT_TRUE(Scripted().Lines().empty());
 }
@@ -374,14 +383,16 @@ TEST_F(Graph3DWidgetTest, ZoomAndMoveDrags) {
   EXPECT_FLOAT_EQ(plot->ZoomX(), 0.8f);
   EXPECT_FLOAT_EQ(plot->ZoomY(), 0.65f);
   EXPECT_FLOAT_EQ(plot->Model().ScaleX(), float(200 * 0.8f / 100));
-  SendMouse(plot.get(), QEvent::MouseMove, {5000, 40});
-  EXPECT_EQ(plot->ZoomX(), 3.0f);
-  SendMouse(plot.get(), QEvent::MouseMove, {-5000, 40});
-  EXPECT_EQ(plot->ZoomX(), 0.1f);
   QEvent leave(QEvent::Leave);  // leaving the control ends the drag like a release
   const int draws = AfterDrawCount;
   QApplication::sendEvent(plot.get(), &leave);
   EXPECT_EQ(AfterDrawCount, draws + 1);
+  // Across the whole width, again and again: the zoom stops at 3, and at 0.1
+  // the other way.
+  for (int k = 0; k < 4; ++k) Drag(plot.get(), {0, 40}, {199, 40});
+  EXPECT_EQ(plot->ZoomX(), 3.0f);
+  for (int k = 0; k < 4; ++k) Drag(plot.get(), {199, 40}, {0, 40});
+  EXPECT_EQ(plot->ZoomX(), 0.1f);
 
   plot->SetMouseControl(mcMove);
   const TPoint before = plot->Offset();
@@ -390,6 +401,49 @@ TEST_F(Graph3DWidgetTest, ZoomAndMoveDrags) {
   SendMouse(plot.get(), QEvent::MouseMove, {20, 5});
   SendMouse(plot.get(), QEvent::MouseButtonRelease, {20, 5});
   EXPECT_EQ(plot->Offset(), (TPoint{before.X + 10, before.Y - 5}));
+}
+
+TEST_F(Graph3DWidgetTest, PreviewErasesExactlyWhatItDrew) {
+  // Labels included: at the end of each drag the preview holds just the
+  // axes and labels of the current view, no trace of the ones before.
+  auto plot = MakePlot(360, 240);
+  plot->show();
+  QApplication::processEvents();
+  for (TMouseControl mode : {mcMove, mcRotate, mcZoom}) {
+    SCOPED_TRACE(int(mode));
+    plot->SetMouseControl(mode);
+    SendMouse(plot.get(), QEvent::MouseButtonPress, {100, 100});
+    for (int k = 1; k <= 6; ++k) SendMouse(plot.get(), QEvent::MouseMove, {100 + 9 * k, 100 + 4 * k});
+    const QImage preview = plot->Picture().copy();
+    plot->ClearPicture();
+    plot->PaintAxes(true);
+    EXPECT_EQ(Difference(preview, plot->Picture()), 0.0);
+    SendMouse(plot.get(), QEvent::MouseButtonRelease, {154, 124});
+  }
+}
+
+TEST_F(Graph3DWidgetTest, DragLeavingTheControlEndsAtItsEdgeWithAFullRedraw) {
+  auto plot = MakePlot(200, 100);
+  plot->show();
+  QApplication::processEvents();
+  plot->SetMouseControl(mcMove);
+  const TPoint start = plot->Offset();
+  SendMouse(plot.get(), QEvent::MouseButtonPress, {10, 10});
+  SendMouse(plot.get(), QEvent::MouseMove, {20, 15});
+  const int draws = AfterDrawCount;
+  SendMouse(plot.get(), QEvent::MouseMove, {250, 15});  // out of the control: the drag ends here
+  EXPECT_EQ(AfterDrawCount, draws + 1);
+  EXPECT_GT(CountColor(plot->Picture(), kBlue), 100);
+  const TPoint atEdge{start.X + 10, start.Y + 5};
+  EXPECT_EQ(plot->Offset(), atEdge);
+  // what follows outside, the release and the leave notification change nothing
+  SendMouse(plot.get(), QEvent::MouseMove, {260, 20});
+  SendMouse(plot.get(), QEvent::MouseMove, {150, 20});
+  SendMouse(plot.get(), QEvent::MouseButtonRelease, {150, 20});
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(plot.get(), &leave);
+  EXPECT_EQ(plot->Offset(), atEdge);
+  EXPECT_EQ(AfterDrawCount, draws + 1);
 }
 
 // ---------------------------------------------------------- animation

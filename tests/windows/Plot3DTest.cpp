@@ -74,6 +74,14 @@ void Drag(QWidget* w, QPoint from, QPoint to) {
   SendMouse(w, QEvent::MouseButtonRelease, to);
 }
 
+int CountColor(const QImage& image, TColor color) {
+  const QRgb want = QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF)).rgb();
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) | 0xFF000000u) == want;
+  return n;
+}
+
 QByteArray ReadAll(const QString& name) {
   QFile file(name);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -326,6 +334,44 @@ TEST_F(Plot3DTest, RefreshCorrectsFieldsBelowTwoAndRebuilds) {
   EXPECT_EQ(Form->Plot->Model().TrapezeCount(), 2999);
   EXPECT_EQ(Form->PlotSettings.PeakHeight, (1500 * 1500 + 1) * 1.1L);
   EXPECT_EQ(Status(), AfterDrawing);
+}
+
+TEST_F(Plot3DTest, RefreshChecksTheTypedValueWhenClickedWithTheMouse) {
+  // 1 typed, then a click on "Обновить": the field must not correct itself
+  // to 2 first and let the rebuild go by without the message.
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  Form->SpinEdit1->setFocus();
+  Form->SpinEdit1->selectAll();
+  QTest::keyClicks(Form->SpinEdit1, QStringLiteral("1"));
+  ASSERT_EQ(Form->SpinEdit1->text(), QStringLiteral("1"));
+  QTest::mouseClick(Form->Button1, Qt::LeftButton);
+  Settle();
+  EXPECT_THAT(Scripted().Lines(), ElementsAre(TooFewLines));
+  EXPECT_EQ(Form->SpinEdit1->value(), 2);
+  EXPECT_EQ(Form->Plot->LineCount(), 2);
+}
+
+TEST_F(Plot3DTest, LargeBuildShowsTheBusyCursorOnce) {
+  TGraph3D::SetLargeBuildPoints(30 * 30);
+  Form->SpinEdit1->setValue(30);
+  Form->SpinEdit2->setValue(29);
+  Form->Button1->click();
+  Settle();
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());  // 870 points: not large
+  Form->SpinEdit2->setValue(30);
+  Form->Button1->click();
+  Settle();
+  Form->Plot->repaint();
+  Form->repaint();
+  Settle();
+  // one build, in the busy cursor, and the picture drawn
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("busy cursor", "normal cursor"));
+  EXPECT_FALSE(Scripted().Busy());
+  EXPECT_EQ(Form->Plot->Model().TrapezeCount(), 29 * 29);
+  EXPECT_GT(CountColor(Form->Plot->grab().toImage(), kBlue), 100);
+  EXPECT_EQ(Status(), AfterDrawing);
+  TGraph3D::SetLargeBuildPoints(3000000);
 }
 
 TEST_F(Plot3DTest, RebuildReturnsTheViewToTheDefaultsButKeepsTheColours) {
@@ -659,10 +705,13 @@ TEST_F(Plot3DTest, BadGridsAreReportedByTheControl) {
       {Settings(2000000000, -3), CreateLine + "-3 value(s)", 0},
       {Settings(-5, 4), "", 0},
       {Settings(1, 4), "", 1},
+      {Settings(1, 2147483647), TooLarge + "1 lines of 2147483647 values", 0},
       {Settings(4, 4, std::numeric_limits<long double>::quiet_NaN()), NotFinite, 4},
       {Settings(4, 4, inf), NotFinite, 4},
       {Settings(4, 4, -inf), NotFinite, 4},
   };
+  // A machine with 4 GiB to spare: 1 line of 2147483647 values takes 8.
+  graph3d::SetMemoryBudget(uint64_t(4) << 30);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Report);
     Scripted().Clear();
@@ -681,6 +730,18 @@ TEST_F(Plot3DTest, BadGridsAreReportedByTheControl) {
     Settle();
     EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
     EXPECT_EQ(Form->Plot->Model().TrapezeCount(), 9);
+  }
+  graph3d::SetMemoryBudget(0);
+}
+
+TEST_F(Plot3DTest, GridsWithoutCellsStillShowAxesAndFrame) {
+  for (const TPlotSettings& file : {Settings(1, 4), Settings(4, 1)}) {
+    Open(Image(file));
+    Scripted().Clear();
+    const QImage picture = Form->Plot->grab().toImage();
+    EXPECT_GT(CountColor(picture, 0xFFFFFF), 50) << "axes";
+    EXPECT_EQ(CountColor(picture, 0x00FF00), 0) << "cells";
+    EXPECT_EQ(picture.pixel(0, picture.height() / 2), Form->Plot->palette().color(QPalette::Dark).rgb()) << "frame";
   }
 }
 
