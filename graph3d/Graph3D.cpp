@@ -1,5 +1,6 @@
 #include "Graph3D.h"
 
+#include "Application.h"
 #include "Colors.h"
 #include "Graph3DRaster.h"
 
@@ -124,8 +125,23 @@ void TGraph3D::RedrawOwn(bool FireAfterDraw) {
   OnOwnCanvas([&](QPainter& p) { Redraw(p, FireAfterDraw); });
 }
 
+namespace {
+
+// Errors of the control's own event handlers go to the general error report
+// right here, so that none unwinds through Qt's event dispatch.
+template <typename F>
+void Reported(F&& f) {
+  try {
+    f();
+  } catch (...) {
+    ReportCurrentException();
+  }
+}
+
+}  // namespace
+
 void TGraph3D::ReportLater(std::exception_ptr Error) {
-  QMetaObject::invokeMethod(this, [Error] { std::rethrow_exception(Error); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [Error] { Reported([&] { std::rethrow_exception(Error); }); }, Qt::QueuedConnection);
 }
 
 void TGraph3D::paintEvent(QPaintEvent*) {
@@ -153,7 +169,7 @@ void TGraph3D::resizeEvent(QResizeEvent* event) {
 void TGraph3D::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::FontChange) {
-    RedrawOwn(true);
+    Reported([this] { RedrawOwn(true); });
   } else if (event->type() == QEvent::PaletteChange) {
     update();
   }
@@ -435,7 +451,7 @@ void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
   const int64_t dx = int64_t(pos.x()) - FLastMouse.x(), dy = int64_t(pos.y()) - FLastMouse.y();
   FLastMouse = pos;
   const int w = width(), h = height();
-  OnOwnCanvas([&](QPainter& p) {
+  Reported([&] { OnOwnCanvas([&](QPainter& p) {
     if (!FPreviewStarted) {
       ClearBackground(p);
       FPreviewStarted = true;
@@ -470,15 +486,17 @@ void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
     }
     KeepUnderAxes(p);
     PaintAxesOn(p, true);
-  });
+  }); });
 }
 
 void TGraph3D::MouseRelease() {
   if (FMouseControl == mcNone || !FMouseDown) return;
   FMouseDown = false;
   FStopRequested = false;
-  if (FScrolling) StartScrolling();
-  else RedrawOwn(true);
+  Reported([this] {
+    if (FScrolling) StartScrolling();
+    else RedrawOwn(true);
+  });
 }
 
 void TGraph3D::mouseReleaseEvent(QMouseEvent* event) {
