@@ -1,9 +1,9 @@
 // The start of the program: the application, the real platform layer, the
 // engine's messages, the five windows, then the message loop.
-#include "Application.h"
-#include "EngineMessages.h"
-#include "QtPlatform.h"
-#include "Shell.h"
+#include "platform/Application.h"
+#include "platform/EngineMessages.h"
+#include "platform/QtPlatform.h"
+#include "app/Shell.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

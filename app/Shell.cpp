@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "app/Shell.h"
 
 std::unique_ptr<TWindows> CreateWindows() {
   auto w = std::make_unique<TWindows>();

@@ -1,11 +1,11 @@
 // The five windows of the program, created once at start and kept to the end.
 #pragma once
 
-#include "Unit1.h"
-#include "Unit4.h"
-#include "Unit4_3D.h"
-#include "Unit6.h"
-#include "Unit7.h"
+#include "windows/Unit1.h"
+#include "windows/Unit4.h"
+#include "windows/Unit4_3D.h"
+#include "windows/Unit6.h"
+#include "windows/Unit7.h"
 
 #include <memory>
 

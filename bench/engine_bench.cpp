@@ -1,6 +1,6 @@
 // Time per evaluation of one compiled formula with a changing x, ours and
 // muParser's, for the same three expressions (index 0..2).
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <benchmark/benchmark.h>
 

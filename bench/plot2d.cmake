@@ -1,4 +1,4 @@
 # Plane plot benchmarks: a whole build (sampling, feeding the chart, drawing it
 # offscreen) and the redraw of a very long curve.
 target_sources(matrikon-bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/plot2d_bench.cpp)
-target_link_libraries(matrikon-bench PRIVATE matrikon_windows)
+target_link_libraries(matrikon-bench PRIVATE matrikon_plot2d)

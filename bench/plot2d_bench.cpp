@@ -1,8 +1,8 @@
 // The plane plot without its window: the sampling of F(X), the chart fed in
 // bulk and drawn on Qt's offscreen platform at the window's chart size.
-#include "Formula_math.h"
-#include "LineChart.h"
-#include "PlotSampling.h"
+#include "engine/Formula_math.h"
+#include "plot2d/LineChart.h"
+#include "plot2d/PlotSampling.h"
 
 #include <QApplication>
 #include <QMouseEvent>

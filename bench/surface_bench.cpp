@@ -1,6 +1,6 @@
 // The user's surface z = F(X;Y): compiling the formula and sampling it on an
 // N × N grid into the 3D control's lines, on every processor; nothing drawn.
-#include "FormulaSurface.h"
+#include "surface/FormulaSurface.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Evaluation of a compiled formula: the nodes in table order, the five
 // operators, the function calls, the rounding and the result text.
-#include "Formula_internal.h"
-#include "Formula_kernels.h"
-#include "Formula_texts.h"
+#include "engine/Formula_internal.h"
+#include "engine/Formula_kernels.h"
+#include "engine/Formula_texts.h"
 
 #include <cfloat>
 #include <cmath>

@@ -1,10 +1,10 @@
 // The function library: values, conversions, integer rules, the shared
 // random generator, and the domain checks with their messages.
-#include "Formula_functions.h"
+#include "engine/Formula_functions.h"
 
-#include "Formula_kernels.h"
+#include "engine/Formula_kernels.h"
 
-#include "Formula_texts.h"
+#include "engine/Formula_texts.h"
 
 #include <cfloat>
 #include <chrono>

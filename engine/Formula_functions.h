@@ -3,7 +3,7 @@
 // hyperbolic functions work in degrees.
 #pragma once
 
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <array>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // Evaluate never reads text.
 #pragma once
 
-#include "Formula_functions.h"
-#include "Formula_math.h"
+#include "engine/Formula_functions.h"
+#include "engine/Formula_math.h"
 
 // A node's value as function calls take it: converted to double when the
 // node is computed, which is far cheaper than keeping the 80-bit value in

@@ -3,7 +3,7 @@
 // it holds stay in registers.
 #pragma once
 
-#include "Formula_functions.h"
+#include "engine/Formula_functions.h"
 
 #include <cmath>
 #include <cstdint>

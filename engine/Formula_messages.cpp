@@ -1,5 +1,5 @@
 // The message hook and the texts of arithmetic faults.
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 // Number texts: the character tests, text to number, the general number
 // format, rounding to decimals, and UTF-8/UTF-16 conversion.
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <cerrno>
 #include <charconv>

@@ -2,8 +2,8 @@
 // innermost first, operations are cut out of each group by priority, then
 // every operand is classified; at the end the markers are decoded for the
 // evaluator.
-#include "Formula_internal.h"
-#include "Formula_texts.h"
+#include "engine/Formula_internal.h"
+#include "engine/Formula_texts.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -2,7 +2,7 @@
 // point is one Evaluate, and what that call did tells whether the point has a
 // value, so a fault or a shown error costs only its own point. Meanwhile the
 // calls of one argument remember their values (TCallMemo).
-#include "Formula_internal.h"
+#include "engine/Formula_internal.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "OdfPackage.h"
+#include "export/OdfPackage.h"
 
 #include <QXmlStreamWriter>
 

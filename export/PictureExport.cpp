@@ -1,7 +1,7 @@
-#include "PictureExport.h"
+#include "export/PictureExport.h"
 
-#include "Files.h"
-#include "Platform.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
 
 #include <QBuffer>
 #include <QClipboard>

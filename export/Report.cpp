@@ -1,8 +1,8 @@
-#include "Report.h"
+#include "export/Report.h"
 
-#include "Files.h"
-#include "OdfPackage.h"
-#include "Platform.h"
+#include "platform/Files.h"
+#include "export/OdfPackage.h"
+#include "platform/Platform.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -11,7 +11,7 @@
 //   report.SaveAs(ReportFileName());
 #pragma once
 
-#include "PictureExport.h"
+#include "export/PictureExport.h"
 
 #include <QImage>
 #include <QString>

@@ -1,7 +1,7 @@
 // Fuzz target: random texts over the formula alphabet are compiled and
 // evaluated in every mode with random variable values. Any crash, sanitizer
 // report or broken invariant (the state after an arithmetic fault) stops it.
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <cmath>
 #include <cstddef>

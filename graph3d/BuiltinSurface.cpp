@@ -1,4 +1,4 @@
-#include "BuiltinSurface.h"
+#include "graph3d/BuiltinSurface.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // heights.
 #pragma once
 
-#include "Graph3DCore.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <memory>
 #include <vector>

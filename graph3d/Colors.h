@@ -2,7 +2,7 @@
 // Qt's colours. Only the low 24 bits carry colour.
 #pragma once
 
-#include "Graph3DCore.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <QColor>
 

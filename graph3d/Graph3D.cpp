@@ -1,8 +1,8 @@
-#include "Graph3D.h"
+#include "graph3d/Graph3D.h"
 
-#include "Application.h"
-#include "Colors.h"
-#include "Graph3DRaster.h"
+#include "platform/Application.h"
+#include "graph3d/Colors.h"
+#include "graph3d/Graph3DRaster.h"
 
 #include <QCoreApplication>
 #include <QCursor>

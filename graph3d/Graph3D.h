@@ -19,7 +19,7 @@
 // or cleared, later paints show background, frame and caption only.
 #pragma once
 
-#include "Graph3DCore.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <QImage>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "Graph3DCore.h"
+#include "graph3d/Graph3DCore.h"
 
-#include "Graph3DKernels.h"
-#include "Graph3DParts.h"
-#include "SystemMemory.h"
+#include "graph3d/Graph3DKernels.h"
+#include "graph3d/Graph3DParts.h"
+#include "graph3d/SystemMemory.h"
 
 #include <sys/mman.h>
 

@@ -1,4 +1,4 @@
-#include "Graph3DKernels.h"
+#include "graph3d/Graph3DKernels.h"
 
 #include <bit>
 

@@ -5,7 +5,7 @@
 // on x86-64 two or four of them are computed at once in vector registers.
 #pragma once
 
-#include "Graph3DCore.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "Graph3DRaster.h"
+#include "graph3d/Graph3DRaster.h"
 
-#include "Graph3DParts.h"
+#include "graph3d/Graph3DParts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 // colour first when hidden lines are on.
 #pragma once
 
-#include "Graph3DCore.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "SystemMemory.h"
+#include "graph3d/SystemMemory.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

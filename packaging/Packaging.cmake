@@ -1,25 +1,20 @@
 # Installation and the Debian package.
 # Programs go to bin/, the desktop entry to share/applications/, the icon to the hicolor theme.
 
-foreach(prog matrikon matrikon-calc)
-  if(TARGET ${prog})
-    install(TARGETS ${prog} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
-endforeach()
+install(TARGETS matrikon-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(NOT MATRIKON_ENGINE_ONLY)
+  install(TARGETS matrikon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/matrikon.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 set(_icon_dir ${PROJECT_SOURCE_DIR}/app/resources)
-if(EXISTS ${_icon_dir}/matrikon.svg)
-  install(FILES ${_icon_dir}/matrikon.svg
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-endif()
-if(EXISTS ${_icon_dir}/matrikon-256.png)
-  install(FILES ${_icon_dir}/matrikon-256.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps
-          RENAME matrikon.png)
-endif()
+install(FILES ${_icon_dir}/matrikon.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${_icon_dir}/matrikon-256.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps
+        RENAME matrikon.png)
 
 set(CPACK_PACKAGE_NAME matrikon)
 set(CPACK_PACKAGE_VENDOR "Matrikon developers")

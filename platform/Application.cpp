@@ -1,6 +1,6 @@
-#include "Application.h"
+#include "platform/Application.h"
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

@@ -1,7 +1,7 @@
-#include "EngineMessages.h"
+#include "platform/EngineMessages.h"
 
-#include "Formula_math.h"
-#include "Platform.h"
+#include "engine/Formula_math.h"
+#include "platform/Platform.h"
 
 void ConnectEngineMessages() {
   SetMessageHook([](TMessageIcon icon, const std::u16string& text) {

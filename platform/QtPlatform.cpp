@@ -1,6 +1,6 @@
-#include "QtPlatform.h"
+#include "platform/QtPlatform.h"
 
-#include "Application.h"
+#include "platform/Application.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,7 +1,7 @@
 // The platform layer on real Qt dialogs (see Platform.h).
 #pragma once
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 class QWidget;
 

@@ -10,7 +10,7 @@
 // An empty answer queue answers "cancelled" (a print dialog: not confirmed).
 #pragma once
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #include <QTemporaryDir>
 

@@ -22,7 +22,7 @@ FLAGS="-std=c++20 -O2 -fno-fast-math -w"
 rm -rf "$DIR/ref" && mkdir -p "$DIR/ref"
 git archive "$REF" engine | tar -x -C "$DIR/ref"
 build() {  # engine-folder driver-name
-  $CXX $FLAGS -I"$1" -Itests/engine -o "$DIR/$2" scripts/engine_diff_driver.cpp "$1"/*.cpp -lm
+  $CXX $FLAGS -I"$1/.." -I"$1" -I. -o "$DIR/$2" scripts/engine_diff_driver.cpp "$1"/*.cpp -lm
 }
 build "$DIR/ref/engine" driver-ref &
 build engine driver-new

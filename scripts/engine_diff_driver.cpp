@@ -3,7 +3,7 @@
 // engine that is compared.
 //   engine-diff-driver SEED COUNT   COUNT formulas of the generator SEED
 //   engine-diff-driver --long N     the long texts of about N characters
-#include "Formula_corpus.h"
+#include "tests/engine/Formula_corpus.h"
 
 #include <cstdio>
 #include <cstdlib>

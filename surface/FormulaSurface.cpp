@@ -1,6 +1,6 @@
-#include "FormulaSurface.h"
+#include "surface/FormulaSurface.h"
 
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <algorithm>
 #include <atomic>

@@ -10,8 +10,8 @@
 //   }
 #pragma once
 
-#include "Formula_math.h"
-#include "Graph3DCore.h"
+#include "engine/Formula_math.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "FormTools.h"
+#include "windows/FormTools.h"
 
-#include "WebPage.h"
+#include "windows/WebPage.h"
 
 #include <QDialog>
 #include <QEventLoop>

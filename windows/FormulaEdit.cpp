@@ -1,8 +1,8 @@
-#include "FormulaEdit.h"
+#include "windows/FormulaEdit.h"
 
-#include "Application.h"
-#include "Files.h"
-#include "Platform.h"
+#include "platform/Application.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
 
 #include <QClipboard>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "PlotInput.h"
+#include "windows/PlotInput.h"
 
-#include "Application.h"
-#include "FormTools.h"
-#include "Formula_math.h"
-#include "Platform.h"
+#include "platform/Application.h"
+#include "windows/FormTools.h"
+#include "engine/Formula_math.h"
+#include "platform/Platform.h"
 
 #include <QFocusEvent>
 #include <QLabel>

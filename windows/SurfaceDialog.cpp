@@ -1,10 +1,10 @@
-#include "SurfaceDialog.h"
+#include "windows/SurfaceDialog.h"
 
-#include "Application.h"
-#include "FormTools.h"
-#include "FormulaEdit.h"
-#include "FormulaSurface.h"
-#include "PlotInput.h"
+#include "platform/Application.h"
+#include "windows/FormTools.h"
+#include "windows/FormulaEdit.h"
+#include "surface/FormulaSurface.h"
+#include "windows/PlotInput.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
-#include "Unit1.h"
+#include "windows/Unit1.h"
 
-#include "Application.h"
-#include "FormTools.h"
+#include "platform/Application.h"
+#include "windows/FormTools.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,12 +1,12 @@
-#include "Unit4.h"
+#include "windows/Unit4.h"
 
-#include "Application.h"
-#include "FormTools.h"
-#include "FormulaEdit.h"
-#include "Formula_math.h"
-#include "Platform.h"
-#include "Report.h"
-#include "WebPage.h"
+#include "platform/Application.h"
+#include "windows/FormTools.h"
+#include "windows/FormulaEdit.h"
+#include "engine/Formula_math.h"
+#include "platform/Platform.h"
+#include "export/Report.h"
+#include "windows/WebPage.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,16 +1,16 @@
-#include "Unit4_3D.h"
+#include "windows/Unit4_3D.h"
 
-#include "Application.h"
-#include "BuiltinSurface.h"
-#include "Colors.h"
-#include "Files.h"
-#include "FormTools.h"
-#include "Graph3D.h"
-#include "PictureExport.h"
-#include "Platform.h"
-#include "Report.h"
-#include "SurfaceDialog.h"
-#include "WebPage.h"
+#include "platform/Application.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Colors.h"
+#include "platform/Files.h"
+#include "windows/FormTools.h"
+#include "graph3d/Graph3D.h"
+#include "export/PictureExport.h"
+#include "platform/Platform.h"
+#include "export/Report.h"
+#include "windows/SurfaceDialog.h"
+#include "windows/WebPage.h"
 
 #include <QAction>
 #include <QFile>

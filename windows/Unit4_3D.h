@@ -9,8 +9,8 @@
 // PlotSettings carry over to the new one.
 #pragma once
 
-#include "FormulaSurface.h"
-#include "Graph3DFile.h"
+#include "surface/FormulaSurface.h"
+#include "graph3d/Graph3DFile.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,8 +1,8 @@
-#include "Unit6.h"
+#include "windows/Unit6.h"
 
-#include "Application.h"
-#include "FormTools.h"
-#include "WebPage.h"
+#include "platform/Application.h"
+#include "windows/FormTools.h"
+#include "windows/WebPage.h"
 
 #include <QCoreApplication>
 #include <QPushButton>

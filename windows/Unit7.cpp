@@ -1,16 +1,16 @@
-#include "Unit7.h"
+#include "windows/Unit7.h"
 
-#include "Application.h"
-#include "FormTools.h"
-#include "Formula_math.h"
-#include "FormulaEdit.h"
-#include "LineChart.h"
-#include "Platform.h"
-#include "PictureExport.h"
-#include "PlotSampling.h"
-#include "PlotInput.h"
-#include "Report.h"
-#include "WebPage.h"
+#include "platform/Application.h"
+#include "windows/FormTools.h"
+#include "engine/Formula_math.h"
+#include "windows/FormulaEdit.h"
+#include "plot2d/LineChart.h"
+#include "platform/Platform.h"
+#include "export/PictureExport.h"
+#include "plot2d/PlotSampling.h"
+#include "windows/PlotInput.h"
+#include "export/Report.h"
+#include "windows/WebPage.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
-#include "WebPage.h"
+#include "windows/WebPage.h"
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 QString MakerFooterText() { return QStringLiteral("Пример программы с сайта ") + QString::fromLatin1(MakerWebAddress); }
 

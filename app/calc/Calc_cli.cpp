@@ -1,6 +1,6 @@
-#include "Calc_cli.h"
+#include "app/calc/Calc_cli.h"
 
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <cerrno>
 #include <cmath>

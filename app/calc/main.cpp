@@ -1,5 +1,5 @@
 // matrikon-calc: compiles and evaluates one formula from the command line.
-#include "Calc_cli.h"
+#include "app/calc/Calc_cli.h"
 
 #include <cstdio>
 

@@ -6,8 +6,8 @@
 // (SetOffset), peak_rss_mb.
 // --cpu adds the processor time of each redraw (…_cpu_ms), a steadier
 // figure on a machine shared with other work.
-#include "BuiltinSurface.h"
-#include "Graph3D.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Graph3D.h"
 
 #include <QApplication>
 

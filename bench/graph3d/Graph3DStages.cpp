@@ -1,9 +1,9 @@
 // Stages of a redraw of the built-in surface, each timed on its own:
 // build, sort (with the depth keys), projection, colour bands and drawing
 // of the cells into pixels.
-#include "BuiltinSurface.h"
-#include "Graph3DCore.h"
-#include "Graph3DRaster.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Graph3DCore.h"
+#include "graph3d/Graph3DRaster.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The program's start: the windows in their order, the splash handing over to
 // the menu after the timer, and the two ways the program ends. Each test runs
 // the application's real message loop.
-#include "Shell.h"
-#include "WidgetTest.h"
+#include "app/Shell.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>

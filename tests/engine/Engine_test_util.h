@@ -2,8 +2,8 @@
 // compile-and-evaluate.
 #pragma once
 
-#include "Formula_math.h"
-#include "Formula_texts.h"
+#include "engine/Formula_math.h"
+#include "engine/Formula_texts.h"
 
 #include <gtest/gtest.h>
 

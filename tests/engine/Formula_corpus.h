@@ -4,7 +4,7 @@
 // far more of them through two builds of the engine and compares the text.
 #pragma once
 
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // The console front end: its command line and its report, line by line.
-#include "Calc_cli.h"
+#include "app/calc/Calc_cli.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // same arithmetic gives by the general ones: values, faults, messages and
 // the state left behind. Each special text is compared with a twin whose
 // constant is bracketed, which the compiler cannot take the same way.
-#include "Engine_test_util.h"
+#include "tests/engine/Engine_test_util.h"
 
 #include <cfloat>
 #include <cmath>

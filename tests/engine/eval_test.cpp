@@ -1,6 +1,6 @@
 // Evaluation: values, division by zero, arithmetic faults, domain errors by
 // mode, quiet NaN, the error flag and the evaluation counter.
-#include "Engine_test_util.h"
+#include "tests/engine/Engine_test_util.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 // The function library: values, degree conversions, integer rules, domain
 // refusals with their messages, and the arithmetic faults.
-#include "Engine_test_util.h"
-#include "Formula_functions.h"
+#include "tests/engine/Engine_test_util.h"
+#include "engine/Formula_functions.h"
 
 #include <cmath>
 #include <random>

@@ -1,5 +1,5 @@
 // Character tests, number texts, the general format and rounding.
-#include "Engine_test_util.h"
+#include "tests/engine/Engine_test_util.h"
 
 #include <cfloat>
 #include <cmath>

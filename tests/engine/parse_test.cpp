@@ -1,5 +1,5 @@
 // Compilation: the tables a text compiles to, and every refusal.
-#include "Engine_test_util.h"
+#include "tests/engine/Engine_test_util.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // kind of point without a value. The points come in lines, as a grid's do,
 // mostly repeating their X by position and their Y along the line, so that
 // the calls find their values remembered as well as make them anew.
-#include "Engine_test_util.h"
+#include "tests/engine/Engine_test_util.h"
 
 #include <cmath>
 #include <cstring>

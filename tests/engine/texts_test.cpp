@@ -1,6 +1,6 @@
 // The engine's fixed texts, byte for byte: the odd spellings and the Latin
 // letters inside Cyrillic words are deliberate and must survive edits.
-#include "Engine_test_util.h"
+#include "tests/engine/Engine_test_util.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The picture exports on a picture of the test's own: the BMP file, the
 // printout (to a PDF file) and the clipboard. Only the clipboard export may
 // change what the user has on the clipboard.
-#include "ExportCheck.h"
-#include "PictureExport.h"
-#include "WidgetTest.h"
+#include "tests/support/ExportCheck.h"
+#include "export/PictureExport.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QClipboard>
 #include <QDir>

@@ -1,10 +1,10 @@
 // The report document: what a reader of ex.odt sees (paragraphs, fonts, the
 // picture, the title), where it is saved, how it is opened, and the package
 // rewriting that gives it its title.
-#include "ExportCheck.h"
-#include "OdfPackage.h"
-#include "Report.h"
-#include "WidgetTest.h"
+#include "tests/support/ExportCheck.h"
+#include "export/OdfPackage.h"
+#include "export/Report.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QBuffer>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // The geometry of the 3D control, without any display.
-#include "BuiltinSurface.h"
-#include "Graph3DCore.h"
-#include "Graph3DMessages.h"
-#include "Graph3DRaster.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Graph3DCore.h"
+#include "tests/graph3d/Graph3DMessages.h"
+#include "graph3d/Graph3DRaster.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 //   graph3d-view [--size N] [--no-hidden] [--colors] [--water MODE LEVEL]
 //                [--grab FILE.png]
 // With --grab the window's picture is saved to FILE.png and the program ends.
-#include "BuiltinSurface.h"
-#include "Graph3D.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Graph3D.h"
 
 #include <QApplication>
 #include <QTimer>

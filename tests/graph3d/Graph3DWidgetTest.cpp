@@ -1,12 +1,12 @@
 // The 3D control as a widget: its picture, setters, error report, mouse and
 // line animation. Runs on the offscreen platform with the scripted platform
 // layer, whose log records what the general error report showed.
-#include "BuiltinSurface.h"
-#include "Colors.h"
-#include "Graph3D.h"
-#include "Graph3DMessages.h"
-#include "Graph3DRaster.h"
-#include "WidgetTest.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Colors.h"
+#include "graph3d/Graph3D.h"
+#include "tests/graph3d/Graph3DMessages.h"
+#include "graph3d/Graph3DRaster.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 // The size check that code making a grid runs before making any value.
-#include "BuiltinSurface.h"
-#include "Graph3DCore.h"
-#include "SystemMemory.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Graph3DCore.h"
+#include "graph3d/SystemMemory.h"
 
 #include <gtest/gtest.h>
 

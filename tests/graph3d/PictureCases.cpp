@@ -1,7 +1,7 @@
-#include "PictureCases.h"
+#include "tests/graph3d/PictureCases.h"
 
-#include "BuiltinSurface.h"
-#include "Graph3D.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Graph3D.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 // The control's pictures, pixel for pixel, against the ones kept in pictures/
 // (scripts/graph3d-pictures.sh made them; see PictureCases.h).
-#include "Graph3DRaster.h"
-#include "PictureCases.h"
-#include "WidgetTest.h"
+#include "graph3d/Graph3DRaster.h"
+#include "tests/graph3d/PictureCases.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QDir>
 

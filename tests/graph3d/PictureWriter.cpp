@@ -1,6 +1,6 @@
 // graph3d-pictures DIR: writes the pinned pictures of PictureCases.h into DIR
 // as NAME.png. Run by scripts/graph3d-pictures.sh.
-#include "PictureCases.h"
+#include "tests/graph3d/PictureCases.h"
 
 #include <QApplication>
 #include <QDir>

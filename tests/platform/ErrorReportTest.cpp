@@ -1,7 +1,7 @@
 // The general error report: exceptions escaping handlers become one error
 // message box each, and the program carries on.
-#include "Application.h"
-#include "WidgetTest.h"
+#include "platform/Application.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The platform layer: filter conversion, the scripted layer's queues and log,
 // and the real Qt dialogs driven from a timer while they are open.
-#include "QtPlatform.h"
-#include "WidgetTest.h"
+#include "platform/QtPlatform.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QAbstractFileIconProvider>
 #include <QApplication>

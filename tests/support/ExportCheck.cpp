@@ -1,4 +1,4 @@
-#include "ExportCheck.h"
+#include "tests/support/ExportCheck.h"
 
 #include <gtest/gtest.h>
 

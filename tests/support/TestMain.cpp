@@ -1,6 +1,6 @@
-#include "Application.h"
-#include "EngineMessages.h"
-#include "WidgetTest.h"
+#include "platform/Application.h"
+#include "platform/EngineMessages.h"
+#include "tests/support/WidgetTest.h"
 
 TScriptedPlatform& TestPlatform() {
   static TScriptedPlatform platform;

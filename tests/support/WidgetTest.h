@@ -11,7 +11,7 @@
 //   }
 #pragma once
 
-#include "ScriptedPlatform.h"
+#include "platform/ScriptedPlatform.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

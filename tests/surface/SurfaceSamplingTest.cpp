@@ -1,8 +1,8 @@
 // The formula surface without a window: the grid's orientation, formulas of
 // one and no variable, holes where the formula has no value, the engine's
 // messages shown once, too many variables, and threads that change nothing.
-#include "Engine_test_util.h"
-#include "FormulaSurface.h"
+#include "tests/engine/Engine_test_util.h"
+#include "surface/FormulaSurface.h"
 
 #include <gmock/gmock.h>
 

@@ -1,10 +1,10 @@
 // The calculator window driven through its handlers and real input events,
 // with the scripted platform recording messages, beeps and pages.
-#include "Formula_math.h"
-#include "FormTools.h"
-#include "Unit4.h"
-#include "WebPage.h"
-#include "WidgetTest.h"
+#include "engine/Formula_math.h"
+#include "windows/FormTools.h"
+#include "windows/Unit4.h"
+#include "windows/WebPage.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

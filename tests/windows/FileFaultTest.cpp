@@ -2,10 +2,10 @@
 // disk or the file size limit while saving (the old file stays whole, the
 // message names the cause, nothing reports success), and a named pipe chosen
 // where a file is expected (refused at once instead of blocking for good).
-#include "FormulaEdit.h"
-#include "Unit4_3D.h"
-#include "Unit7.h"
-#include "WidgetTest.h"
+#include "windows/FormulaEdit.h"
+#include "windows/Unit4_3D.h"
+#include "windows/Unit7.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QAction>
 #include <QDir>

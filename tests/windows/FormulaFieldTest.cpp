@@ -2,11 +2,11 @@
 // at the caret, formula files, the clipboard items, and the calculator's main
 // menu reaching the same actions. The clipboard must keep what the user put
 // there unless a clipboard item is chosen.
-#include "FormulaEdit.h"
-#include "LineChart.h"
-#include "Unit4.h"
-#include "Unit7.h"
-#include "WidgetTest.h"
+#include "windows/FormulaEdit.h"
+#include "plot2d/LineChart.h"
+#include "windows/Unit4.h"
+#include "windows/Unit7.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QAction>
 #include <QClipboard>

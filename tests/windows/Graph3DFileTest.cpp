@@ -1,6 +1,6 @@
 // The 30-byte image of the 3D window's settings and the 80-bit extended
 // codec, without any window.
-#include "Graph3DFile.h"
+#include "graph3d/Graph3DFile.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // unit: drawn at the screen's resolution (not a doubled low-resolution
 // picture), with the same geometry as at one pixel per unit, while exports
 // keep one pixel per unit of the control's size.
-#include "BuiltinSurface.h"
-#include "Colors.h"
-#include "Graph3D.h"
-#include "Graph3DRaster.h"
-#include "LineChart.h"
-#include "WidgetTest.h"
+#include "graph3d/BuiltinSurface.h"
+#include "graph3d/Colors.h"
+#include "graph3d/Graph3D.h"
+#include "graph3d/Graph3DRaster.h"
+#include "plot2d/LineChart.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QPainter>
 #include <QTest>

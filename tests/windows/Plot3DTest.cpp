@@ -1,13 +1,13 @@
 // The 3D plot window under the offscreen platform: its start, menus, rebuilds,
 // colours and level items, and its settings files, with the scripted
 // platform layer answering the dialogs and recording every message.
-#include "FormTools.h"
-#include "Graph3D.h"
-#include "Graph3DFile.h"
-#include "Unit4_3D.h"
-#include "Unit6.h"
-#include "WebPage.h"
-#include "WidgetTest.h"
+#include "windows/FormTools.h"
+#include "graph3d/Graph3D.h"
+#include "graph3d/Graph3DFile.h"
+#include "windows/Unit4_3D.h"
+#include "windows/Unit6.h"
+#include "windows/WebPage.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 // The splash and the main menu window, and the pieces all windows share.
-#include "FormTools.h"
-#include "Unit1.h"
-#include "Unit4_3D.h"
-#include "Unit6.h"
-#include "Unit7.h"
-#include "WebPage.h"
-#include "WidgetTest.h"
+#include "windows/FormTools.h"
+#include "windows/Unit1.h"
+#include "windows/Unit4_3D.h"
+#include "windows/Unit6.h"
+#include "windows/Unit7.h"
+#include "windows/WebPage.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QApplication>
 #include <QLabel>

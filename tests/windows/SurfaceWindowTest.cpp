@@ -1,14 +1,14 @@
 // The formula surface in the 3D window: its dialog (defaults, checks, Enter
 // and Esc), the surface it builds, the holes and the status line, the rebuilds
 // that keep or drop it, the report and the settings file.
-#include "BuiltinSurface.h"
-#include "ExportCheck.h"
-#include "FormulaEdit.h"
-#include "Graph3D.h"
-#include "Graph3DFile.h"
-#include "SurfaceDialog.h"
-#include "Unit4_3D.h"
-#include "WidgetTest.h"
+#include "graph3d/BuiltinSurface.h"
+#include "tests/support/ExportCheck.h"
+#include "windows/FormulaEdit.h"
+#include "graph3d/Graph3D.h"
+#include "graph3d/Graph3DFile.h"
+#include "windows/SurfaceDialog.h"
+#include "windows/Unit4_3D.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The export items of the two plot windows, driven through their menu items:
 // each writes what the window shows, and only "В буфер" touches the clipboard.
-#include "ExportCheck.h"
-#include "Graph3D.h"
-#include "LineChart.h"
-#include "Unit4_3D.h"
-#include "Unit7.h"
-#include "WidgetTest.h"
+#include "tests/support/ExportCheck.h"
+#include "graph3d/Graph3D.h"
+#include "plot2d/LineChart.h"
+#include "windows/Unit4_3D.h"
+#include "windows/Unit7.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // The plane plot window driven through its controls, with the scripted
 // platform recording message boxes, beeps and web pages.
-#include "ChartMouse.h"
-#include "LineChart.h"
-#include "Unit7.h"
-#include "WebPage.h"
-#include "WidgetTest.h"
+#include "tests/plot2d/ChartMouse.h"
+#include "plot2d/LineChart.h"
+#include "windows/Unit7.h"
+#include "windows/WebPage.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QAction>
 #include <QApplication>

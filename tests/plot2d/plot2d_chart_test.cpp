@@ -1,9 +1,9 @@
 // The line chart of the plane plot window: its points, the gaps in its line,
 // zooming, panning and the readout under the mouse. (The gradient and the
 // curve of a build are tested with the window.)
-#include "ChartMouse.h"
-#include "LineChart.h"
-#include "WidgetTest.h"
+#include "tests/plot2d/ChartMouse.h"
+#include "plot2d/LineChart.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QColor>
 

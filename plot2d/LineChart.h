@@ -14,7 +14,7 @@
 //   Chart1->SetPoints(std::move(points));
 #pragma once
 
-#include "PlotSampling.h"
+#include "plot2d/PlotSampling.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "Graph3DFile.h"
+#include "graph3d/Graph3DFile.h"
 
 #include <cmath>
 #include <limits>

@@ -5,7 +5,7 @@
 // compiler's struct layout or on the machine's byte order or long double.
 #pragma once
 
-#include "Graph3DCore.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <array>
 #include <cstddef>

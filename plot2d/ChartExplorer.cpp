@@ -1,6 +1,6 @@
-#include "ChartExplorer.h"
+#include "plot2d/ChartExplorer.h"
 
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <qcustomplot.h>
 

@@ -1,6 +1,6 @@
-#include "PlotSampling.h"
+#include "plot2d/PlotSampling.h"
 
-#include "Formula_math.h"
+#include "engine/Formula_math.h"
 
 #include <algorithm>
 #include <atomic>

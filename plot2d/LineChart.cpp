@@ -1,6 +1,6 @@
-#include "LineChart.h"
+#include "plot2d/LineChart.h"
 
-#include "ChartExplorer.h"
+#include "plot2d/ChartExplorer.h"
 
 #include <qcustomplot.h>
 

@@ -1,6 +1,6 @@
 // The sampling of F(X) for the plane plot, straight on the formula engine.
-#include "Formula_math.h"
-#include "PlotSampling.h"
+#include "engine/Formula_math.h"
+#include "plot2d/PlotSampling.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
