@@ -97,7 +97,7 @@ void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource
       report.TypeText(QStringLiteral(" \r"));
     }
   }
-  report.PastePicture(picture());
+  report.PastePicture(picture.Image());
   Publish(report, kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков") : QStringLiteral("Построение 3D графиков"));
 }
 

@@ -1,5 +1,6 @@
 #include "graph3d/Graph3DRaster.h"
 
+#include "graph3d/Graph3DCells.h"
 #include "graph3d/Graph3DParts.h"
 
 #include <algorithm>
@@ -171,43 +172,6 @@ __attribute__((noinline)) void DrawOtherCell(TPixelCanvas& c, int x0, int y0, in
 
 bool GPlainDrawing = false;
 
-// What the loop over the cells reads, taken from the model once.
-struct TDrawSetup {
-  // The list positions drawn: End − 1 (the farthest) down to Start.
-  int64_t Start = 0, End = 0;
-  const uint64_t* Cells = nullptr;
-  const TScreenPair* Screen = nullptr;
-  int OriginX = 0, OriginY = 0;
-  // Cells of lines first..last are those named by points first × vpl up to
-  // (last + 1) × vpl.
-  int64_t LineFrom = 0, LineTo = 0;
-  bool AllLines = true;
-  const uint8_t* Bands = nullptr;
-  uint32_t BandPixel[10] = {};
-  uint32_t DataPixel = 0;
-  uint32_t Background = 0;
-  bool Hidden = false;
-
-  TDrawSetup(const TGraph3DModel& model, uint32_t background, bool hidden) {
-    End = model.TrapezeCount();
-    Start = model.DrawStart();
-    Cells = model.SortedCells();
-    Screen = model.ScreenOffsets();
-    OriginX = model.ProjectedOrigin().X;
-    OriginY = model.ProjectedOrigin().Y;
-    const int64_t vpl = model.BuiltValues();
-    LineFrom = int64_t(model.FirstLine()) * vpl;
-    LineTo = (int64_t(model.LastLine()) + 1) * vpl;
-    AllLines = LineFrom <= 0 && LineTo >= (model.BuiltLines() - 1) * vpl;
-    const TCellPens& pens = model.Pens();
-    Bands = pens.Bands ? model.CellBands() : nullptr;
-    for (int b = 0; b < 10; ++b) BandPixel[b] = PixelOf(pens.Band[b]);
-    DataPixel = PixelOf(pens.Data);
-    Background = background;
-    Hidden = hidden;
-  }
-};
-
 // Cells are visited in depth order, all over the grid: the corners of the
 // ones to come are fetched early.
 constexpr int64_t kAhead = 32;
@@ -232,9 +196,9 @@ void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
       __builtin_prefetch(s.Screen + ahead);
       if constexpr (Bands) __builtin_prefetch(s.Bands + ahead);
     }
-    const int64_t p = int64_t(uint32_t(s.Cells[k]));
-    if (!s.AllLines && (p < s.LineFrom || p >= s.LineTo)) continue;
-    const uint32_t pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
+    const int64_t p = s.Point(k);
+    if (!s.Drawn(p)) continue;
+    const uint32_t pen = s.Pen<Bands>(p);
     // corners 0..3: (j, i), (j, i + 1), (j + 1, i + 1), (j + 1, i)
     const TScreenPair& a = s.Screen[p];
     const TScreenPair& b = s.Screen[p + 1];
@@ -286,9 +250,9 @@ __attribute__((target("sse4.1"))) void DrawCellsSse41(const TDrawSetup& s, TPixe
       __builtin_prefetch(s.Screen + ahead);
       if constexpr (Bands) __builtin_prefetch(s.Bands + ahead);
     }
-    const int64_t p = int64_t(uint32_t(s.Cells[k]));
-    if (!s.AllLines && (p < s.LineFrom || p >= s.LineTo)) continue;
-    const uint32_t pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
+    const int64_t p = s.Point(k);
+    if (!s.Drawn(p)) continue;
+    const uint32_t pen = s.Pen<Bands>(p);
     // The two records (Here, Next) of points p and p + 1; lanes of X and Y:
     // corners 0, 3, 1, 2.
     const __m128 a = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.Screen + p)));

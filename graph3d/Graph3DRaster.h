@@ -6,7 +6,7 @@
 // colour first when hidden lines are on.
 #pragma once
 
-#include "graph3d/Graph3DCore.h"
+#include "graph3d/Graph3DCells.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,11 +28,6 @@ struct TPixelCanvas {
   void Clip(int left, int top, int right, int bottom);
   uint32_t& At(int x, int y) { return Bits[y * Stride + x]; }
 };
-
-// An opaque pixel of the colour.
-inline uint32_t PixelOf(TColor c) {
-  return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
 
 // A straight line, both end pixels included.
 void DrawSegment(TPixelCanvas& canvas, TPoint a, TPoint b, uint32_t pixel);

@@ -9,6 +9,7 @@
 //
 //   Platform().Error(u"Неправильная запись ...");      // error icon, one OK
 //   Platform().Beep();
+//   if (Platform().Question(u"Сохранить ...?")) ...     // "Да" / "Нет"
 //   if (auto name = Platform().SaveFileDialog({u"Title", u"Файлы BMP (*.bmp)|*.bmp|", 1})) ...
 //   { TBusyCursor busy; ...long work... }               // normal cursor restored on every exit
 //   Platform().OpenWebPage(address);                    // throws EPlatformError on failure
@@ -54,6 +55,8 @@ class TPlatform {
 
   // A modal message box with one OK button; returns when it is closed.
   virtual void ShowMessage(TMessageBoxIcon icon, const QString& text) = 0;
+  // A modal question with the buttons "Да" and "Нет": true for "Да".
+  virtual bool Question(const QString& text) = 0;
   // The system beep.
   virtual void Beep() = 0;
   // File dialogs: the chosen file name, or nothing when the user cancelled.

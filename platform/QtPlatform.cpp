@@ -121,6 +121,14 @@ void TQtPlatform::ShowMessage(TMessageBoxIcon icon, const QString& text) {
   box.exec();
 }
 
+bool TQtPlatform::Question(const QString& text) {
+  QMessageBox box(QMessageBox::Question, MessageTitle.isEmpty() ? QApplication::applicationName() : MessageTitle, text,
+                  QMessageBox::Yes | QMessageBox::No, DialogParent());
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
 void TQtPlatform::Beep() { QApplication::beep(); }
 
 std::optional<QString> TQtPlatform::OpenFileDialog(const TFileDialogRequest& request) {

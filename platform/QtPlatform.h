@@ -11,6 +11,7 @@ class TQtPlatform : public TPlatform {
   explicit TQtPlatform(QString messageTitle = QString()) : MessageTitle(std::move(messageTitle)) {}
 
   void ShowMessage(TMessageBoxIcon icon, const QString& text) override;
+  bool Question(const QString& text) override;
   void Beep() override;
   std::optional<QString> OpenFileDialog(const TFileDialogRequest& request) override;
   std::optional<QString> SaveFileDialog(const TFileDialogRequest& request) override;

@@ -30,6 +30,7 @@ std::string TPlatformEvent::ToString() const {
               : Icon == TMessageBoxIcon::Information ? QStringLiteral("information: ")
                                                      : QStringLiteral("message: ")) + Text;
       break;
+    case TKind::Question: line = QStringLiteral("question: ") + Text; break;
     case TKind::Beep: line = QStringLiteral("beep"); break;
     case TKind::OpenFileDialog:
     case TKind::SaveFileDialog:
@@ -55,6 +56,11 @@ void TScriptedPlatform::ShowMessage(TMessageBoxIcon icon, const QString& text) {
   TPlatformEvent event(TPlatformEvent::TKind::Message, text);
   event.Icon = icon;
   Record(std::move(event));
+}
+
+bool TScriptedPlatform::Question(const QString& text) {
+  Record(TPlatformEvent(TPlatformEvent::TKind::Question, text));
+  return TakeAnswer(QuestionAnswers, false);
 }
 
 void TScriptedPlatform::Beep() { Record(TPlatformEvent(TPlatformEvent::TKind::Beep)); }
@@ -125,6 +131,7 @@ void TScriptedPlatform::Clear() {
   OpenFileAnswers.clear();
   SaveFileAnswers.clear();
   ColorAnswers.clear();
+  QuestionAnswers.clear();
   PrintAnswers.clear();
   PrintOutputFile.clear();
   FailWebPage = false;

@@ -21,7 +21,7 @@
 #include <vector>
 
 struct TPlatformEvent {
-  enum class TKind { Message, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Document, Cursor };
+  enum class TKind { Message, Question, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Document, Cursor };
   explicit TPlatformEvent(TKind kind, QString text = QString()) : Kind(kind), Text(std::move(text)) {}
   TKind Kind;
   TMessageBoxIcon Icon = TMessageBoxIcon::Plain;  // Message
@@ -31,7 +31,7 @@ struct TPlatformEvent {
   bool Busy = false;    // Cursor: true for the busy cursor, false for the normal one
 
   // One line of text, as Lines() gives it:
-  //   "message: T", "error: T", "information: T", "beep",
+  //   "message: T", "error: T", "information: T", "question: T", "beep",
   //   "open file dialog: TITLE | FILTER | INDEX", "save file dialog: ...",
   //   "colour dialog", "print dialog", "web page: ADDRESS", "document: FILE", "busy cursor", "normal cursor"
   std::string ToString() const;
@@ -42,6 +42,7 @@ class TScriptedPlatform : public TPlatform {
   std::deque<std::optional<QString>> OpenFileAnswers;
   std::deque<std::optional<QString>> SaveFileAnswers;
   std::deque<std::optional<QColor>> ColorAnswers;
+  std::deque<bool> QuestionAnswers;  // true: "Да"
   std::deque<bool> PrintAnswers;
   // A confirmed print dialog sets the printer to write a PDF to this file, when not empty.
   QString PrintOutputFile;
@@ -56,6 +57,7 @@ class TScriptedPlatform : public TPlatform {
   std::function<void(const TPlatformEvent&)> OnEvent;
 
   void ShowMessage(TMessageBoxIcon icon, const QString& text) override;
+  bool Question(const QString& text) override;
   void Beep() override;
   std::optional<QString> OpenFileDialog(const TFileDialogRequest& request) override;
   std::optional<QString> SaveFileDialog(const TFileDialogRequest& request) override;

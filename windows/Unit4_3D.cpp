@@ -53,6 +53,8 @@ const QString Save = QStringLiteral("Сохранить");
 const QString Export = QStringLiteral("Експортировать");
 const QString ToWord = QStringLiteral("В Word");
 const QString ToBmp = QStringLiteral("В файл BMP");
+const QString ToSvg = QStringLiteral("В файл SVG");
+const QString ToPdf = QStringLiteral("В файл PDF");
 const QString ToClipboard = QStringLiteral("В буфер");
 const QString Centre = QStringLiteral("Центрировать");
 const QString Hide = QStringLiteral("Спрятать");
@@ -167,6 +169,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N2 = N1->addMenu(texts::Export);
   Word1 = item(N2, texts::ToWord, QKeySequence(Qt::CTRL | Qt::Key_W));
   BMP1 = item(N2, texts::ToBmp, QKeySequence(Qt::CTRL | Qt::Key_B));
+  SVG1 = item(N2, texts::ToSvg);
+  PDF1 = item(N2, texts::ToPdf);
   N40 = item(N2, texts::ToClipboard, QKeySequence(Qt::CTRL | Qt::Key_Insert));
   N6 = item(N1, texts::Centre);
   N9 = item(N1, texts::Hide);
@@ -312,6 +316,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   on(N5, &TForm4_3D::N5Click);
   on(Word1, &TForm4_3D::Word1Click);
   on(BMP1, &TForm4_3D::BMP1Click);
+  on(SVG1, &TForm4_3D::SVG1Click);
+  on(PDF1, &TForm4_3D::PDF1Click);
   on(N40, &TForm4_3D::N40Click);
   on(N6, &TForm4_3D::N6Click);
   on(N9, &TForm4_3D::N9Click);
@@ -474,12 +480,19 @@ void TForm4_3D::N6Click() {
 void TForm4_3D::N9Click() { Plot->ClearPicture(); }
 
 // Every export works on a new picture of the graph as it is drawn now.
-QImage TForm4_3D::Picture() const { return Plot ? Plot->CopyToBitmap(12) : QImage(); }
+TPictureSource TForm4_3D::Picture() const {
+  if (!Plot) return {};
+  TGraph3D* plot = Plot;
+  return {plot->size(), [plot](QPainter& painter, QSize size) { plot->Render(painter, size); },
+          [plot] { return plot->VectorCells(); }, [plot] { return TDetachedPicture(plot->DetachPicture()); }};
+}
 
-void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, [this] { return Picture(); }); }
-void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, [this] { return Picture(); }); }
+void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, Picture()); }
+void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, Picture()); }
+void TForm4_3D::SVG1Click() { SavePictureAsSvg(TPlotKind::Plot3D, Picture(), this); }
+void TForm4_3D::PDF1Click() { SavePictureAsPdf(TPlotKind::Plot3D, Picture(), this); }
 void TForm4_3D::N40Click() { CopyPictureToClipboard(Picture()); }
-void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, [this] { return Picture(); }); }
+void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, Picture()); }
 
 void TForm4_3D::N38Click() { close(); }
 

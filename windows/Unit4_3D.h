@@ -9,6 +9,7 @@
 // PlotSettings carry over to the new one.
 #pragma once
 
+#include "export/PictureExport.h"
 #include "surface/FormulaSurface.h"
 #include "graph3d/Graph3DFile.h"
 
@@ -50,6 +51,8 @@ class TForm4_3D : public QWidget {
   QMenu* N2;              //   Експортировать
   QAction* Word1;         //     В Word
   QAction* BMP1;          //     В файл BMP
+  QAction* SVG1;          //     В файл SVG
+  QAction* PDF1;          //     В файл PDF
   QAction* N40;           //     В буфер
   QAction* N6;            //   Центрировать
   QAction* N9;            //   Спрятать
@@ -155,6 +158,8 @@ class TForm4_3D : public QWidget {
   void N40Click();  // В буфер
   void N41Click();  // Поверхность по формуле…
   void BMP1Click();
+  void SVG1Click();
+  void PDF1Click();
   void Word1Click();
   void cmdDcolorClick();
   void cmdAxescolorClick();
@@ -192,6 +197,6 @@ class TForm4_3D : public QWidget {
   void PartColorClick(int index);
   void TogglePanel(QAction* item, QGroupBox* box);
   std::optional<TColor> ChooseColor(TColor initial);
-  QImage Picture() const;  // what the exports print, save and report
+  TPictureSource Picture() const;  // what the exports print, save and report
   void SetPanelColor(TColor color);
 };

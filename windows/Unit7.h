@@ -2,6 +2,8 @@
 // formula F(X) over a range of X with a fixed step, in a line chart.
 #pragma once
 
+#include "export/PictureExport.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -34,6 +36,8 @@ class TForm7 : public QWidget {
   QMenu* N8;        // Експортировать
   QAction* Word1;   // В Word
   QAction* BMP1;    // В файл BMP
+  QAction* SVG1;    // В файл SVG
+  QAction* PDF1;    // В файл PDF
   QAction* N11;     // В буфер
   QAction* N12;     // Печать
   QAction* N2;      // Закрыть
@@ -63,6 +67,8 @@ class TForm7 : public QWidget {
   void N7Click();
   void Word1Click();
   void BMP1Click();
+  void SVG1Click();
+  void PDF1Click();
   void N11Click();
   void N12Click();
   void N2Click();
@@ -82,5 +88,6 @@ class TForm7 : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  TPictureSource Picture() const;  // the chart as shown, for every export
   TRangeCheck* RangeCheck;  // the checks of Edit2 and Edit3 while typing and on leaving
 };

@@ -31,6 +31,8 @@ struct TExports {
   QWidget* Window;
   QAction* Report;
   QAction* Bmp;
+  QAction* Svg;
+  QAction* Pdf;
   QAction* Clipboard;
   QAction* Print;
   std::function<QImage()> Picture;  // the picture as the window shows it now
@@ -48,12 +50,12 @@ class WindowExportTest : public TWidgetTest, public ::testing::WithParamInterfac
       Plot2D->show();
       Plot2D->Button1Click();  // the default sine
       ASSERT_GT(Plot2D->Chart1->PointCount(), 0);
-      Exports = {Plot2D.get(), Plot2D->Word1, Plot2D->BMP1, Plot2D->N11, Plot2D->N12,
+      Exports = {Plot2D.get(), Plot2D->Word1, Plot2D->BMP1, Plot2D->SVG1, Plot2D->PDF1, Plot2D->N11, Plot2D->N12,
                  [this] { return Plot2D->Chart1->Render(); }, Plot2D->Chart1->size()};
     } else {
       Plot3D = std::make_unique<TForm4_3D>();
       Plot3D->show();
-      Exports = {Plot3D.get(), Plot3D->Word1, Plot3D->BMP1, Plot3D->N40, Plot3D->N32,
+      Exports = {Plot3D.get(), Plot3D->Word1, Plot3D->BMP1, Plot3D->SVG1, Plot3D->PDF1, Plot3D->N40, Plot3D->N32,
                  [this] { return Plot3D->Plot->CopyToBitmap(12); }, Plot3D->Plot->size()};
     }
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Exports.Window));
@@ -96,6 +98,46 @@ TEST_P(WindowExportTest, BmpFileHoldsThePictureAtTheControlsSize) {
   const std::string title = Is2D() ? "Сохранение 2D графика в растровый файл" : "Сохранение 3D графика в растровый файл";
   const std::string dialog = "save file dialog: " + title + " | " "Файлы BMP (*.bmp)|*.bmp|" " | 1";
   EXPECT_THAT(Scripted().Lines(), ElementsAre(dialog, dialog));
+  EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+// Both vector files show what the BMP shows, read by programs of their own,
+// and keep the text as text.
+TEST_P(WindowExportTest, SvgAndPdfShowThePictureOfTheBmp) {
+  const QImage expected = Exports.Picture().convertToFormat(QImage::Format_RGB32);
+  const std::string kind = Is2D() ? "2D" : "3D";
+  for (const auto& [chosen, written] : {std::pair{"plot", "plot.svg"}, std::pair{"plot.SVG", "plot.SVG"}}) {
+    Scripted().SaveFileAnswers.push_back(Path(QString::fromLatin1(chosen)));
+    Exports.Svg->trigger();
+    const QImage svg = SvgPicture(Path(QString::fromLatin1(written)), Exports.ControlSize);
+    ASSERT_FALSE(svg.isNull()) << written << ": rsvg-convert missing?";
+    EXPECT_LT(UnexplainedShare(svg, expected), 0.02) << written;
+  }
+  QFile svgFile(Path(QStringLiteral("plot.svg")));
+  ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
+  const QByteArray svgText = svgFile.readAll();
+  EXPECT_TRUE(svgText.contains(Is2D() ? ">F(X)</text>" : ">Val</text>"));
+  EXPECT_FALSE(svgText.contains("<image"));
+
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("plot.pdf")));
+  Exports.Pdf->trigger();
+  const QString pdf = Path(QStringLiteral("plot.pdf"));
+  ASSERT_EQ(PdfPageCount(pdf), 1);
+  const QImage page = PdfPageAt(pdf, Exports.ControlSize);
+  ASSERT_FALSE(page.isNull()) << "pdftoppm missing?";
+  EXPECT_LT(UnexplainedShare(page, expected), 0.02);
+  const QString text = PdfText(pdf);
+  for (const char* title : Is2D() ? std::vector<const char*>{"F(X)", "X"} : std::vector<const char*>{"Val", "X", "Y"})
+    EXPECT_TRUE(text.contains(QString::fromLatin1(title))) << title << " not in: " << text.toStdString();
+
+  const std::string svgDialog = "save file dialog: Сохранение " + kind + " графика в файл SVG | Рисунок SVG (*.svg)|*.svg| | 1";
+  const std::string pdfDialog = "save file dialog: Сохранение " + kind + " графика в файл PDF | Документ PDF (*.pdf)|*.pdf| | 1";
+  std::vector<std::string> dialogs;  // a long picture adds the work's cursor and progress
+  for (const std::string& line : Scripted().Lines())
+    if (line.starts_with("save file dialog")) dialogs.push_back(line);
+  EXPECT_THAT(dialogs, ElementsAre(svgDialog, svgDialog, pdfDialog));
+  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+  EXPECT_FALSE(QFile::exists(Path(QStringLiteral("plot.pdf.pdf"))));
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
