@@ -14,11 +14,12 @@
 
 namespace {
 
-// Measured on files of the 3D surface: a cell with its outline and fill;
-// the rest of a picture (frame, axes, text, a sampled curve) stays below a
-// few hundred kilobytes.
+// Measured on files of the 3D surface (a cell with its outline and fill:
+// 97 bytes of SVG text, 6 of compressed PDF at 1000 × 1000 values); the rest
+// of a picture (frame, axes, text, a sampled curve) stays below a few
+// hundred kilobytes.
 constexpr uint64_t kSvgBytesPerShape = 100;
-constexpr uint64_t kPdfBytesPerShape = 30;
+constexpr uint64_t kPdfBytesPerShape = 8;
 constexpr uint64_t kBaseBytes = 200'000;
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QSpinBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -141,6 +143,35 @@ TEST_P(WindowExportTest, SvgAndPdfShowThePictureOfTheBmp) {
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
+// A surface whose SVG would pass 50 MB: the user is told before anything is
+// written and may take a BMP file instead.
+TEST(Plot3DVectorTest, TooLargeSvgOffersTheBmpInstead) {
+  TScriptedPlatform& platform = TestPlatform();
+  platform.Clear();
+  QTemporaryDir dir;
+  TForm4_3D form;
+  form.show();
+  form.SpinEdit1->setValue(800);
+  form.SpinEdit2->setValue(800);
+  form.Button1Click();
+  platform.Clear();
+  const std::string question = "question: Файл SVG этого графика занял бы около 64 МБ. Сохранить график в файл BMP?";
+  platform.SaveFileAnswers = {dir.filePath(QStringLiteral("big")), dir.filePath(QStringLiteral("big"))};
+  platform.QuestionAnswers = {true};
+  form.SVG1->trigger();
+  EXPECT_THAT(platform.Lines(), ElementsAre("save file dialog: Сохранение 3D графика в файл SVG | Рисунок SVG (*.svg)|*.svg| | 1",
+                                            question,
+                                            "save file dialog: Сохранение 3D графика в растровый файл | Файлы BMP (*.bmp)|*.bmp| | 1"));
+  EXPECT_EQ(QImage(dir.filePath(QStringLiteral("big.bmp"))).size(), form.Plot->size());
+  platform.Clear();
+  platform.SaveFileAnswers = {dir.filePath(QStringLiteral("big"))};
+  platform.QuestionAnswers = {false};
+  form.SVG1->trigger();
+  EXPECT_EQ(platform.Lines().size(), 2u);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("big.bmp")});
+  platform.Clear();
+}
+
 TEST_P(WindowExportTest, PrintoutIsOnePageWithThePictureInTheMiddle) {
   const QString pdf = Path(QStringLiteral("print.pdf"));
   Scripted().PrintAnswers.push_back(true);
@@ -194,11 +225,16 @@ TEST_P(WindowExportTest, FailuresReachTheErrorReportAndTheWindowGoesOn) {
   Exports.Bmp->trigger();
   Scripted().Home = Path(QStringLiteral("missing"));
   Exports.Report->trigger();
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("missing/plot")));
+  Exports.Svg->trigger();
   const std::vector<std::string> messages = Scripted().MessageLines();
-  ASSERT_EQ(messages.size(), 2u);
+  ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(Scripted().Log()[1].Icon, TMessageBoxIcon::Error);
   EXPECT_TRUE(QString::fromStdString(messages[0]).startsWith(QStringLiteral("error: Не удалось записать файл ")));
   EXPECT_TRUE(QString::fromStdString(messages[1]).startsWith(QStringLiteral("error: Не удалось сохранить отчет в файл ")));
+  EXPECT_TRUE(QString::fromStdString(messages[2]).startsWith(
+      QStringLiteral("error: Не удалось записать файл ") + Path(QStringLiteral("missing/plot.svg")) + u':'))
+      << messages[2];
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
