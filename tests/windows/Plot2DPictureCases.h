@@ -22,7 +22,7 @@ struct TCase {
   // Built in the plane plot window, as a user builds: the fields, then
   // "Построить". Without a formula: the 10 000 000-point curve sampled into
   // a chart of its own of Width × Height.
-  QString Formula, Start, End, Step;
+  QString Formula = {}, Start = {}, End = {}, Step = {};
   int Width = 0, Height = 0;
 };
 
