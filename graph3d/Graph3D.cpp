@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "graph3d/Colors.h"
+#include "graph3d/Graph3DLook.h"
 #include "graph3d/Graph3DRaster.h"
 #include "graph3d/Graph3DScene.h"
 
@@ -255,7 +256,7 @@ void TGraph3D::DrawSurface(QPainter& Canvas) {
     }
   }
   // Any other device (an SVG or PDF file): the cells as vector shapes.
-  graph3d::DrawVectorCells(Canvas, graph3d::CollectCells(graph3d::TDrawSetup(FModel, bg.rgb(), FDrawHiddenLines)),
+  graph3d::DrawVectorCells(Canvas, graph3d::CollectCells(FModel, graph3d::FromQColor(bg), FDrawHiddenLines),
                            /*pixelCentres=*/true);
 }
 
@@ -346,7 +347,7 @@ QImage TGraph3D::CopyToBitmap(TColor /*Color*/) {
 int64_t TGraph3D::VectorCells() {
   Prepare();
   if (FModel.BuildFailed()) return 0;
-  return graph3d::TDrawSetup(FModel, 0, FDrawHiddenLines).Count();
+  return graph3d::DrawnCells(FModel);
 }
 
 std::function<bool(QPainter&, TWorkControl&)> TGraph3D::DetachPicture() {
@@ -358,7 +359,7 @@ std::function<bool(QPainter&, TWorkControl&)> TGraph3D::DetachPicture() {
   PrepareModel();
   SceneBody(scene);
   auto cells = std::make_shared<const graph3d::TVectorCells>(
-      scene.Surface ? graph3d::CollectCells(graph3d::TDrawSetup(FModel, Background().rgb(), FDrawHiddenLines))
+      scene.Surface ? graph3d::CollectCells(FModel, graph3d::FromQColor(Background()), FDrawHiddenLines)
                     : graph3d::TVectorCells{});
   return [scene, cells](QPainter& painter, TWorkControl& control) {
     painter.setFont(scene.Font);
@@ -428,6 +429,12 @@ void TGraph3D::SetDrawHiddenLines(bool Value) {
   FDrawHiddenLines = Value;
   if (Value) OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
   else RedrawOwn(true);
+}
+
+void TGraph3D::SetShaded(bool Value) {
+  if (Value == FModel.Shaded()) return;
+  FModel.SetShaded(Value);
+  RedrawOwn(true);
 }
 
 void TGraph3D::SetCaption(const QString& Value) {

@@ -1,5 +1,7 @@
 #include "graph3d/Graph3DScene.h"
 
+#include "graph3d/Colors.h"
+#include "graph3d/Graph3DLook.h"
 #include "platform/LongWork.h"
 
 #include <QPainter>
@@ -63,23 +65,54 @@ void DrawBody(QPainter& painter, const TScene& scene, const std::function<void(Q
   }
 }
 
-TVectorCells CollectCells(const TDrawSetup& setup) {
+namespace {
+
+// Every drawn cell, farthest first: f(point, corners). The order, the share
+// drawn (ViewPercentage) and the line range are those of the pixel loop.
+template <typename F>
+void ForEachDrawnCell(const TGraph3DModel& model, F&& f) {
+  const int64_t vpl = model.BuiltValues();
+  if (vpl <= 0) return;
+  const int64_t from = int64_t(model.FirstLine()) * vpl, to = (int64_t(model.LastLine()) + 1) * vpl;
+  const TScreenPair* screen = model.ScreenOffsets();
+  const TPoint origin = model.ProjectedOrigin();
+  for (int64_t k = model.TrapezeCount() - 1; k >= model.DrawStart(); --k) {
+    const uint32_t p = model.CellPoint(k);
+    if (int64_t(p) < from || int64_t(p) >= to) continue;
+    const TScreenPair &a = screen[p], &b = screen[p + 1];
+    const TPoint q[4] = {{origin.X + a.Here.X, origin.Y - a.Here.Y},
+                         {origin.X + b.Here.X, origin.Y - b.Here.Y},
+                         {origin.X + b.Next.X, origin.Y - b.Next.Y},
+                         {origin.X + a.Next.X, origin.Y - a.Next.Y}};
+    f(p, q);
+  }
+}
+
+}  // namespace
+
+TVectorCells CollectCells(const TGraph3DModel& model, TColor background, bool hidden) {
+  const TCellLook look(model, background, hidden);
   TVectorCells out;
-  out.Fill = setup.Background;
-  out.Filled = setup.Hidden;
-  out.Cells.reserve(size_t(setup.Count()));
-  ForEachCell(setup, [&](int64_t, const TPoint (&q)[4], uint32_t pen) {
-    out.Cells.push_back({{q[0], q[1], q[2], q[3]}, pen});
+  out.Filled = look.Filled();
+  out.Cells.reserve(size_t(DrawnCells(model)));
+  ForEachDrawnCell(model, [&](uint32_t p, const TPoint (&q)[4]) {
+    out.Cells.push_back({{q[0], q[1], q[2], q[3]}, look.Pen(p), look.Fill(p)});
   });
   return out;
 }
 
+int64_t DrawnCells(const TGraph3DModel& model) {
+  int64_t n = 0;
+  ForEachDrawnCell(model, [&](uint32_t, const TPoint (&)[4]) { ++n; });
+  return n;
+}
+
 bool DrawVectorCells(QPainter& painter, const TVectorCells& cells, bool pixelCentres, TWorkControl* control) {
   painter.save();
-  painter.setBrush(cells.Filled ? QBrush(QColor::fromRgb(cells.Fill), Qt::SolidPattern) : QBrush(Qt::NoBrush));
+  painter.setBrush(Qt::NoBrush);
   const double shift = pixelCentres ? 0.5 : 0;
-  uint32_t pen = 0;
-  bool penSet = false;
+  TColor pen = 0, fill = 0;
+  bool penSet = false, fillSet = false;
   const size_t n = cells.Cells.size();
   for (size_t k = 0; k < n; ++k) {
     if (control && (k & 4095) == 0) {
@@ -90,12 +123,17 @@ bool DrawVectorCells(QPainter& painter, const TVectorCells& cells, bool pixelCen
       control->SetProgress(double(k) / double(n));
     }
     const TVectorCell& c = cells.Cells[k];
-    // Neighbouring cells mostly share a colour: the pen changes only with it,
-    // which keeps the file from repeating the style of every cell.
+    // Neighbouring cells mostly share their colours: pen and brush change
+    // only with them, which keeps the file from repeating every cell's style.
     if (!penSet || c.Pen != pen) {
-      painter.setPen(LinePen(QColor::fromRgb(c.Pen)));
+      painter.setPen(LinePen(ToQColor(c.Pen)));
       pen = c.Pen;
       penSet = true;
+    }
+    if (cells.Filled && (!fillSet || c.Fill != fill)) {
+      painter.setBrush(QBrush(ToQColor(c.Fill), Qt::SolidPattern));
+      fill = c.Fill;
+      fillSet = true;
     }
     if (pixelCentres) {
       const QPointF q[4] = {{c.Corners[0].X + shift, c.Corners[0].Y + shift},

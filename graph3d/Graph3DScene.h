@@ -6,7 +6,7 @@
 // widget and may be drawn on another thread.
 #pragma once
 
-#include "graph3d/Graph3DCells.h"
+#include "graph3d/Graph3DCore.h"
 
 #include <QColor>
 #include <QFont>
@@ -65,21 +65,23 @@ void DrawBody(QPainter& painter, const TScene& scene, const std::function<void(Q
 
 // ---- the vector back end
 
-// One cell as a vector file holds it.
+// One cell as a vector file holds it, in the colours TCellLook gave it.
 struct TVectorCell {
   TPoint Corners[4];
-  uint32_t Pen;  // 0xAARRGGBB
+  TColor Pen, Fill;
 };
 
-// The drawn cells, farthest first, with what they are filled with.
+// The drawn cells, farthest first.
 struct TVectorCells {
   std::vector<TVectorCell> Cells;
-  uint32_t Fill = 0;
   bool Filled = false;
 };
 
-// Takes the cells the setup draws (on the thread that may read the model).
-TVectorCells CollectCells(const TDrawSetup& setup);
+// Takes the cells the pixel back end draws, in its order and with its
+// colours (on the thread that may read the model).
+TVectorCells CollectCells(const TGraph3DModel& model, TColor background, bool hidden);
+// How many cells that is.
+int64_t DrawnCells(const TGraph3DModel& model);
 // Each cell a closed polygon outlined in its pen colour, filled first when
 // Filled: what the pixel back end draws, exact in any viewer. With a control
 // it reports progress and returns false as soon as it is stopped.

@@ -18,7 +18,7 @@ class TQtPlatform : public TPlatform {
   std::optional<QColor> ColorDialog(const QColor& initial) override;
   bool PrintDialog(QPrinter& printer) override;
   void OpenWebPage(const QString& address) override;
-  bool OpenDocument(const QString& fileName) override;
+  void OpenDocument(const QString& fileName, std::function<void()> noProgram) override;
   QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
 

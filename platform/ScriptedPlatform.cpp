@@ -95,9 +95,9 @@ void TScriptedPlatform::OpenWebPage(const QString& address) {
   if (FailWebPage) throw EPlatformError::WebPageFailed(address);
 }
 
-bool TScriptedPlatform::OpenDocument(const QString& fileName) {
+void TScriptedPlatform::OpenDocument(const QString& fileName, std::function<void()> noProgram) {
   Record(TPlatformEvent(TPlatformEvent::TKind::Document, fileName));
-  return !FailOpenDocument;
+  if (FailOpenDocument) noProgram();
 }
 
 QString TScriptedPlatform::HomeFolder() {
@@ -123,7 +123,7 @@ std::vector<std::string> TScriptedPlatform::Lines() const {
 std::vector<std::string> TScriptedPlatform::MessageLines() const {
   std::vector<std::string> lines;
   for (const TPlatformEvent& e : Events)
-    if (e.Kind == TPlatformEvent::TKind::Message) lines.push_back(e.ToString());
+    if (e.Kind == TPlatformEvent::TKind::Message || e.Kind == TPlatformEvent::TKind::Question) lines.push_back(e.ToString());
   return lines;
 }
 

@@ -41,6 +41,13 @@ TEST(Graph3DVectorCellsTest, HoldTheCellsThePixelsShow) {
          m.SetPhi(300);
        }},
       {"view percentage", [](TGraph3DModel& m) { m.SetViewPercentage(70); }},
+      {"shaded with bands and water",
+       [](TGraph3DModel& m) {
+         m.SetShaded(true);
+         m.SetUseColors(true);
+         m.SetWaterLevel(2, 50);
+       },
+       false},
       {"line range", [](TGraph3DModel& m) {
          m.SetFirstLine(5);
          m.SetLastLine(9);
@@ -54,19 +61,20 @@ TEST(Graph3DVectorCellsTest, HoldTheCellsThePixelsShow) {
     model.Prepare();
     c.Arrange(model);
     model.Prepare();
-    const uint32_t background = 0xFF102030;
+    const TColor background = 0x302010;
+    const uint32_t pixel = graph3d::PixelOf(background);
     QImage pixels(300, 200, QImage::Format_RGB32), shapes(300, 200, QImage::Format_RGB32);
-    pixels.fill(background);
-    shapes.fill(background);
-    const graph3d::TDrawSetup setup(model, background, c.Hidden);
+    pixels.fill(pixel);
+    shapes.fill(pixel);
     graph3d::TPixelCanvas canvas(reinterpret_cast<uint32_t*>(pixels.bits()), pixels.bytesPerLine() / 4, 300, 200);
-    graph3d::DrawSurfacePixels(model, canvas, background, c.Hidden);
+    graph3d::DrawSurfacePixels(model, canvas, pixel, c.Hidden);
 
-    const graph3d::TVectorCells cells = graph3d::CollectCells(setup);
-    EXPECT_EQ(int64_t(cells.Cells.size()), setup.Count());
-    EXPECT_EQ(cells.Filled, c.Hidden);
+    const graph3d::TVectorCells cells = graph3d::CollectCells(model, background, c.Hidden);
+    EXPECT_EQ(int64_t(cells.Cells.size()), graph3d::DrawnCells(model));
+    EXPECT_EQ(cells.Filled, c.Hidden || model.Shaded());
     graph3d::TPixelCanvas other(reinterpret_cast<uint32_t*>(shapes.bits()), shapes.bytesPerLine() / 4, 300, 200);
-    for (const graph3d::TVectorCell& cell : cells.Cells) graph3d::DrawCell(other, cell.Corners, cell.Pen, cells.Fill, cells.Filled);
+    for (const graph3d::TVectorCell& cell : cells.Cells)
+      graph3d::DrawCell(other, cell.Corners, graph3d::PixelOf(cell.Pen), graph3d::PixelOf(cell.Fill), cells.Filled);
     EXPECT_TRUE(shapes == pixels);
   }
 }
