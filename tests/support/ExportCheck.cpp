@@ -119,6 +119,16 @@ int PdfPageCount(const QString& pdf) {
   return 0;
 }
 
+QSizeF PdfPageSize(const QString& pdf) {
+  const QString info = QString::fromUtf8(Run(QStringLiteral("pdfinfo"), {pdf}));
+  for (const QString& line : info.split(u'\n'))
+    if (line.startsWith(QStringLiteral("Page size:"))) {
+      const QStringList words = line.mid(10).simplified().split(u' ');
+      if (words.size() >= 3) return {words[0].toDouble(), words[2].toDouble()};
+    }
+  return {};
+}
+
 QImage PdfFirstPage(const QString& pdf, int dpi) {
   QTemporaryDir dir;
   const QString stem = dir.filePath(QStringLiteral("page"));

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,8 @@ std::vector<TOdfParagraph> OdfParagraphs(const QByteArray& contentXml);
 
 // The number of pages of a PDF file (0 when it cannot be read).
 int PdfPageCount(const QString& pdf);
+// The size of its first page in points (empty when it cannot be read).
+QSizeF PdfPageSize(const QString& pdf);
 // The first page of a PDF file rendered at the given resolution.
 QImage PdfFirstPage(const QString& pdf, int dpi);
 
