@@ -1,6 +1,7 @@
 #include "plot2d/LineChart.h"
 
 #include "plot2d/ChartExplorer.h"
+#include "memory/SystemMemory.h"
 
 #include <qcustomplot.h>
 
@@ -95,6 +96,10 @@ TChartPoints::TChartPoints(int64_t count) : Data(std::make_unique<TData>()) {
     throw std::bad_alloc();
   Data->Points = QVector<QCPGraphData>(QArrayDataPointer<QCPGraphData>(block, count));
   Data->Begin = Data->Points.data();
+}
+
+bool TChartPoints::Fits(int64_t count) {
+  return count <= 0 || uint64_t(count) <= memory::MemoryBudget() / sizeof(QCPGraphData);
 }
 
 TChartPoints::~TChartPoints() = default;
