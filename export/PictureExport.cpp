@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageWriter>
-#include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -36,12 +35,6 @@ QString VectorDialogTitle(TPlotKind kind, TVectorFormat format) {
       .arg(kind == TPlotKind::Plot2D ? u"2D" : u"3D", format == TVectorFormat::Svg ? u"SVG" : u"PDF");
 }
 
-// The title a vector file carries: the window's, as the report's.
-QString PictureTitle(TPlotKind kind) {
-  return kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков")
-                                   : QStringLiteral("Построение 3D графиков");
-}
-
 QString WriteFailed(const QString& fileName, const QString& reason) {
   return QStringLiteral("Не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(fileName), reason);
 }
@@ -55,14 +48,12 @@ void SaveVectorPicture(TPlotKind kind, TVectorFormat format, const TPictureSourc
 
   const uint64_t bytes = EstimateVectorBytes(format, picture);
   if (bytes > kLargeVectorFile) {
-    const QString megabytes = QLocale(QLocale::Russian).toString(qulonglong((bytes + 500'000) / 1'000'000));
-    if (Platform().Question(QStringLiteral("Файл %1 этого графика занял бы около %2 МБ. Сохранить график в файл BMP?")
-                                .arg(format == TVectorFormat::Svg ? u"SVG" : u"PDF", megabytes)))
+    if (Platform().Question(VectorSizeText(format, bytes) + QStringLiteral(" Сохранить график в файл BMP?")))
       SavePictureAsBmp(kind, picture);
     return;
   }
 
-  const TVectorPage page = VectorPage(format, picture, PictureTitle(kind));
+  const TVectorPage page = VectorPage(format, picture, PlotTitle(kind));
   QByteArray data;
   if (picture.Detach) {
     // Many shapes: a copy of the picture is written off the window's thread.
@@ -74,7 +65,7 @@ void SaveVectorPicture(TPlotKind kind, TVectorFormat format, const TPictureSourc
     if (!done || !made) return;
     data = std::move(*made);
   } else {
-    data = VectorFile(format, picture, PictureTitle(kind));
+    data = VectorFile(format, picture, PlotTitle(kind));
   }
   if (const TSaveResult saved = SaveFileContents(fileName, data); !saved)
     throw EPlatformError(WriteFailed(fileName, saved.Reason));
@@ -112,6 +103,11 @@ void PrintToPdfFile(const QPrinter& printer, const QImage& image) {
 }
 
 }  // namespace
+
+QString PlotTitle(TPlotKind kind) {
+  return kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков")
+                                   : QStringLiteral("Построение 3D графиков");
+}
 
 QImage TPictureSource::Image() const {
   QImage image(Size, QImage::Format_RGB32);

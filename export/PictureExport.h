@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QSize>
+#include <QString>
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,8 @@ class TWorkControl;
 
 // Which plot window exports: the titles of its dialogs and report depend on it.
 enum class TPlotKind { Plot2D, Plot3D };
+// The window's title, which a report or a vector file of its picture carries.
+QString PlotTitle(TPlotKind kind);
 
 // A copy of a picture that draws without its window, on any thread, as
 // vector shapes; false when the control stopped it.
@@ -30,14 +33,14 @@ using TDetachedPicture = std::function<bool(QPainter& painter, TWorkControl& con
 
 struct TPictureSource {
   // The size of the control that shows the picture, in its pixels.
-  QSize Size;
+  QSize Size = {};
   // Draws the picture over (0, 0) to size with the painter, on the window's thread.
-  std::function<void(QPainter& painter, QSize size)> Render;
+  std::function<void(QPainter& painter, QSize size)> Render = {};
   // A picture of many shapes (the cells of a surface) sets both: how many
   // shapes a vector file of it holds, and a copy of it for a long file
   // written off the window's thread.
-  std::function<int64_t()> Shapes;
-  std::function<TDetachedPicture()> Detach;
+  std::function<int64_t()> Shapes = {};
+  std::function<TDetachedPicture()> Detach = {};
 
   // The picture in an opaque image of Size, one pixel per unit.
   QImage Image() const;

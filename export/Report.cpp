@@ -99,7 +99,7 @@ void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource
     }
   }
   report.PastePicture(picture.Image());
-  Publish(report, kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков") : QStringLiteral("Построение 3D графиков"));
+  Publish(report, PlotTitle(kind));
 }
 
 void MakeCalculationReport(const QString& formula, const QString& result) {

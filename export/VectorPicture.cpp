@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -31,6 +32,12 @@ QString VectorExtension(TVectorFormat format) {
 uint64_t EstimateVectorBytes(TVectorFormat format, const TPictureSource& picture) {
   const int64_t shapes = picture.Shapes ? std::max<int64_t>(picture.Shapes(), 0) : 0;
   return kBaseBytes + uint64_t(shapes) * (format == TVectorFormat::Svg ? kSvgBytesPerShape : kPdfBytesPerShape);
+}
+
+QString VectorSizeText(TVectorFormat format, uint64_t bytes) {
+  const QString megabytes = QLocale(QLocale::Russian).toString(qulonglong((bytes + 500'000) / 1'000'000));
+  return QStringLiteral("Файл %1 этого графика занял бы около %2 МБ.")
+      .arg(format == TVectorFormat::Svg ? u"SVG" : u"PDF", megabytes);
 }
 
 TVectorPage VectorPage(TVectorFormat format, const TPictureSource& picture, const QString& title) {

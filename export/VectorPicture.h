@@ -27,6 +27,8 @@ QString VectorExtension(TVectorFormat format);
 // About how many bytes a file of the picture takes: a few for the picture's
 // frame, axes and text, and more for each of its shapes.
 uint64_t EstimateVectorBytes(TVectorFormat format, const TPictureSource& picture);
+// "Файл SVG этого графика занял бы около 64 МБ."
+QString VectorSizeText(TVectorFormat format, uint64_t bytes);
 // Beyond this a file is no use to anybody: the program says so before it
 // writes one and offers a BMP file instead.
 inline constexpr uint64_t kLargeVectorFile = 50'000'000;

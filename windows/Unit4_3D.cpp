@@ -508,6 +508,10 @@ void TForm4_3D::N38Click() { close(); }
 void TForm4_3D::N41Click() {
   if (!SurfaceDialog) SurfaceDialog = new TSurfaceDialog(this);
   if (SurfaceDialog->exec() != QDialog::Accepted) return;
+  ApplySurfaceDialog();
+}
+
+void TForm4_3D::ApplySurfaceDialog() {
   ChosenFormula = SurfaceDialog->TakeFormula();
   SurfaceDialog->GetRanges(ChosenRange);
   // The grid fields count as "Обновить" reads them.

@@ -119,6 +119,7 @@ class TForm4_3D : public QWidget {
   TSurfaceDialog* SurfaceDialog = nullptr;  // made at its first use
 
   // ---- operations
+  TPictureSource Picture() const;  // what the exports print, save and report
   void PlotCreate();
   void PlotDestroy();
   void SetValues();
@@ -160,6 +161,8 @@ class TForm4_3D : public QWidget {
   void N38Click();  // Закрыть
   void N40Click();  // В буфер
   void N41Click();  // Поверхность по формуле…
+  // The surface the dialog accepted, shown on the grid of the spin fields.
+  void ApplySurfaceDialog();
   void BMP1Click();
   void SVG1Click();
   void PDF1Click();
@@ -201,7 +204,6 @@ class TForm4_3D : public QWidget {
   void PartColorClick(int index);
   void TogglePanel(QAction* item, QGroupBox* box);
   std::optional<TColor> ChooseColor(TColor initial);
-  TPictureSource Picture() const;  // what the exports print, save and report
   void SetPanelColor(TColor color);
   // The view switches the window keeps across rebuilds, handed to a new plot.
   void ApplyViewSwitches();

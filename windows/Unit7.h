@@ -57,6 +57,9 @@ class TForm7 : public QWidget {
   TLineChart* Chart1;
   TClickLabel* Label5;
 
+  // The chart as shown, for every export.
+  TPictureSource Picture() const;
+
   // The formula of the last build; each build replaces it.
   std::unique_ptr<TFormula> PlotFormula;
 
@@ -88,6 +91,5 @@ class TForm7 : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  TPictureSource Picture() const;  // the chart as shown, for every export
   TRangeCheck* RangeCheck;  // the checks of Edit2 and Edit3 while typing and on leaving
 };
