@@ -1,5 +1,6 @@
 #include "analysis/Analysis.h"
 
+#include "analysis/Parts.h"
 #include "engine/Formula_math.h"
 
 #include <algorithm>
@@ -7,9 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -35,35 +34,6 @@ bool CallsRandom(const TFormula& formula) {
   for (int32_t h = 1; h <= formula.CallCount() && h < static_cast<int32_t>(formula.Calls.size()); ++h)
     if (formula.Calls[static_cast<size_t>(h)].Name == u"random") return true;
   return false;
-}
-
-// Runs body(part) for parts 0 .. parts-1, part 0 on the calling thread; a
-// part whose thread cannot be had runs here afterwards. The first exception
-// of any part is thrown on once all have ended.
-template <typename F>
-void RunParts(int parts, F&& body) {
-  std::vector<std::exception_ptr> errors(static_cast<size_t>(parts));
-  auto run = [&](int part) {
-    try {
-      body(part);
-    } catch (...) {
-      errors[static_cast<size_t>(part)] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> threads;
-  std::vector<int> here;
-  for (int part = 1; part < parts; ++part) {
-    try {
-      threads.emplace_back(run, part);
-    } catch (const std::system_error&) {
-      here.push_back(part);
-    }
-  }
-  run(0);
-  for (int part : here) run(part);
-  for (std::thread& t : threads) t.join();
-  for (const std::exception_ptr& e : errors)
-    if (e) std::rethrow_exception(e);
 }
 
 // F at x with X in the formula's first variable, as the build evaluates it;
@@ -319,7 +289,7 @@ class TAnalysis {
     Codes.assign(static_cast<size_t>(Walk.Grid.Count), 0);
     std::atomic<int64_t> next{0};
     const int parts = static_cast<int>(std::min<int64_t>(Parts, Walk.Blocks()));
-    RunParts(parts, [&](int part) {
+    analysis::RunParts(parts, [&](int part) {
       const TFunctionAt fn = FunctionOf(part);
       for (int64_t b; (b = next.fetch_add(1)) < Walk.Blocks();) {
         if (Stopped()) return;
@@ -408,7 +378,7 @@ class TAnalysis {
     std::atomic<int64_t> next{0};
     constexpr int64_t kChunk = 16;
     const int parts = count >= 4 * kChunk ? Parts : 1;
-    RunParts(parts, [&](int part) {
+    analysis::RunParts(parts, [&](int part) {
       const TFunctionAt fn = FunctionOf(part);
       for (int64_t c0; (c0 = next.fetch_add(kChunk)) < count;) {
         if (Stopped()) return;

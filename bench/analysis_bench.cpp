@@ -2,11 +2,14 @@
 // plot's "Анализ" menu finds them: the grid sampled, the places found, each
 // refined on the formula (on every core when there are many).
 #include "analysis/Analysis.h"
+#include "analysis/ValuesCsv.h"
 #include "engine/Formula_math.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,5 +39,30 @@ void BM_Extrema(benchmark::State& state, const char16_t* text) {
 }
 BENCHMARK_CAPTURE(BM_Roots, sin, u"sin(x)")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Extrema, sin, u"sin(x)")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The CSV text of a table of range(0) points (a build from -500000 with
+// step 0,1, as the longest the window allows), made on every core; the
+// pieces are only counted, the disk is not timed here.
+void BM_ValuesCsv(benchmark::State& state) {
+  const int64_t n = state.range(0);
+  std::vector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));
+  long double x = -500000;
+  for (int64_t i = 0; i < n; ++i, x += 0.1L) {
+    xs[static_cast<size_t>(i)] = static_cast<double>(x);
+    ys[static_cast<size_t>(i)] = std::sin(static_cast<double>(x)) * static_cast<double>(x);
+  }
+  const auto read = [&](int64_t first, int64_t count, double* px, double* py) {
+    std::copy_n(xs.begin() + first, count, px);
+    std::copy_n(ys.begin() + first, count, py);
+  };
+  size_t bytes = 0;
+  for (auto _ : state) {
+    TValuesCsv csv(n, read);
+    bytes = 0;
+    for (std::string_view piece; !(piece = csv.Next()).empty();) bytes += piece.size();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_ValuesCsv)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
