@@ -28,7 +28,7 @@ QString NotAFileReason(mode_t mode) {
 
 }  // namespace
 
-TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
+TSaveResult SaveFileContents(const QString& fileName, const TContentsSource& next) {
   // The new file would take the place of a pipe or a device, and a folder
   // cannot be replaced: refused as an open refuses them. A link is followed
   // to what it names, as the save itself does.
@@ -48,20 +48,33 @@ TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
   // is seen: a failed write buffered until the commit goes unnoticed.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return {TSaveResult::TFailure::Create, SystemReason(file)};
-  // A full disk takes the part that fits and refuses the rest: the refusal
-  // of the next write is what names the cause.
-  for (qsizetype done = 0; done < data.size();) {
-    const qint64 written = file.write(data.data() + done, data.size() - done);
-    if (written <= 0) {
-      const QString reason = SystemReason(file);
-      file.cancelWriting();
-      file.commit();  // drops the new file
-      return {TSaveResult::TFailure::Write, reason};
+  const auto giveUp = [&file](TSaveResult::TFailure failure, const QString& reason) {
+    file.cancelWriting();
+    file.commit();  // drops the new file
+    return TSaveResult{failure, reason};
+  };
+  for (QByteArrayView data;;) {
+    if (!next(data)) return giveUp(TSaveResult::TFailure::Stopped, QString());
+    if (data.isEmpty()) break;
+    // A full disk takes the part that fits and refuses the rest: the refusal
+    // of the next write is what names the cause.
+    for (qsizetype done = 0; done < data.size();) {
+      const qint64 written = file.write(data.data() + done, data.size() - done);
+      if (written <= 0) return giveUp(TSaveResult::TFailure::Write, SystemReason(file));
+      done += written;
     }
-    done += written;
   }
   if (!file.commit()) return {TSaveResult::TFailure::Write, SystemReason(file)};
   return {};
+}
+
+TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
+  bool given = false;
+  return SaveFileContents(fileName, [&](QByteArrayView& piece) {
+    piece = given ? QByteArrayView() : data;
+    given = true;
+    return true;
+  });
 }
 
 TOpenResult OpenForReading(QFile& file) {

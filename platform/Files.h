@@ -16,13 +16,14 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QFile;
 struct TFileDialogRequest;
 
 struct TSaveResult {
-  enum class TFailure { None, NotAFile, Create, Write };
+  enum class TFailure { None, NotAFile, Create, Write, Stopped };
   TFailure Failure = TFailure::None;
   QString Reason;  // NotAFile: what it is instead, in Russian; otherwise the system's words
   explicit operator bool() const { return Failure == TFailure::None; }
@@ -32,6 +33,13 @@ struct TSaveResult {
 // complete. A folder where nothing can be created fails the save (the old
 // file is never written in place).
 TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data);
+
+// The same with the contents made piece by piece, for long ones: next(piece)
+// sets piece to the next part (an empty one ends the contents) and returns
+// true, or returns false to give the save up: the old file then stays as it
+// was (Failure Stopped, no reason).
+using TContentsSource = std::function<bool(QByteArrayView& piece)>;
+TSaveResult SaveFileContents(const QString& fileName, const TContentsSource& next);
 
 // The save dialog for a file of one kind: the chosen name with the extension
 // appended, always. The dialog asks nothing about existing files, since the

@@ -12,6 +12,10 @@
 // A long curve is better written in place and handed over whole:
 //   TChartPoints points(count);           // written by the sampling
 //   Chart1->SetPoints(std::move(points));
+//
+// Marks at points over the curve (what an analysis found) stay until Clear
+// or ClearMarks, and are left out of Render unless SetMarksInExport(true):
+//   Chart1->SetMarks({{x, y, TLineChart::TMarkShape::Root}});
 #pragma once
 
 #include "plot2d/PlotSampling.h"
@@ -22,7 +26,10 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
+class QCPGraph;
+class QCPLayer;
 class QCustomPlot;
 class TChartExplorer;
 
@@ -72,6 +79,31 @@ class TLineChart : public QWidget {
   int64_t PointCount() const;
   double PointX(int64_t index) const;
   double PointY(int64_t index) const;
+  // Copies points first .. first + count - 1 into x and y; may be called
+  // from other threads at once while the points do not change.
+  void CopyPoints(int64_t first, int64_t count, double* x, double* y) const;
+  // The index of the point whose X is nearest to x; -1 without points.
+  int64_t NearestPoint(double x) const;
+
+  // Marks over the curve, drawn above it: one symbol each.
+  enum class TMarkShape { Root, Maximum, Minimum, Intersection, Break, Value };
+  struct TMark {
+    double X, Y;
+    TMarkShape Shape;
+  };
+  // Replaces the marks and repaints.
+  void SetMarks(std::span<const TMark> marks);
+  // Adds one mark to them and repaints.
+  void AddMark(const TMark& mark);
+  void ClearMarks();
+  int64_t MarkCount() const;
+  // Whether Render draws the marks (off at first: a mark belongs to the
+  // screen, not to the picture).
+  void SetMarksInExport(bool on);
+
+  // Puts the readout on the curve's point nearest to x, as if the pointer
+  // were there, moving the view to it when it is out of sight.
+  void ShowReadoutAt(double x);
 
   // The whole chart area (bevel, border, gradient, axes and curve) as drawn on
   // screen, zoomed or not, at the widget's size (one pixel per unit, whatever
@@ -91,10 +123,19 @@ class TLineChart : public QWidget {
   QPointF ValueAt(QPointF pixel) const;
   QPointF PixelOf(QPointF value) const;
 
+ signals:
+  // The points were replaced or removed (Clear, SetPoints, AppendPoints).
+  void PointsChanged();
+
  private:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
+  QCPGraph* MarkGraph(TMarkShape shape);
+  QCPLayer* MarksLayer();
+
   QCustomPlot* Plot;  // a child widget inside the bevel and border
   TChartExplorer* Explorer;
+  std::vector<QCPGraph*> Marks;  // by shape, made when first used
+  bool MarksInExport = false;
 };

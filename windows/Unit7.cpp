@@ -11,15 +11,24 @@
 #include "windows/PlotInput.h"
 #include "export/Report.h"
 #include "windows/WebPage.h"
+#include "windows/AnalysisResults.h"
+#include "windows/ValueTable.h"
+#include "platform/LongWork.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHideEvent>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -38,6 +47,22 @@ using plotinput::RefuseBuild;
 using plotinput::StartError;
 
 const QString StepError = QStringLiteral("Неправильная запись шага расчета!");
+const QString NoCurve = QStringLiteral("Сначала постройте график!");
+const QString NoSecondCurve = QStringLiteral("Для поиска пересечений нужен второй график!");
+const QString XError = QStringLiteral("Неправильная запись значения X!");
+
+// The mark of a finding on the chart.
+TLineChart::TMarkShape ShapeOf(TFindingKind kind) {
+  switch (kind) {
+    case TFindingKind::Root: return TLineChart::TMarkShape::Root;
+    case TFindingKind::Minimum: return TLineChart::TMarkShape::Minimum;
+    case TFindingKind::Maximum: return TLineChart::TMarkShape::Maximum;
+    case TFindingKind::Intersection: return TLineChart::TMarkShape::Intersection;
+    case TFindingKind::Break: return TLineChart::TMarkShape::Break;
+    case TFindingKind::Value: break;
+  }
+  return TLineChart::TMarkShape::Value;
+}
 std::u16string U16(const QString& s) { return s.toStdU16String(); }
 
 }  // namespace
@@ -63,6 +88,20 @@ TForm7::TForm7(QWidget* parent)
   N11->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   N12 = N1->addAction(QStringLiteral("Печать"));
   N12->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  Analysis1 = MainMenu1->addMenu(QStringLiteral("Анализ"));
+  Roots1 = Analysis1->addAction(QStringLiteral("Корни"));
+  Roots1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  Extrema1 = Analysis1->addAction(QStringLiteral("Экстремумы"));
+  Extrema1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+  Crossings1 = Analysis1->addAction(QStringLiteral("Пересечения графиков"));
+  Crossings1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
+  PointValue1 = Analysis1->addAction(QStringLiteral("Значение в точке…"));
+  PointValue1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_4));
+  ValueTable1 = Analysis1->addAction(QStringLiteral("Таблица значений…"));
+  ValueTable1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_5));
+  Analysis1->addSeparator();
+  MarksInExport1 = Analysis1->addAction(QStringLiteral("Показывать отметки в экспорте"));
+  MarksInExport1->setCheckable(true);
   N2 = MainMenu1->addAction(QStringLiteral("Закрыть"));
   N2->setShortcut(QKeySequence(Qt::Key_F10));
 
@@ -132,6 +171,15 @@ TForm7::TForm7(QWidget* parent)
   connect(N11, &QAction::triggered, this, Guarded([this] { N11Click(); }));
   connect(N12, &QAction::triggered, this, Guarded([this] { N12Click(); }));
   connect(N2, &QAction::triggered, this, Guarded([this] { N2Click(); }));
+  connect(Roots1, &QAction::triggered, this, Guarded([this] { Roots1Click(); }));
+  connect(Extrema1, &QAction::triggered, this, Guarded([this] { Extrema1Click(); }));
+  connect(Crossings1, &QAction::triggered, this, Guarded([this] { Crossings1Click(); }));
+  connect(PointValue1, &QAction::triggered, this, Guarded([this] { PointValue1Click(); }));
+  connect(ValueTable1, &QAction::triggered, this, Guarded([this] { ValueTable1Click(); }));
+  connect(MarksInExport1, &QAction::triggered, this, Guarded([this] { MarksInExport1Click(); }));
+  // The findings belong to the curve: a new build, "Стереть" and an edit of
+  // the formula take them away with it.
+  connect(Chart1, &TLineChart::PointsChanged, this, [this] { ForgetAnalysis(); });
   connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
   connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { Edit1Change(); }));
   RangeCheck = new TRangeCheck(this);
@@ -151,6 +199,15 @@ void TForm7::showEvent(QShowEvent* event) {
     Chart1->RestoreView();  // a curve kept from before, as it was built
   }
   QWidget::showEvent(event);
+}
+
+void TForm7::hideEvent(QHideEvent* event) {
+  // The analysis windows go with the plot window.
+  if (!event->spontaneous()) {
+    if (AnalysisResults) AnalysisResults->hide();
+    if (ValueTable) ValueTable->hide();
+  }
+  QWidget::hideEvent(event);
 }
 
 void TForm7::FormActivate() {
@@ -190,7 +247,9 @@ void TForm7::Button1Click() {
   Chart1->Clear();
 
   TChartPoints points(range.Count);
+  PlotText = text;
   const auto show = [&] {
+    PlotGrid = {start, step, points.Count()};
     Chart1->SetPoints(std::move(points));
     Chart1->Redraw();
   };
@@ -229,3 +288,126 @@ void TForm7::Edit3Change() { CheckRangeEdit(Edit3); }
 void TForm7::Edit3Exit() { CheckRangeEdit(Edit3); }
 
 void TForm7::Label5Click() { OpenWebPage(QString::fromLatin1(MakerWebAddress)); }
+
+void TForm7::PlaceBeside(QWidget* window) {
+  // Beside the plot window, where it hides the least of the chart: on the
+  // side with more room, against the screen's edge when it does not fit.
+  const QRect frame = frameGeometry();
+  const QRect screen = this->screen()->availableGeometry();
+  const int width = window->frameGeometry().width();
+  const int roomRight = screen.right() - frame.right(), roomLeft = frame.left() - screen.left();
+  const int left = roomRight >= roomLeft ? std::min(frame.right() + 1, screen.right() + 1 - width)
+                                         : std::max(frame.left() - width, screen.left());
+  window->move(left, std::max(screen.top(), frame.top()));
+}
+
+bool TForm7::HasCurve() {
+  if (PlotFormula && Chart1->PointCount() > 0) return true;
+  Platform().Error(NoCurve);
+  Platform().Beep();
+  return false;
+}
+
+TAnalysisDialog* TForm7::Results() {
+  if (!AnalysisResults) {
+    AnalysisResults = new TAnalysisDialog(this);
+    connect(AnalysisResults, &TAnalysisDialog::PointChosen, this, [this](double x) { Chart1->ShowReadoutAt(x); });
+    connect(AnalysisResults, &TAnalysisDialog::ValueRequested, this, Guarded([this] { PointValueCompute(); }));
+    PlaceBeside(AnalysisResults);
+  }
+  return AnalysisResults;
+}
+
+void TForm7::ForgetAnalysis() {
+  if (AnalysisResults) AnalysisResults->Clear();
+}
+
+void TForm7::Analyse(bool extrema) {
+  if (!HasCurve()) return;
+  const TAnalysisCurve curve{PlotFormula.get(), PlotText, 2};
+  TAnalysisResult result;
+  const bool done = RunLongWork(this, [&](TWorkControl& control) {
+    TAnalysisControl c;
+    c.Stopped = [&control] { return control.Stopped(); };
+    c.Progress = [&control](double fraction) { control.SetProgress(fraction); };
+    result = extrema ? FindExtrema(curve, PlotGrid, c) : FindRoots(curve, PlotGrid, c);
+  });
+  if (!done || result.Stopped) return;  // stopped: everything as it was
+
+  const QString formula = QStringLiteral(" F(X) = ") + QString::fromStdU16String(PlotText);
+  QString heading, note;
+  if (!extrema) {
+    heading = QStringLiteral("Корни") + formula;
+    if (result.Findings.empty()) note = QStringLiteral("Корней на графике нет.");
+  } else {
+    heading = QStringLiteral("Экстремумы") + formula;
+    if (result.Findings.empty()) note = QStringLiteral("Экстремумов на графике нет.");
+  }
+  if (result.More)
+    note = QStringLiteral("Показаны первые 10 000; на графике их больше.");
+  else if (!result.Findings.empty())
+    note = QStringLiteral("Найдено: %1.").arg(result.Findings.size());
+
+  std::vector<TLineChart::TMark> marks;
+  marks.reserve(result.Findings.size());
+  const TLineChart::TView view = Chart1->View();
+  for (const TFinding& f : result.Findings) {
+    const double x = static_cast<double>(f.X);
+    double y = static_cast<double>(f.Y);
+    // A break has no value of its own: its mark sits on the curve as drawn,
+    // or on the line F(X) = 0 where the curve has a gap.
+    if (std::isnan(y)) {
+      const int64_t i = Chart1->NearestPoint(x);
+      y = i >= 0 ? Chart1->PointY(i) : 0;
+      if (std::isnan(y)) y = std::clamp(0.0, view.YLower, view.YUpper);
+    }
+    marks.push_back({x, y, ShapeOf(f.Kind)});
+  }
+  Results()->SetFindings(heading, result.Findings, note);
+  Chart1->SetMarks(marks);
+  Results()->show();
+  Results()->raise();
+}
+
+void TForm7::Roots1Click() { Analyse(false); }
+void TForm7::Extrema1Click() { Analyse(true); }
+
+void TForm7::Crossings1Click() {
+  if (!HasCurve()) return;
+  // The chart holds one curve: there is nothing to meet.
+  Platform().Error(NoSecondCurve);
+  Platform().Beep();
+}
+
+void TForm7::PointValue1Click() {
+  if (!HasCurve()) return;
+  TAnalysisDialog* results = Results();
+  results->show();
+  results->raise();
+  results->activateWindow();
+  results->Edit1->setFocus();
+  results->Edit1->selectAll();
+}
+
+void TForm7::PointValueCompute() {
+  if (!HasCurve()) return;
+  long double x = 0;
+  if (!ReadNumber(Results()->Edit1, XError, x)) return;
+  // The engine shows its own message where F has no value.
+  const TFinding value = ValueAt(PlotText, x, 2);
+  Results()->AddFinding(value);
+  if (!std::isnan(value.Y))
+    Chart1->AddMark({static_cast<double>(value.X), static_cast<double>(value.Y), TLineChart::TMarkShape::Value});
+}
+
+void TForm7::ValueTable1Click() {
+  if (!HasCurve()) return;
+  if (!ValueTable) {
+    ValueTable = new TValueTableDialog(Chart1, this);
+    PlaceBeside(ValueTable);
+  }
+  ValueTable->show();
+  ValueTable->raise();
+}
+
+void TForm7::MarksInExport1Click() { Chart1->SetMarksInExport(MarksInExport1->isChecked()); }
