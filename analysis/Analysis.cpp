@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -586,10 +587,23 @@ class TAnalysis {
   int64_t Total = 0;
 };
 
+// A curve's own object, or one compiled from its text into owned.
+TAnalysisCurve WithObject(const TAnalysisCurve& curve, std::unique_ptr<TFormula>& owned) {
+  if (curve.Formula) return curve;
+  owned = std::make_unique<TFormula>(curve.Text, -1, 1);
+  owned->Parse(curve.Text);
+  owned->EvalCount = 2;
+  return {owned.get(), curve.Text, curve.Mode};
+}
+
 TAnalysisResult Analyse(TAnalysis::TAim aim, const TAnalysisCurve& f, const TAnalysisCurve* g,
                         const TAnalysisGrid& grid, const TAnalysisControl& control) {
   const TQuietEngine quiet;
-  TAnalysis analysis(aim, f, g, grid, control);
+  std::unique_ptr<TFormula> ownF, ownG;
+  const TAnalysisCurve first = WithObject(f, ownF);
+  std::optional<TAnalysisCurve> second;
+  if (g) second = WithObject(*g, ownG);
+  TAnalysis analysis(aim, first, second ? &*second : nullptr, grid, control);
   return analysis.Run();
 }
 

@@ -53,6 +53,8 @@ struct TAnalysisGrid {
 // A formula as a window evaluates it: its compiled object (parsed; used by
 // the work and left with the changes evaluations make), its text (a second
 // object is parsed from it, silently, for a second core) and the mode.
+// Without an object, one is compiled from the text here, silently, and taken
+// as past its first evaluation, as a built curve's is.
 struct TAnalysisCurve {
   TFormula* Formula = nullptr;
   std::u16string Text;

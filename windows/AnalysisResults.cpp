@@ -4,12 +4,12 @@
 #include "platform/Application.h"
 
 #include <QAbstractTableModel>
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,11 +42,14 @@ class TFindingsModel : public QAbstractTableModel {
              TAnalysisDialog::KindText(f.Kind)}};
   }
 
-  void Set(const std::vector<TFinding>& findings) {
+  void Set(const std::vector<TFinding>& findings, const std::vector<QString>& kinds) {
     beginResetModel();
     Rows.clear();
     Rows.reserve(findings.size());
-    for (const TFinding& f : findings) Rows.push_back(RowOf(f));
+    for (size_t i = 0; i < findings.size(); ++i) {
+      Rows.push_back(RowOf(findings[i]));
+      if (i < kinds.size()) Rows.back().Texts[2] = kinds[i];
+    }
     endResetModel();
   }
   void Add(const TFinding& f) {
@@ -111,11 +114,8 @@ TAnalysisDialog::TAnalysisDialog(QWidget* parent) : QDialog(parent) {
   layout->addLayout(valueRow);
   resize(460, 420);
 
-  auto* copy = new QAction(this);
-  copy->setShortcut(QKeySequence::Copy);
-  copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  Table->addAction(copy);
-  connect(copy, &QAction::triggered, this, Guarded([this] { CopySelection(); }));
+  // Ctrl+C before the table's own, which copies one cell.
+  Table->installEventFilter(this);
   connect(Table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid())
@@ -140,10 +140,10 @@ QString TAnalysisDialog::KindText(TFindingKind kind) {
 }
 
 void TAnalysisDialog::SetFindings(const QString& heading, const std::vector<TFinding>& findings,
-                                  const QString& note) {
+                                  const QString& note, const std::vector<QString>& kinds) {
   Heading->setText(heading);
   Note->setText(note);
-  Model->Set(findings);
+  Model->Set(findings, kinds);
 }
 
 void TAnalysisDialog::AddFinding(const TFinding& finding) {
@@ -168,6 +168,15 @@ QString TAnalysisDialog::SelectedText() const {
   QString text;
   for (const QModelIndex& index : rows) text += RowTexts(index.row()).join(QLatin1Char('\t')) + QLatin1Char('\n');
   return text;
+}
+
+bool TAnalysisDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Table && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+    CopySelection();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TAnalysisDialog::CopySelection() {

@@ -31,8 +31,10 @@ class TAnalysisDialog : public QDialog {
   QLineEdit* Edit1;   // the X of "Значение в точке…"
   QPushButton* Button1;  // "Вычислить"
 
-  // Replaces the rows by findings, under a heading and with a note.
-  void SetFindings(const QString& heading, const std::vector<TFinding>& findings, const QString& note);
+  // Replaces the rows by findings, under a heading and with a note; kinds,
+  // when given, are the "Что" of each row instead of the word for its kind.
+  void SetFindings(const QString& heading, const std::vector<TFinding>& findings, const QString& note,
+                   const std::vector<QString>& kinds = {});
   // Appends one row (a value at a point) and selects it.
   void AddFinding(const TFinding& finding);
   // No rows, no heading, no note.
@@ -51,6 +53,9 @@ class TAnalysisDialog : public QDialog {
   void PointChosen(double x);
   // "Вычислить" or Enter in the X field.
   void ValueRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CopySelection();

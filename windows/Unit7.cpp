@@ -247,10 +247,9 @@ void TForm7::Button1Click() {
   Chart1->Clear();
 
   TChartPoints points(range.Count);
-  PlotText = text;
   const auto show = [&] {
-    PlotGrid = {start, step, points.Count()};
     Chart1->SetPoints(std::move(points));
+    Chart1->SetSource({TCurveKind::Function, text, std::u16string(), start, end, step});
     Chart1->Redraw();
   };
   try {
@@ -302,10 +301,19 @@ void TForm7::PlaceBeside(QWidget* window) {
 }
 
 bool TForm7::HasCurve() {
-  if (PlotFormula && Chart1->PointCount() > 0) return true;
+  const TCurveSource* source = Chart1->CurveSource(0);
+  if (PlotFormula && source && source->Kind == TCurveKind::Function && Chart1->PointCount(0) > 0) return true;
   Platform().Error(NoCurve);
   Platform().Beep();
   return false;
+}
+
+TAnalysisCurve TForm7::CurrentCurve() const { return {PlotFormula.get(), Chart1->CurveSource(0)->First, 2}; }
+
+TAnalysisGrid TForm7::CurrentGrid() const {
+  // The points the build made: all of its range, or those before a fault.
+  const TCurveSource& source = *Chart1->CurveSource(0);
+  return {source.Start, source.Step, Chart1->PointCount(0)};
 }
 
 TAnalysisDialog* TForm7::Results() {
@@ -322,31 +330,12 @@ void TForm7::ForgetAnalysis() {
   if (AnalysisResults) AnalysisResults->Clear();
 }
 
-void TForm7::Analyse(bool extrema) {
-  if (!HasCurve()) return;
-  const TAnalysisCurve curve{PlotFormula.get(), PlotText, 2};
-  TAnalysisResult result;
-  const bool done = RunLongWork(this, [&](TWorkControl& control) {
-    TAnalysisControl c;
-    c.Stopped = [&control] { return control.Stopped(); };
-    c.Progress = [&control](double fraction) { control.SetProgress(fraction); };
-    result = extrema ? FindExtrema(curve, PlotGrid, c) : FindRoots(curve, PlotGrid, c);
-  });
-  if (!done || result.Stopped) return;  // stopped: everything as it was
-
-  const QString formula = QStringLiteral(" F(X) = ") + QString::fromStdU16String(PlotText);
-  QString heading, note;
-  if (!extrema) {
-    heading = QStringLiteral("Корни") + formula;
-    if (result.Findings.empty()) note = QStringLiteral("Корней на графике нет.");
-  } else {
-    heading = QStringLiteral("Экстремумы") + formula;
-    if (result.Findings.empty()) note = QStringLiteral("Экстремумов на графике нет.");
-  }
-  if (result.More)
-    note = QStringLiteral("Показаны первые 10 000; на графике их больше.");
-  else if (!result.Findings.empty())
-    note = QStringLiteral("Найдено: %1.").arg(result.Findings.size());
+void TForm7::ShowFindings(const QString& heading, const TAnalysisResult& result, const QString& none,
+                          const std::vector<QString>& kinds, const QString& remark) {
+  QString note = result.More               ? QStringLiteral("Показаны первые 10\u00A0000; на графике их больше.")
+                 : result.Findings.empty() ? none
+                                           : QStringLiteral("Найдено: %1.").arg(result.Findings.size());
+  if (!remark.isEmpty()) note += QLatin1Char(' ') + remark;
 
   std::vector<TLineChart::TMark> marks;
   marks.reserve(result.Findings.size());
@@ -363,10 +352,34 @@ void TForm7::Analyse(bool extrema) {
     }
     marks.push_back({x, y, ShapeOf(f.Kind)});
   }
-  Results()->SetFindings(heading, result.Findings, note);
+  Results()->SetFindings(heading, result.Findings, note, kinds);
   Chart1->SetMarks(marks);
   Results()->show();
   Results()->raise();
+}
+
+void TForm7::Analyse(bool extrema) {
+  if (!HasCurve()) return;
+  const TAnalysisCurve curve = CurrentCurve();
+  const TAnalysisGrid grid = CurrentGrid();
+  TAnalysisResult result;
+  const bool done = RunLongWork(this, [&](TWorkControl& control) {
+    const TAnalysisControl c = ControlOf(control, 0, 1);
+    result = extrema ? FindExtrema(curve, grid, c) : FindRoots(curve, grid, c);
+  });
+  if (!done || result.Stopped) return;  // stopped: everything as it was
+  const QString formula = QStringLiteral(" F(X) = ") + QString::fromStdU16String(curve.Text);
+  if (extrema)
+    ShowFindings(QStringLiteral("Экстремумы") + formula, result, QStringLiteral("Экстремумов на графике нет."));
+  else
+    ShowFindings(QStringLiteral("Корни") + formula, result, QStringLiteral("Корней на графике нет."));
+}
+
+TAnalysisControl TForm7::ControlOf(TWorkControl& control, int part, int parts) {
+  TAnalysisControl c;
+  c.Stopped = [&control] { return control.Stopped(); };
+  c.Progress = [&control, part, parts](double fraction) { control.SetProgress((part + fraction) / parts); };
+  return c;
 }
 
 void TForm7::Roots1Click() { Analyse(false); }
@@ -374,9 +387,63 @@ void TForm7::Extrema1Click() { Analyse(true); }
 
 void TForm7::Crossings1Click() {
   if (!HasCurve()) return;
-  // The chart holds one curve: there is nothing to meet.
-  Platform().Error(NoSecondCurve);
-  Platform().Beep();
+  // The current curve meets the kept curves of X; a parametric or polar
+  // curve is no function of X and is left out.
+  std::vector<int> others;
+  bool leftOut = false;
+  for (int c = 1; c < Chart1->CurveCount(); ++c) {
+    if (Chart1->CurveKind(c) == TCurveKind::Function && Chart1->CurveSource(c))
+      others.push_back(c);
+    else
+      leftOut = true;
+  }
+  const QString remark =
+      leftOut ? QStringLiteral("Параметрические и полярные кривые не рассматриваются.") : QString();
+  if (others.empty()) {
+    Platform().Error(leftOut ? NoSecondCurve + QLatin1Char(' ') + remark : NoSecondCurve);
+    Platform().Beep();
+    return;
+  }
+
+  const TAnalysisCurve curve = CurrentCurve();
+  const TAnalysisGrid grid = CurrentGrid();
+  std::vector<TAnalysisResult> results(others.size());
+  const bool done = RunLongWork(this, [&](TWorkControl& control) {
+    for (size_t k = 0; k < others.size() && !control.Stopped(); ++k) {
+      // The kept curve's formula compiled anew: its build showed its messages.
+      const TAnalysisCurve kept{nullptr, Chart1->CurveSource(others[k])->First, 2};
+      results[k] = FindIntersections(curve, kept, grid, ControlOf(control, static_cast<int>(k), static_cast<int>(others.size())));
+    }
+  });
+  if (!done) return;
+
+  // All of them by X, each named by the curve it meets when there are several.
+  struct TMeeting {
+    TFinding Finding;
+    int Curve;
+  };
+  std::vector<TMeeting> meetings;
+  TAnalysisResult all;
+  for (size_t k = 0; k < others.size(); ++k) {
+    if (results[k].Stopped) return;
+    all.More = all.More || results[k].More;
+    for (const TFinding& f : results[k].Findings) meetings.push_back({f, others[k]});
+  }
+  std::stable_sort(meetings.begin(), meetings.end(),
+                   [](const TMeeting& a, const TMeeting& b) { return a.Finding.X < b.Finding.X; });
+  if (meetings.size() > MaxFindings) {
+    meetings.resize(MaxFindings);
+    all.More = true;
+  }
+  std::vector<QString> kinds;
+  for (const TMeeting& m : meetings) {
+    all.Findings.push_back(m.Finding);
+    if (others.size() > 1)
+      kinds.push_back(TAnalysisDialog::KindText(m.Finding.Kind) + QStringLiteral(" с ") +
+                      Chart1->CurveName(m.Curve));
+  }
+  ShowFindings(QStringLiteral("Пересечения графиков: F(X) = ") + QString::fromStdU16String(curve.Text), all,
+               QStringLiteral("Пересечений на графике нет."), kinds, remark);
 }
 
 void TForm7::PointValue1Click() {
@@ -394,7 +461,7 @@ void TForm7::PointValueCompute() {
   long double x = 0;
   if (!ReadNumber(Results()->Edit1, XError, x)) return;
   // The engine shows its own message where F has no value.
-  const TFinding value = ValueAt(PlotText, x, 2);
+  const TFinding value = ValueAt(CurrentCurve().Text, x, 2);
   Results()->AddFinding(value);
   if (!std::isnan(value.Y))
     Chart1->AddMark({static_cast<double>(value.X), static_cast<double>(value.Y), TLineChart::TMarkShape::Value});

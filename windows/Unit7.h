@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -23,6 +24,7 @@ class TLineChart;
 class TRangeCheck;
 class TAnalysisDialog;
 class TValueTableDialog;
+class TWorkControl;
 
 class TForm7 : public QWidget {
   Q_OBJECT
@@ -67,9 +69,6 @@ class TForm7 : public QWidget {
 
   // The formula of the last build; each build replaces it.
   std::unique_ptr<TFormula> PlotFormula;
-  // Its text and the X grid the build sampled, for the analysis.
-  std::u16string PlotText;
-  TAnalysisGrid PlotGrid;
 
   // The windows of the analysis, made when first needed; children of this
   // window, so that they can be used while it is shown modally.
@@ -119,6 +118,17 @@ class TForm7 : public QWidget {
   // Runs the search for roots or for extrema of the built curve as long work
   // and shows what it found.
   void Analyse(bool extrema);
+  // The built curve as the analysis takes it: its formula object, text and mode,
+  // and the X of its points.
+  TAnalysisCurve CurrentCurve() const;
+  TAnalysisGrid CurrentGrid() const;
+  // The analysis's stop and progress for part of parts of the long work.
+  static TAnalysisControl ControlOf(TWorkControl& control, int part, int parts);
+  // Findings into the results window (under heading; none is the note when
+  // there are none; kinds, when given, name each row's kind; remark ends the
+  // note) and as marks on the chart.
+  void ShowFindings(const QString& heading, const TAnalysisResult& result, const QString& none,
+                    const std::vector<QString>& kinds = {}, const QString& remark = QString());
   // Moves an analysis window beside this one.
   void PlaceBeside(QWidget* window);
   // The results go: the marks with the curve they belong to.

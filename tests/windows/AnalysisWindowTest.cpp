@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <string>
 
 using ::testing::ElementsAre;
@@ -141,6 +142,33 @@ TEST_F(AnalysisWindowTest, ThePolesOfTheBuildAreBreaksAndItsMessagesAreNotShownA
   Scripted().Clear();
   Form.Crossings1->trigger();
   EXPECT_THAT(Scripted().Lines(), ElementsAre("error: Для поиска пересечений нужен второй график!", "beep"));
+}
+
+TEST_F(AnalysisWindowTest, TheCurrentCurveMeetsEachKeptCurveOfX) {
+  Build(QStringLiteral("cos(x)"), QStringLiteral("-400"), QStringLiteral("400"), QStringLiteral("1"));
+  ASSERT_EQ(Form.Chart1->KeepCurve(), 1);
+  Build(QStringLiteral("x/400"), QStringLiteral("-400"), QStringLiteral("400"), QStringLiteral("1"));
+  ASSERT_EQ(Form.Chart1->KeepCurve(), 2);
+  Build(QStringLiteral("sin(x)"), QStringLiteral("-300"), QStringLiteral("300"), QStringLiteral("1,3"));
+  Form.Crossings1->trigger();
+  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+  // sin = cos at 45 + 180k (-135, 45, 225); sin(x) = x/400 at 0 and once
+  // more on each side; each row names the curve it meets.
+  const auto rows = Rows();
+  ASSERT_EQ(rows.size(), 6u);
+  int withCosine = 0;
+  for (const QStringList& row : rows) {
+    if (row[2] == QStringLiteral("пересечение с F(X) = cos(x)")) {
+      const double x = QString(row[0]).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+      EXPECT_NEAR(std::remainder(x - 45, 180), 0, 1e-12) << x;
+      ++withCosine;
+    } else {
+      EXPECT_EQ(row[2], QStringLiteral("пересечение с F(X) = x/400"));
+    }
+  }
+  EXPECT_EQ(withCosine, 3);
+  EXPECT_EQ(rows[2][0], QStringLiteral("0"));
+  EXPECT_EQ(Form.Chart1->MarkCount(), 6);
 }
 
 TEST_F(AnalysisWindowTest, TheValueAtAPointIsTheCalculatorsWithTheEnginesMessage) {
