@@ -1,7 +1,7 @@
 #include "export/MeshExport.h"
 
 #include "geometry/MeshFile.h"
-#include "graph3d/Graph3DCore.h"
+#include "memory/SystemMemory.h"
 #include "platform/Files.h"
 #include "platform/LongWork.h"
 #include "platform/Platform.h"
@@ -56,7 +56,7 @@ void SaveMeshFile(QWidget* window, TMeshFormat format, const geometry::TGridSurf
     return;
   }
   const uint64_t work = geometry::MeshWorkBytes(surface.Values());
-  if (const uint64_t budget = graph3d::MemoryBudget(); work > budget) {
+  if (const uint64_t budget = memory::MemoryBudget(); work > budget) {
     Platform().Error(QStringLiteral("Не удалось записать файл %1: для записи нужно %2 памяти, а свободно %3.")
                          .arg(shownName, Size(work), Size(budget)));
     return;

@@ -9,6 +9,7 @@
 #include "graph3d/Graph3DGrids.h"
 #include "graph3d/Graph3DLook.h"
 #include "graph3d/Graph3DScale.h"
+#include "memory/SystemMemory.h"
 
 #include <QPainter>
 
@@ -118,7 +119,7 @@ void TGraph3D::DrawMap(QPainter& Canvas) {
       lines->Levels = levels;
       try {
         lines->Lines = geometry::Isolines(graph3d::TModelGrid(FModel), levels,
-                                          graph3d::MemoryBudget() / kSegmentBytesShare / sizeof(geometry::TSegment));
+                                          memory::MemoryBudget() / kSegmentBytesShare / sizeof(geometry::TSegment));
       } catch (const geometry::ETooManySegments&) {
         throw EGraph3DError("Карта изолиний: не хватает памяти для изолиний этой поверхности");
       } catch (const std::bad_alloc&) {

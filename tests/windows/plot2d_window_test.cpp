@@ -1,6 +1,7 @@
 // The plane plot window driven through its controls, with the scripted
 // platform recording message boxes, beeps and web pages.
 #include "tests/plot2d/ChartMouse.h"
+#include "memory/SystemMemory.h"
 #include "plot2d/LineChart.h"
 #include "windows/Unit7.h"
 #include "windows/WebPage.h"
@@ -36,6 +37,11 @@ class Plot2DWindowTest : public TWidgetTest {
     TWidgetTest::SetUp();
     Form.show();  // opening runs FormActivate
     Scripted().Clear();
+  }
+
+  void TearDown() override {
+    memory::SetMemoryBudget(0);
+    TWidgetTest::TearDown();
   }
 
   // The four fields as a user leaves them; the messages of typing are forgotten.
@@ -91,6 +97,10 @@ TEST_F(Plot2DWindowTest, BuildChecksRunInOrderAndLeaveTheChartAlone) {
   };
   // No-break spaces: the message box never breaks the line inside the number.
   const std::string tooMany = "error: Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!";
+  // A machine that has 64 MiB to give a build: 10 million points take 160.
+  memory::SetMemoryBudget(64 << 20);
+  const std::string noMemory =
+      "error: Недостаточно памяти для графика из 10\u00A0000\u00A0000 точек: увеличьте шаг расчета!";
   const TCase cases[] = {
       {"a", "b", "c", "", "error: Неправильная запись начала диапазона!", &TForm7::Edit2},
       {"-200", "", "c", "", "error: Неправильная запись конца диапазона!", &TForm7::Edit3},
@@ -100,6 +110,7 @@ TEST_F(Plot2DWindowTest, BuildChecksRunInOrderAndLeaveTheChartAlone) {
       {"-200", "200", "-1", "sin(x)", "error: Неправильная запись шага расчета!", &TForm7::Edit4},
       {"-1000000", "1000000", "0,0001", "sin(x)", tooMany, &TForm7::Edit4},
       {"1E20", "1E20", "1", "sin(x)", tooMany, &TForm7::Edit4},  // 1E20 + 1 is 1E20 again
+      {"0", "9999999", "1", "sin(x)", noMemory, &TForm7::Edit4},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Message);
@@ -235,6 +246,32 @@ TEST_F(Plot2DWindowTest, ZoomedChartIsExportedAsShownWithoutTheReadout) {
   SendWheel(area, at);
   Press();
   EXPECT_EQ(chart.Render(), built);
+}
+
+TEST_F(Plot2DWindowTest, ReadoutGivesTheFormulasOwnValueWithoutMessages) {
+  struct TCase {
+    const char *Formula, *Start, *End, *Step;
+    double X;
+    const char* Readout;
+  };
+  const TCase cases[] = {
+      {"1/x", "-200", "200", "1", 0, "X = 0; F(X): нет значения"},  // drawn at the held height -1
+      {"sqrt(x)", "-200", "200", "1", -10, "X = -10; F(X): нет значения"},
+      {"x^3", "-100", "100", "0,5", 99.5, "X = 99,5; F(X) = 985074,875 (вне графика)"},
+      {"x/2", "71000", "72000", "0,1", 71428, "X = 71428; F(X) = 35714"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Formula);
+    Type(QString::fromUtf8(c.Start), QString::fromUtf8(c.End), QString::fromUtf8(c.Step), QString::fromUtf8(c.Formula));
+    Press();
+    Scripted().Clear();
+    QWidget* area = Form.Chart1->MouseArea();
+    const TLineChart::TView view = Form.Chart1->View();
+    SendMouse(area, QEvent::MouseMove, Form.Chart1->PixelOf({c.X, (view.YLower + view.YUpper) / 2}));
+    EXPECT_EQ(Form.Chart1->Readout().toStdString(), c.Readout);
+    EXPECT_THAT(Scripted().Lines(), IsEmpty());
+    SendLeave(area);
+  }
 }
 
 TEST_F(Plot2DWindowTest, ShortcutsBuildEraseAndClose) {
