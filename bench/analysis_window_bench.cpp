@@ -66,9 +66,9 @@ void BM_ValuesCsvSave(benchmark::State& state) {
   for (auto _ : state) {
     TValuesCsv csv(chart->PointCount(),
                    [&](int64_t first, int64_t n, double* x, double* y) { chart->CopyPoints(first, n, x, y); });
-    const TSaveResult saved = SaveFileContents(name, [&](QByteArrayView& piece) {
-      const std::string_view text = csv.Next();
-      piece = QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
+    const TSaveResult saved = SaveFileInPieces(name, [&](const TWritePiece& write) {
+      for (std::string_view text; !(text = csv.Next()).empty();)
+        if (!write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) return false;
       return true;
     });
     if (!saved) state.SkipWithError(saved.Reason.toUtf8().constData());

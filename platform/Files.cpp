@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -28,7 +30,11 @@ QString NotAFileReason(mode_t mode) {
 
 }  // namespace
 
-TSaveResult SaveFileContents(const QString& fileName, const TContentsSource& next) {
+TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
+  return SaveFileInPieces(fileName, [data](const TWritePiece& write) { return write(data); });
+}
+
+TSaveResult SaveFileInPieces(const QString& fileName, const std::function<bool(const TWritePiece& write)>& produce) {
   // The new file would take the place of a pipe or a device, and a folder
   // cannot be replaced: refused as an open refuses them. A link is followed
   // to what it names, as the save itself does.
@@ -48,33 +54,36 @@ TSaveResult SaveFileContents(const QString& fileName, const TContentsSource& nex
   // is seen: a failed write buffered until the commit goes unnoticed.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return {TSaveResult::TFailure::Create, SystemReason(file)};
-  const auto giveUp = [&file](TSaveResult::TFailure failure, const QString& reason) {
-    file.cancelWriting();
-    file.commit();  // drops the new file
-    return TSaveResult{failure, reason};
-  };
-  for (QByteArrayView data;;) {
-    if (!next(data)) return giveUp(TSaveResult::TFailure::Stopped, QString());
-    if (data.isEmpty()) break;
-    // A full disk takes the part that fits and refuses the rest: the refusal
-    // of the next write is what names the cause.
+  // A full disk takes the part that fits and refuses the rest: the refusal
+  // of the next write is what names the cause.
+  std::optional<QString> refused;
+  const TWritePiece write = [&](QByteArrayView data) {
+    if (refused) return false;
     for (qsizetype done = 0; done < data.size();) {
       const qint64 written = file.write(data.data() + done, data.size() - done);
-      if (written <= 0) return giveUp(TSaveResult::TFailure::Write, SystemReason(file));
+      if (written <= 0) {
+        refused = SystemReason(file);
+        return false;
+      }
       done += written;
     }
+    return true;
+  };
+  const bool complete = produce(write);
+  if (!complete || refused) {
+    file.cancelWriting();
+    file.commit();  // drops the new file
+    if (refused) return {TSaveResult::TFailure::Write, *refused};
+    return {TSaveResult::TFailure::Stopped, QString()};
   }
   if (!file.commit()) return {TSaveResult::TFailure::Write, SystemReason(file)};
   return {};
 }
 
-TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
-  bool given = false;
-  return SaveFileContents(fileName, [&](QByteArrayView& piece) {
-    piece = given ? QByteArrayView() : data;
-    given = true;
-    return true;
-  });
+int64_t FreeBytesFor(const QString& fileName) {
+  const QStorageInfo storage(QFileInfo(fileName).absolutePath());
+  if (!storage.isValid() || !storage.isReady()) return -1;
+  return storage.bytesAvailable();
 }
 
 TOpenResult OpenForReading(QFile& file) {

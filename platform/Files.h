@@ -16,6 +16,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -23,6 +24,7 @@ class QFile;
 struct TFileDialogRequest;
 
 struct TSaveResult {
+  // Stopped: the contents were given up on before they were complete.
   enum class TFailure { None, NotAFile, Create, Write, Stopped };
   TFailure Failure = TFailure::None;
   QString Reason;  // NotAFile: what it is instead, in Russian; otherwise the system's words
@@ -34,12 +36,17 @@ struct TSaveResult {
 // file is never written in place).
 TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data);
 
-// The same with the contents made piece by piece, for long ones: next(piece)
-// sets piece to the next part (an empty one ends the contents) and returns
-// true, or returns false to give the save up: the old file then stays as it
-// was (Failure Stopped, no reason).
-using TContentsSource = std::function<bool(QByteArrayView& piece)>;
-TSaveResult SaveFileContents(const QString& fileName, const TContentsSource& next);
+// The same for contents made a piece at a time, too large to hold at once:
+// produce(write) hands every piece to write in order and returns true once
+// the contents are complete; write returns false once the file refused a
+// piece, and produce should then return false soon. Produce returning false
+// leaves the old file as it was (Stopped when no write failed).
+using TWritePiece = std::function<bool(QByteArrayView piece)>;
+TSaveResult SaveFileInPieces(const QString& fileName, const std::function<bool(const TWritePiece& write)>& produce);
+
+// Bytes the file system that would hold the file has free for it, or -1
+// when that cannot be told.
+int64_t FreeBytesFor(const QString& fileName);
 
 // The save dialog for a file of one kind: the chosen name with the extension
 // appended, always. The dialog asks nothing about existing files, since the

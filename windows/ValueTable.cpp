@@ -66,11 +66,12 @@ void TValueTableDialog::Button1Click() {
   TSaveResult saved;
   const bool done = RunLongWork(this, [&](TWorkControl& control) {
     TValuesCsv csv(count, [this](int64_t first, int64_t n, double* x, double* y) { Chart->CopyPoints(first, n, x, y); });
-    saved = SaveFileContents(*chosen, [&](QByteArrayView& piece) {
-      if (control.Stopped()) return false;
-      const std::string_view text = csv.Next();
-      piece = QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
-      control.SetProgress(csv.Progress());
+    saved = SaveFileInPieces(*chosen, [&](const TWritePiece& write) {
+      for (std::string_view text; !(text = csv.Next()).empty();) {
+        if (control.Stopped() || !write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))))
+          return false;
+        control.SetProgress(csv.Progress());
+      }
       return true;
     });
   });

@@ -1,6 +1,5 @@
 // The platform layer: filter conversion, the scripted layer's queues and log,
 // and the real Qt dialogs driven from a timer while they are open.
-#include "platform/Files.h"
 #include "platform/QtPlatform.h"
 #include "tests/support/WidgetTest.h"
 
@@ -370,32 +369,3 @@ TEST_F(QtPlatformTest, BusyCursorIsBalanced) {
 }
 
 }  // namespace
-
-// A save made piece by piece and given up half way leaves the old file as
-// it was and nothing beside it; one carried through has every piece.
-TEST(SaveInPiecesTest, AStoppedSaveLeavesTheOldFile) {
-  QTemporaryDir dir;
-  const QString name = dir.filePath(QStringLiteral("t.csv"));
-  QFile old(name);
-  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-  old.write("old");
-  old.close();
-  int pieces = 0;
-  const TSaveResult stopped = SaveFileContents(name, [&](QByteArrayView& piece) {
-    piece = "new piece\r\n";
-    return ++pieces < 3;
-  });
-  EXPECT_EQ(stopped.Failure, TSaveResult::TFailure::Stopped);
-  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-  EXPECT_EQ(old.readAll(), QByteArray("old"));
-  old.close();
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("t.csv")});
-
-  pieces = 0;
-  EXPECT_TRUE(SaveFileContents(name, [&](QByteArrayView& piece) {
-    piece = ++pieces <= 3 ? QByteArrayView("ab") : QByteArrayView();
-    return true;
-  }));
-  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-  EXPECT_EQ(old.readAll(), QByteArray("ababab"));
-}

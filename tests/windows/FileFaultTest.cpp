@@ -214,6 +214,16 @@ const std::vector<TSavePath>& SavePaths() {
          TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("t")));
          t.Plot->ValueTable->Button1->click();
        }},
+      {"Stl", QStringLiteral("s.stl"), true,
+       [](SaveFailureTest& t) {
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("s")));
+         t.Plot3D->STL1->trigger();
+       }},
+      {"Obj", QStringLiteral("s.obj"), true,
+       [](SaveFailureTest& t) {
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("s")));
+         t.Plot3D->OBJ1->trigger();
+       }},
       {"PrintToFile", QStringLiteral("print.pdf"), false,
        [](SaveFailureTest& t) {
          TestPlatform().PrintAnswers.push_back(true);
