@@ -12,6 +12,7 @@
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QPointer>
 #include <QThread>
 
@@ -267,6 +268,8 @@ void TGraph3D::DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool
 
 void TGraph3D::PaintAxesOn(QPainter& Canvas, bool Visible) {
   for (int i = 0; i < 5; ++i) DrawAxisLine(Canvas, i, Qt::SolidLine, !Visible);
+  // The numbers go with their axes, also while the mouse turns them.
+  if (FShowScale) DrawScale(Canvas, !Visible);
 }
 
 // The preview erases its axes by putting back the pixels they covered: drawn
@@ -287,6 +290,7 @@ void TGraph3D::KeepUnderAxes(QPainter& Canvas) {
               rect();
     }
   }
+  if (FShowScale) area |= ScaleArea(metrics).adjusted(-2, -2, 2, 2) & rect();
   const qreal ratio = FCanvas.devicePixelRatio();
   const QRect pixels = QRect(QPoint(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio))),
                              QPoint(int(std::ceil((area.right() + 1) * ratio)) - 1,
@@ -322,7 +326,12 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   graph3d::DrawHead(Canvas, scene);
   PrepareModel();
   SceneBody(scene);
-  graph3d::DrawBody(Canvas, scene, [this](QPainter& p) { DrawSurface(p); });
+  if (FContourMap && !FModel.BuildFailed()) {
+    DrawMap(Canvas);
+  } else {
+    graph3d::DrawBody(Canvas, scene, [this](QPainter& p) { DrawSurface(p); });
+    if (FShowScale && scene.Surface) DrawScale(Canvas, false);
+  }
   // The closing frame always goes to the control itself.
   if (FShowFrame) OnOwnCanvas([&](QPainter& p) { DrawFrame(p); });
   if (FireAfterDraw && AfterDraw) AfterDraw(this);
@@ -346,7 +355,7 @@ QImage TGraph3D::CopyToBitmap(TColor /*Color*/) {
 
 int64_t TGraph3D::VectorCells() {
   Prepare();
-  if (FModel.BuildFailed()) return 0;
+  if (FModel.BuildFailed() || FContourMap) return 0;
   return graph3d::DrawnCells(FModel);
 }
 
@@ -358,16 +367,30 @@ std::function<bool(QPainter&, TWorkControl&)> TGraph3D::DetachPicture() {
   scene.PixelCentres = true;
   PrepareModel();
   SceneBody(scene);
+  // The contour map, or the scale over the surface: few shapes, taken now as
+  // a recording that is played back with the rest.
+  const bool map = FContourMap && scene.Surface;
+  auto overlay = std::make_shared<QPicture>();
+  if (map || (FShowScale && scene.Surface)) {
+    QPainter recording(overlay.get());
+    recording.setFont(scene.Font);
+    recording.setRenderHint(QPainter::Antialiasing, false);
+    if (map) DrawMap(recording);
+    else DrawScale(recording, false);
+  }
   auto cells = std::make_shared<const graph3d::TVectorCells>(
-      scene.Surface ? graph3d::CollectCells(FModel, graph3d::FromQColor(Background()), FDrawHiddenLines)
-                    : graph3d::TVectorCells{});
-  return [scene, cells](QPainter& painter, TWorkControl& control) {
+      scene.Surface && !map ? graph3d::CollectCells(FModel, graph3d::FromQColor(Background()), FDrawHiddenLines)
+                            : graph3d::TVectorCells{});
+  return [scene, cells, overlay, map](QPainter& painter, TWorkControl& control) {
     painter.setFont(scene.Font);
     painter.setRenderHint(QPainter::Antialiasing, false);
     graph3d::DrawHead(painter, scene);
     bool done = true;
-    graph3d::DrawBody(painter, scene,
-                      [&](QPainter& p) { done = graph3d::DrawVectorCells(p, *cells, scene.PixelCentres, &control); });
+    if (!map) {
+      graph3d::DrawBody(painter, scene,
+                        [&](QPainter& p) { done = graph3d::DrawVectorCells(p, *cells, scene.PixelCentres, &control); });
+    }
+    if (!overlay->isNull()) painter.drawPicture(QPoint(0, 0), *overlay);
     return done;
   };
 }
@@ -401,6 +424,7 @@ void TGraph3D::PrepareModel() {
 void TGraph3D::CenterGraph() {
   SyncSize();
   FModel.CenterGraph();
+  FMapOffset = QPointF();
 }
 
 void TGraph3D::ClearPicture() {
@@ -427,7 +451,7 @@ void TGraph3D::SetDrawAxes(bool Value) {
 void TGraph3D::SetDrawHiddenLines(bool Value) {
   if (Value == FDrawHiddenLines) return;
   FDrawHiddenLines = Value;
-  if (Value) OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
+  if (Value && !FContourMap) OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
   else RedrawOwn(true);
 }
 
@@ -447,7 +471,9 @@ void TGraph3D::SetCaption(const QString& Value) {
 void TGraph3D::SetUseColors(bool Value) {
   if (!FModel.SetUseColors(Value)) return;
   Prepare();
-  OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
+  // The map and the scale's bar show the bands otherwise.
+  if (FContourMap || FShowScale) RedrawOwn(true);
+  else OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
 }
 
 void TGraph3D::SetWaterLevel(uint8_t Mode, float Percentage) {
@@ -481,6 +507,10 @@ void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
   FStopRequested = true;
   const int64_t dx = int64_t(pos.x()) - FLastMouse.x(), dy = int64_t(pos.y()) - FLastMouse.y();
   FLastMouse = pos;
+  if (FContourMap) {
+    Reported([&] { MapMouseMove(dx, dy); });
+    return;
+  }
   const int w = width(), h = height();
   Reported([&] { OnOwnCanvas([&](QPainter& p) {
     if (!FPreviewStarted) {

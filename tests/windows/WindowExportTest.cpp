@@ -143,6 +143,42 @@ TEST_P(WindowExportTest, SvgAndPdfShowThePictureOfTheBmp) {
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
+// Shaded faces, bands, water and the value scale, and the contour map, in
+// both vector files as in the BMP.
+TEST(Plot3DVectorTest, ShadingScaleAndMapInBothFiles) {
+  TScriptedPlatform& platform = TestPlatform();
+  platform.Clear();
+  QTemporaryDir dir;
+  TForm4_3D form;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.SpinEdit1->setValue(30);
+  form.SpinEdit2->setValue(40);
+  form.Button1Click();
+  for (int k = 0; k < 10; ++k) {
+    platform.ColorAnswers.push_back(QColor(20 * k, 255 - 20 * k, 90));
+    form.PartItems[k]->trigger();
+  }
+  for (QAction* item : {form.cbUseColours, form.cbShaded, form.cbScale}) item->trigger();
+  form.edWater->setValue(40);
+  form.N13->trigger();  // "График выше"
+  for (const bool map : {false, true}) {
+    SCOPED_TRACE(map ? "contour map" : "shaded surface with its scale");
+    if (map) form.cbContourMap->trigger();
+    const QImage bmp = form.Plot->CopyToBitmap(12);
+    platform.SaveFileAnswers = {dir.filePath(QStringLiteral("s")), dir.filePath(QStringLiteral("p"))};
+    platform.QuestionAnswers = {true, true};  // the second round replaces the files
+    form.SVG1->trigger();
+    form.PDF1->trigger();
+    EXPECT_LT(UnexplainedShare(SvgPicture(dir.filePath(QStringLiteral("s.svg")), bmp.size()), bmp), 0.02);
+    EXPECT_LT(UnexplainedShare(PdfPageAt(dir.filePath(QStringLiteral("p.pdf")), bmp.size()), bmp), 0.02);
+    // The scale's numbers, or the map's, as text.
+    EXPECT_TRUE(PdfText(dir.filePath(QStringLiteral("p.pdf"))).contains(map ? QStringLiteral("20") : QStringLiteral("от ")));
+  }
+  EXPECT_THAT(platform.MessageLines(), ::testing::Each(::testing::StartsWith("question: Файл ")));
+  platform.Clear();
+}
+
 // A surface whose SVG would pass 50 MB: the user is told before anything is
 // written and may take a BMP file instead.
 TEST(Plot3DVectorTest, TooLargeSvgOffersTheBmpInstead) {
