@@ -20,6 +20,8 @@ class TQtPlatform : public TPlatform {
   bool OpenDocument(const QString& fileName) override;
   QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
+  int ProgressDelay() override;
+  std::unique_ptr<TProgressWindow> ShowProgress(QWidget* window, TWorkControl& control) override;
 
  private:
   QString MessageTitle;
