@@ -372,6 +372,36 @@ TEST_F(Plot3DTest, LargeBuildShowsTheBusyCursorOnce) {
   TGraph3D::SetLargeBuildPoints(3000000);
 }
 
+// "Прервать" at about half of a large build: the same control with its view
+// and picture, the same settings; left to run, the new surface.
+TEST_F(Plot3DTest, StoppedLargeBuildChangesNothing) {
+  TGraph3D::SetLargeBuildPoints(30 * 30);
+  Form->N16Click();
+  TGraph3D* plot = Form->Plot;
+  const QImage picture = plot->grab().toImage();
+  Scripted().ProgressAfter = 0;
+  Scripted().StopAt = 0.5;
+  Form->SpinEdit1->setValue(40);
+  Form->SpinEdit2->setValue(40);
+  Form->Button1->click();
+  Settle();
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("busy cursor", "progress window", "normal cursor"));
+  EXPECT_EQ(Form->Plot, plot);
+  EXPECT_EQ(plot->MouseControl(), mcRotate);
+  EXPECT_EQ(Form->PlotSettings.LineTotal, 4);
+  EXPECT_EQ(Form->PlotSettings.PeakHeight, 8.8L);
+  EXPECT_EQ(plot->grab().toImage(), picture);
+  EXPECT_EQ(Status(), AfterDrawing);
+
+  Scripted().StopAt = -1;
+  Form->Button1->click();
+  Settle();
+  EXPECT_EQ(Form->Plot->LineCount(), 40);
+  EXPECT_EQ(Form->Plot->Model().TrapezeCount(), 39 * 39);
+  EXPECT_EQ(Form->PlotSettings.LineTotal, 40);
+  TGraph3D::SetLargeBuildPoints(3000000);
+}
+
 TEST_F(Plot3DTest, RebuildReturnsTheViewToTheDefaultsButKeepsTheColours) {
   TGraph3D* plot = Form->Plot;
   Form->N16->trigger();  // Вращение

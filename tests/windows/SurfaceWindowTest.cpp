@@ -260,6 +260,43 @@ TEST_F(SurfaceWindowTest, DomeHasItsCornersLeftOutAndTheStatusCountsThem) {
   EXPECT_EQ(Form.PlotLines.size(), 21u);
 }
 
+// A constant formula is a plane at half height; points that make no cell
+// (one point, one row) are refused in Russian and the surface shown stays.
+TEST_F(SurfaceWindowTest, FlatSurfacesAreDrawnAndSurfacesWithoutCellsRefused) {
+  for (const QString formula : {QStringLiteral("5"), QStringLiteral("0"), QStringLiteral("random(1)")}) {
+    SCOPED_TRACE(formula.toStdString());
+    Scripted().Clear();
+    Build(6, 5, {formula});
+    Settle();
+    EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+    EXPECT_EQ(Form.SurfaceFormula, formula);
+    const TGraph3DModel& model = Form.Plot->Model();
+    ASSERT_EQ(model.TrapezeCount(), 5 * 4);
+    for (int64_t k = 0; k < model.TrapezeCount(); ++k)
+      for (const TPoint3D& corner : model.Trapeze(k).Corners) EXPECT_EQ(corner.Z, 50);
+    EXPECT_EQ(Status(), QStringLiteral("После рисования"));
+  }
+  const QImage picture = Form.Plot->grab().toImage();
+  const QString range[] = {"-1", "1", "-1", "1"};
+  struct TCase {
+    QString Formula;
+    std::string Message;
+  };
+  const TCase cases[] = {
+      {QStringLiteral("sqrt(-x^2-y^2)"), "error: Формула имеет значение только в одной точке поверхности!"},
+      {QStringLiteral("sqrt(-x^2)"),
+       "error: Точки, в которых формула имеет значение, не образуют ни одной клетки поверхности!"},
+  };
+  for (const TCase& c : cases) {
+    Scripted().Clear();
+    Build(5, 5, {c.Formula, range[0], range[1], range[2], range[3]});
+    EXPECT_THAT(Scripted().MessageLines(), ElementsAre(c.Message));
+    EXPECT_EQ(Form.SurfaceFormula, QStringLiteral("random(1)"));
+    EXPECT_EQ(Form.PlotSettings.LineTotal, 6);
+    EXPECT_EQ(Form.Plot->grab().toImage(), picture);
+  }
+}
+
 // sin(x)*cos(y) on 60 × 60 points with a hole cut out where x² + y² < 60²,
 // seen from above: cells all round, background inside the hole.
 TEST_F(SurfaceWindowTest, PictureHasCellsAroundAndTheHoleInTheMiddle) {
