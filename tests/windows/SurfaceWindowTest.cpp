@@ -29,8 +29,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const std::string StartError = "error: Неправильная запись начала диапазона!";
-const std::string EndError = "error: Неправильная запись конца диапазона!";
 
 void Settle() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
@@ -78,21 +76,33 @@ TEST_F(SurfaceDialogTest, DefaultsAndLook) {
   EXPECT_THAT(Scripted().Lines(), IsEmpty());
 }
 
-TEST_F(SurfaceDialogTest, FieldsAreCheckedAsThePlanePlotChecksItsOwn) {
-  // While typing: the text as typed, within ±1 000 000.
-  Dialog.Edit4->setText(QStringLiteral("1000001"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", "message: Введенное значение вне допустимого диапазона!"));
-  Scripted().Clear();
-  Dialog.Edit5->setText(QStringLiteral("-"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", "message: Ошибка ввода данных!"));
+TEST_F(SurfaceDialogTest, FieldsAreCheckedAtTheBuildEachRefusalNamingItsField) {
+  // Nothing is said while the user types.
+  for (const char* typed : {"-", "0.", "", "1000001"}) Dialog.Edit4->setText(QString::fromUtf8(typed));
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
 
   // At "Построить", in the order of the fields; the dialog stays open.
-  Build(QStringLiteral("x"), QStringLiteral("a"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre(StartError, "beep"));
-  EXPECT_TRUE(Dialog.Edit2->hasFocus());
-  Build(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4,5,"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre(EndError, "beep"));
-  EXPECT_TRUE(Dialog.Edit5->hasFocus());
+  struct TCase {
+    QStringList Ranges;
+    std::string Message;
+    QLineEdit* Focus;
+  };
+  const TCase cases[] = {
+      {{"a", "2", "3", "4"}, "error: Неправильная запись числа в поле «X от»!", Dialog.Edit2},
+      {{"1", "2", "3", "4,5,"}, "error: Неправильная запись числа в поле «Y до»!", Dialog.Edit5},
+      {{"1", "", "3", "4"}, "error: Неправильная запись числа в поле «X до»!", Dialog.Edit3},
+      {{"1", "2", "-1000001", "4"}, "error: Значение в поле «Y от» вне допустимого диапазона!", Dialog.Edit4},
+      {{"1e300", "2", "3", "4"}, "error: Значение в поле «X от» вне допустимого диапазона!", Dialog.Edit2},
+      {{"1", "1e5000", "3", "4"}, "error: Значение в поле «X до» вне допустимого диапазона!", Dialog.Edit3},
+      {{"0", "0.", "3", "4"}, "error: Значения в полях «X от» и «X до» совпадают: диапазон пуст!", Dialog.Edit3},
+      {{"1", "2", "-3", "-3,0"}, "error: Значения в полях «Y от» и «Y до» совпадают: диапазон пуст!", Dialog.Edit5},
+  };
+  for (const TCase& c : cases) {
+    Build(QStringLiteral("x"), c.Ranges[0], c.Ranges[1], c.Ranges[2], c.Ranges[3]);
+    EXPECT_THAT(Scripted().Lines(), ElementsAre(c.Message, "beep"));
+    EXPECT_TRUE(c.Focus->hasFocus()) << c.Message;
+    EXPECT_TRUE(Dialog.isVisible());
+  }
   Build(QString());
   EXPECT_THAT(Scripted().Lines(),
               ElementsAre("error: Введите формулу, по которой будет строиться график!", "beep"));
@@ -129,9 +139,14 @@ TEST_F(SurfaceDialogTest, EnterBuildsAndEscapeCancels) {
   EXPECT_NE(Dialog.TakeFormula(), nullptr);
   Dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog));
+  // Edits are dropped on Esc: the texts the dialog opened with come back.
+  Dialog.Edit1->setText(QStringLiteral("x+"));
+  Dialog.Edit3->setText(QStringLiteral("-"));
   QTest::keyClick(&Dialog, Qt::Key_Escape);
   EXPECT_EQ(Dialog.result(), QDialog::Rejected);
   EXPECT_FALSE(Dialog.isVisible());
+  EXPECT_EQ(Dialog.Edit1->text(), QStringLiteral("sin(x)*cos(y)"));
+  EXPECT_EQ(Dialog.Edit3->text(), QStringLiteral("180"));
   EXPECT_THAT(Scripted().Lines(), IsEmpty());
 }
 
