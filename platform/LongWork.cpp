@@ -34,7 +34,11 @@ class TDisabledChildren {
  public:
   explicit TDisabledChildren(QWidget* window) {
     if (!window) return;
-    Focus = QApplication::focusWidget();
+    Focus = window->focusWidget();  // also when the window is not the active one
+    // The focus is parked on the window first, as when the window is
+    // deactivated: a field that loses it so has not been left by the user,
+    // and disabling the fields one by one would hand it from one to the next.
+    if (Focus) window->setFocus(Qt::ActiveWindowFocusReason);
     for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       if (child->isWindow() || !child->isEnabled()) continue;  // one disabled before stays so
       child->setEnabled(false);
@@ -44,7 +48,7 @@ class TDisabledChildren {
   ~TDisabledChildren() {
     for (const QPointer<QWidget>& child : Children)
       if (child) child->setEnabled(true);
-    if (Focus && Focus->isEnabled() && Focus->isVisible()) Focus->setFocus();
+    if (Focus && Focus->isEnabled() && Focus->isVisible()) Focus->setFocus(Qt::ActiveWindowFocusReason);
   }
   TDisabledChildren(const TDisabledChildren&) = delete;
   TDisabledChildren& operator=(const TDisabledChildren&) = delete;
