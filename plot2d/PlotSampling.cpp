@@ -57,15 +57,6 @@ constexpr int64_t RunPoints = 1024;
 thread_local bool tHelperThread = false;
 struct THelperStop {};
 
-// random draws from one generator for the whole program, in the order of the
-// evaluations: a formula that calls it is sampled in order on one thread.
-bool CallsRandom(const TFormula& formula) {
-  for (int32_t h = 1; h <= formula.CallCount() && h < static_cast<int32_t>(formula.Calls.size()); ++h)
-    if (formula.Calls[static_cast<size_t>(h)].Name == u"random")
-      return true;
-  return false;
-}
-
 // Puts the helper-aware message hook in place for one sampling.
 class THelperMessages {
  public:
@@ -268,6 +259,13 @@ class THelperThread {
 };
 
 }  // namespace
+
+bool CallsRandom(const TFormula& formula) {
+  for (int32_t h = 1; h <= formula.CallCount() && h < static_cast<int32_t>(formula.Calls.size()); ++h)
+    if (formula.Calls[static_cast<size_t>(h)].Name == u"random")
+      return true;
+  return false;
+}
 
 TPlotRange MeasurePlotRange(long double start, long double end, long double step, int64_t limit,
                             int64_t blockPoints) {

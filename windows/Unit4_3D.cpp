@@ -95,6 +95,7 @@ const QString Extension = QStringLiteral(".3dgr");
 const QString OpenTitle = QStringLiteral("Открыть график");
 const QString FormulaSurface = QStringLiteral("Поверхность по формуле…");
 const QString MissingPoints = QStringLiteral(" (точек без значения: %1)");
+const QString Shaded = QStringLiteral("Закрашенная поверхность");
 const QString NoSurfaceGrid = QStringLiteral("Сетка %1 × %2 не задает поверхности!");
 const QString GridTooLarge = QStringLiteral("Сетка %1 × %2 слишком велика для памяти компьютера!");
 const QString BadPeak = QStringLiteral("Высота вершины поверхности не годится для построения графика!");
@@ -191,6 +192,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N10->setChecked(true);
   N11 = item(N12, texts::LevelBelow, {}, true);
   N13 = item(N12, texts::LevelAbove, {}, true);
+  N7->addSeparator();
+  cbShaded = item(N7, texts::Shaded, {}, true);
 
   N17 = MainMenu1->addMenu(texts::Manipulation);
   N14 = item(N17, texts::MouseNone);
@@ -327,6 +330,7 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   on(cbHiddenLines, &TForm4_3D::cbHiddenLinesClick);
   on(cbAxes, &TForm4_3D::cbAxesClick);
   on(cbIncScroll, &TForm4_3D::cbIncScrollClick);
+  on(cbShaded, &TForm4_3D::cbShadedClick);
   on(N10, &TForm4_3D::N10Click);
   on(N11, &TForm4_3D::N11Click);
   on(N13, &TForm4_3D::N13Click);
@@ -405,6 +409,7 @@ bool TForm4_3D::Rebuild(const TPlotSettings& Settings, std::unique_ptr<surface::
   plot->SetDataColor(Settings.SurfaceColor);
   plot->SetAxesColor(Settings.AxisColor);
   plot->SetFlatAllowed(Formula != nullptr);
+  plot->SetShaded(cbShaded->isChecked());  // shaded cells are made with the others
   std::vector<TGraphLine*> lines;
   int64_t missing = 0;
   std::u16string refusal;
@@ -462,10 +467,13 @@ void TForm4_3D::PlotCreate(std::unique_ptr<TGraph3D> NewPlot, std::vector<TGraph
   Plot->AfterDraw = [this](TGraph3D* sender) { PlotAfterDraw(sender); };
   Plot->OnScroll = [this](TGraph3D* sender) { PlotScroll(sender); };
   Plot->OnStopScrolling = [this](TGraph3D* sender) { PlotStopScrolling(sender); };
+  ApplyViewSwitches();
   N22Click();
   PlotLines = std::move(Lines);
   Plot->update();
 }
+
+void TForm4_3D::ApplyViewSwitches() { Plot->SetShaded(cbShaded->isChecked()); }
 
 void TForm4_3D::PlotDestroy() {
   if (!Plot) return;
@@ -579,17 +587,16 @@ void TForm4_3D::N41Click() {
 
 bool TForm4_3D::Savevar(const TPlotSettings& Settings) {
   const TPlotSettingsImage image = EncodePlotSettings(Settings);
-  const std::optional<QString> chosen = Platform().SaveFileDialog({texts::SaveTitle, texts::FileFilter, 1});
-  if (!chosen) return true;
-  const QString name = *chosen + texts::Extension;
+  const std::optional<QString> name = ChooseSaveFile({texts::SaveTitle, texts::FileFilter, 1}, texts::Extension);
+  if (!name) return true;
   // Written beside the old file and put in its place only when complete, so
-  // a failed write never leaves a damaged file.
-  const TSaveResult saved = SaveFileContents(
-      name, QByteArrayView(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())), true);
-  if (saved.Failure == TSaveResult::TFailure::Create) return false;
-  if (!saved) {
+  // a failed write never leaves a damaged file; a file that cannot be made
+  // is reported as the other saves report it.
+  if (const TSaveResult saved = SaveFileContents(
+          *name, QByteArrayView(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())));
+      !saved) {
     throw EInOutError(
-        QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2").arg(name, saved.Reason).toStdString());
+        QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2").arg(*name, saved.Reason).toStdString());
   }
   return true;
 }
@@ -636,6 +643,7 @@ void TForm4_3D::N22Click() {
   cbHiddenLines->setChecked(Plot->DrawHiddenLines());
   cbUseColours->setChecked(Plot->UseColors());
   cbIncScroll->setChecked(Plot->IncrementalScroll());
+  cbShaded->setChecked(Plot->Shaded());
   LevelModeRead = Plot->WaterMode();
   edWater->setValue(static_cast<int>(std::nearbyint(Plot->WaterLevel())));
   edPercent->setValue(Plot->ViewPercentage());
@@ -673,6 +681,11 @@ void TForm4_3D::cbAxesClick() {
 void TForm4_3D::cbIncScrollClick() {
   cbIncScroll->setChecked(!cbIncScroll->isChecked());
   Plot->SetIncrementalScroll(cbIncScroll->isChecked());
+}
+
+void TForm4_3D::cbShadedClick() {
+  cbShaded->setChecked(!cbShaded->isChecked());
+  Plot->SetShaded(cbShaded->isChecked());
 }
 
 void TForm4_3D::LevelClick(QAction* item, uint8_t mode) {

@@ -67,6 +67,7 @@ class TForm4_3D : public QWidget {
   QAction* N10;           //     Нет
   QAction* N11;           //     График ниже
   QAction* N13;           //     График выше
+  QAction* cbShaded;      //   Закрашенная поверхность (after a separator)
   QMenu* N17;             // "Манипуляция графиком"
   QAction* N14;           //   Нельзя
   QAction* N15;           //   Перемещение
@@ -130,8 +131,10 @@ class TForm4_3D : public QWidget {
   // The grid and the peak of Settings from the grid fields.
   void SetValues(TPlotSettings& Settings);
   void SetDefault();
-  // Asks for a file name and writes the settings. Cancelled: true; a file
-  // that cannot be created: false. A failed write throws EInOutError.
+  // Asks for a file name and writes the settings; true. Cancelled, or an
+  // existing file the user keeps: true, nothing written. A file that cannot
+  // be written throws EInOutError with the system's reason, and an existing
+  // one stays as it was.
   bool Savevar(const TPlotSettings& Settings);
   // Asks for a file and reads it into Settings. Cancelled or not openable:
   // false, Settings untouched. A file shorter than the record throws EInOutError.
@@ -183,6 +186,7 @@ class TForm4_3D : public QWidget {
   void cbHiddenLinesClick();
   void cbAxesClick();
   void cbIncScrollClick();
+  void cbShadedClick();
   void Label7Click();
 
  protected:
@@ -200,4 +204,6 @@ class TForm4_3D : public QWidget {
   std::optional<TColor> ChooseColor(TColor initial);
   QImage Picture() const;  // what the exports print, save and report
   void SetPanelColor(TColor color);
+  // The view switches the window keeps across rebuilds, handed to a new plot.
+  void ApplyViewSwitches();
 };

@@ -197,6 +197,7 @@ void TForm7::Button1Click() {
   const auto show = [&] {
     PlotFormula = std::move(formula);
     Chart1->SetPoints(std::move(*points));
+    Chart1->SetSource({TCurveKind::Function, text, std::u16string(), start, end, step});
     Chart1->Redraw();
   };
   try {

@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -214,6 +215,7 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "    Нет (x)\n"
       "    График ниже ( )\n"
       "    График выше ( )\n"
+      "  Закрашенная поверхность ( )\n"
       "Манипуляция графиком\n"
       "  Нельзя\n"
       "  Перемещение [F3]\n"
@@ -546,6 +548,24 @@ TEST_F(Plot3DTest, SwitchesToggleTheirCheckMarksAndThePlot) {
   EXPECT_FALSE(Form->cbAxes->isChecked());
 }
 
+TEST_F(Plot3DTest, ViewSwitchesOfTheirOwnStayAcrossRebuilds) {
+  Form->cbShaded->trigger();
+  EXPECT_TRUE(Form->cbShaded->isChecked());
+  EXPECT_TRUE(Form->Plot->Shaded());
+  // A new plot ("Обновить", "Создать") keeps what the user chose to see.
+  for (QAction* rebuild : {static_cast<QAction*>(nullptr), Form->N3}) {
+    Form->Plot->SetTheta(10);
+    if (rebuild) rebuild->trigger();
+    else Form->Button1->click();
+    ASSERT_EQ(Form->Plot->Theta(), 60);  // a new plot
+    EXPECT_TRUE(Form->Plot->Shaded());
+    Form->N22->trigger();  // and "Считать установки" keeps it too
+    EXPECT_TRUE(Form->cbShaded->isChecked());
+  }
+  Form->cbShadedClick();
+  EXPECT_FALSE(Form->Plot->Shaded());
+}
+
 TEST_F(Plot3DTest, LevelItemsCheckAndSetTheWaterLevel) {
   TGraph3D* plot = Form->Plot;
   Form->edWater->setValue(40);
@@ -644,12 +664,15 @@ TEST_F(Plot3DTest, SavingWritesTheRecordUnderTheNameWithItsExtension) {
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), (QStringList{"graph.3dgr", "graph.3dgr.3dgr"}));
 }
 
-TEST_F(Plot3DTest, SavingCancelledOrImpossibleWritesNothingAndSaysNothing) {
-  Form->Savevar(Form->PlotSettings);  // empty queue: cancelled
-  EXPECT_TRUE(Form->Savevar(Form->PlotSettings));
-  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("missing/graph")));
-  EXPECT_FALSE(Form->Savevar(Form->PlotSettings));
+TEST_F(Plot3DTest, SavingCancelledWritesNothingAndAFailedSaveSaysWhy) {
+  EXPECT_TRUE(Form->Savevar(Form->PlotSettings));  // empty queue: cancelled
   EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("missing/graph")));
+  Form->N5->trigger();
+  EXPECT_THAT(Scripted().MessageLines(),
+              ElementsAre("error: Ошибка ввода-вывода при записи файла «" +
+                          Path(QStringLiteral("missing/graph.3dgr")).toStdString() + "»: " +
+                          qt_error_string(ENOENT).toStdString()));
   EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::Files).isEmpty());
 }
 

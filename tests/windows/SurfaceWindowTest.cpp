@@ -278,7 +278,7 @@ TEST_F(SurfaceWindowTest, DomeHasItsCornersLeftOutAndTheStatusCountsThem) {
 // A constant formula is a plane at half height; points that make no cell
 // (one point, one row) are refused in Russian and the surface shown stays.
 TEST_F(SurfaceWindowTest, FlatSurfacesAreDrawnAndSurfacesWithoutCellsRefused) {
-  for (const QString formula : {QStringLiteral("5"), QStringLiteral("0"), QStringLiteral("random(1)")}) {
+  for (const QString& formula : {QStringLiteral("5"), QStringLiteral("0"), QStringLiteral("random(1)")}) {
     SCOPED_TRACE(formula.toStdString());
     Scripted().Clear();
     Build(6, 5, {formula});
