@@ -4,6 +4,7 @@
 #include "windows/FormTools.h"
 #include "graph3d/Graph3D.h"
 #include "graph3d/Graph3DFile.h"
+#include "memory/SystemMemory.h"
 #include "windows/Unit4_3D.h"
 #include "windows/Unit6.h"
 #include "windows/WebPage.h"
@@ -754,7 +755,7 @@ TEST_F(Plot3DTest, CancelledOrRefusedOpenChangesNothing) {
       {Settings(4, 4, -inf), BadPeak},
   };
   // A machine with 4 GiB to spare: 1 line of 2147483647 values takes 8.
-  graph3d::SetMemoryBudget(uint64_t(4) << 30);
+  memory::SetMemoryBudget(uint64_t(4) << 30);
   Form->SpinEdit1->setValue(5);
   Form->SpinEdit2->setValue(6);
   Form->Button1->click();
@@ -785,7 +786,7 @@ TEST_F(Plot3DTest, CancelledOrRefusedOpenChangesNothing) {
   Form->N4->trigger();
   EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
   EXPECT_EQ(Form->Plot, plot);
-  graph3d::SetMemoryBudget(0);
+  memory::SetMemoryBudget(0);
 }
 
 TEST_F(Plot3DTest, GridsWithoutCellsStillShowAxesAndFrame) {
