@@ -324,7 +324,7 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   graph3d::TScene scene = SceneHead();
   scene.PixelCentres = !RasterPainter(Canvas);
   graph3d::DrawHead(Canvas, scene);
-  PrepareModel();
+  FModel.Prepare();
   SceneBody(scene);
   if (FContourMap && !FModel.BuildFailed()) {
     DrawMap(Canvas);
@@ -365,7 +365,7 @@ std::function<bool(QPainter&, TWorkControl&)> TGraph3D::DetachPicture() {
   // What a fresh image's painter writes with, as in CopyToBitmap.
   scene.Font = QFont();
   scene.PixelCentres = true;
-  PrepareModel();
+  FModel.Prepare();
   SceneBody(scene);
   // The contour map, or the scale over the surface: few shapes, taken now as
   // a recording that is played back with the rest.
@@ -397,29 +397,21 @@ std::function<bool(QPainter&, TWorkControl&)> TGraph3D::DetachPicture() {
 
 void TGraph3D::Prepare() {
   SyncSize();
-  PrepareModel();
+  FModel.Prepare();
+}
+
+bool TGraph3D::PrepareBeforeShowing(TWorkControl& control) {
+  SyncSize();
+  FModel.Prepare(&control);
+  return !control.Stopped();
 }
 
 namespace {
 int64_t GLargeBuildPoints = 3000000;
 }
 
+int64_t TGraph3D::LargeBuildPoints() { return GLargeBuildPoints; }
 void TGraph3D::SetLargeBuildPoints(int64_t Points) { GLargeBuildPoints = Points; }
-
-void TGraph3D::PrepareModel() {
-  const bool large = OnBusy && FModel.BuildPending() &&
-                     int64_t(FModel.LineCount()) * FModel.ValuesPerLine() >= GLargeBuildPoints;
-  if (!large) {
-    FModel.Prepare();
-    return;
-  }
-  struct TBusy {
-    const std::function<void(bool)> Report;
-    explicit TBusy(std::function<void(bool)> report) : Report(std::move(report)) { Report(true); }
-    ~TBusy() { Report(false); }
-  } busy(OnBusy);
-  FModel.Prepare();
-}
 
 void TGraph3D::CenterGraph() {
   SyncSize();

@@ -1,12 +1,13 @@
 // The platform layer of a program without windows (matrikon-plot): message
 // boxes become lines of plain text on standard error, questions are answered
-// "Нет", dialogs are cancelled and nothing beeps.
+// "Нет", dialogs are cancelled, nothing beeps and long work shows no progress.
 #pragma once
 
 #include "platform/Platform.h"
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 class TConsolePlatform : public TPlatform {
  public:
@@ -25,6 +26,9 @@ class TConsolePlatform : public TPlatform {
   }
   QString HomeFolder() override;
   void SetBusyCursor(bool) override {}
+  // Long work shows no progress: nobody could press "Прервать".
+  int ProgressDelay() override { return -1; }
+  std::unique_ptr<TProgressWindow> ShowProgress(QWidget*, TWorkControl&) override { return nullptr; }
 
   // How many messages were written, and how many of them with the error icon.
   int Messages() const { return MessageCount; }

@@ -299,15 +299,13 @@ bool Build3D(const TOptions& o, TForm4_3D& form, TConsolePlatform& console) {
           return dialog.result() == QDialog::Accepted;
         }))
       return false;
-    if (!Step(console, [&] {
-          form.ApplySurfaceDialog();
-          // A surface where no point has a value is not shown (the window said so).
-          return form.SurfaceFormula == o.Formula;
-        }))
-      return false;
+    // A surface where no point has a value is not shown (the window said why).
+    if (!Step(console, [&] { return form.ApplySurfaceDialog(); })) return false;
   } else if (!Step(console, [&] {
+               // Every rebuild the window carries out puts a new control in place.
+               const TGraph3D* before = form.Plot;
                form.Button1Click();
-               return true;
+               return form.Plot != before;
              })) {
     return false;
   }
