@@ -183,7 +183,12 @@ void TGraph3D::DrawScale(QPainter& Canvas, bool Erase) {
   Canvas.setPen(ScalePen(color));
   Canvas.setBrush(Qt::NoBrush);
   for (const QLine& t : layout.Ticks) Canvas.drawLine(t);
-  for (const auto& [box, text] : layout.Texts) Canvas.drawText(box, Qt::AlignCenter, text);
+  for (const auto& [box, text] : layout.Texts) {
+    // On the background's colour, so that a number over the surface reads
+    // whatever colour the surface has there.
+    Canvas.fillRect(box.adjusted(-1, 0, 1, 0), Background());
+    Canvas.drawText(box, Qt::AlignCenter, text);
+  }
   if (Erase) Canvas.fillRect(layout.Bar, color);
   else DrawScaleBar(Canvas, layout.Bar);
 }
