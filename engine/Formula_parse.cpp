@@ -341,6 +341,12 @@ int32_t TFormula::AddCall(const std::u16string& name, const std::u16string& arg)
   return FCallCount;
 }
 
+bool TFormula::CallsRandom() const {
+  for (size_t h = 1; h <= static_cast<size_t>(std::max(FCallCount, 0)) && h < Calls.size(); ++h)
+    if (FuncIdOf(Calls[h].Name) == TFuncId::Random) return true;
+  return false;
+}
+
 bool TFormula::ClassifyOperand(TSlog& operand) {
   const std::u16string t = operand.Text;
   if (t.empty()) return true;
