@@ -23,14 +23,17 @@ using TPictureSource = std::function<QImage()>;
 void CopyPictureToClipboard(const QImage& picture);
 
 // Asks for a file name and writes the picture there in BMP format. ".bmp" is
-// appended to the chosen name, always. A file that cannot be written throws
+// appended to the chosen name, always, and an existing file of that name is
+// replaced only when the user agrees. A file that cannot be written throws
 // EPlatformError and leaves an existing file as it was.
 void SavePictureAsBmp(TPlotKind kind, const TPictureSource& picture);
 
 // Asks for a printer and prints the picture on one page, centred in the
 // printable area at one picture pixel per printer pixel (a picture wider than
 // the page is cut at its edges, not scaled down). The 2D printout runs under
-// the busy cursor. A printer that cannot start the job throws EPlatformError.
+// the busy cursor. A printer that cannot start the job throws EPlatformError;
+// so does a PDF file that cannot be written, which leaves an existing file
+// as it was.
 void PrintPicture(TPlotKind kind, const TPictureSource& picture);
 
 // Where a picture of the given size starts when centred on a page of the

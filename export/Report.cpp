@@ -27,9 +27,10 @@ void Publish(TReportDocument& report, const QString& caption) {
   report.SetCaption(caption);
   const QString fileName = ReportFileName();
   report.SaveAs(fileName);
-  if (!Platform().OpenDocument(fileName))
+  Platform().OpenDocument(fileName, [fileName] {
     Platform().Information(QStringLiteral("Отчет сохранен в файл %1, но программы для его просмотра не нашлось.")
                                .arg(QDir::toNativeSeparators(fileName)));
+  });
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "platform/Files.h"
 
+#include "platform/Platform.h"
+
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -25,9 +28,22 @@ QString NotAFileReason(mode_t mode) {
 
 }  // namespace
 
-TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data, bool directWriteFallback) {
+TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
+  // The new file would take the place of a pipe or a device, and a folder
+  // cannot be replaced: refused as an open refuses them. A link is followed
+  // to what it names, as the save itself does.
+  const QByteArray path = QFile::encodeName(fileName);
+  struct stat status {};
+  if (::stat(path.constData(), &status) == 0) {
+    if (!S_ISREG(status.st_mode)) return {TSaveResult::TFailure::NotAFile, NotAFileReason(status.st_mode)};
+    // The save refuses a file it may not write, in words of its own: the
+    // system's ("Read-only file system") say why.
+    if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)
+      return {TSaveResult::TFailure::Create, qt_error_string(errno)};
+  }
   QSaveFile file(fileName);
-  file.setDirectWriteFallback(directWriteFallback);
+  // Written in place, a failure would leave the old file damaged.
+  file.setDirectWriteFallback(false);
   // Unbuffered, so that every write reaches the system here and its failure
   // is seen: a failed write buffered until the commit goes unnoticed.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -39,7 +55,7 @@ TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data, bool 
     if (written <= 0) {
       const QString reason = SystemReason(file);
       file.cancelWriting();
-      file.commit();  // drops the new file; a direct write is closed as it is
+      file.commit();  // drops the new file
       return {TSaveResult::TFailure::Write, reason};
     }
     done += written;
@@ -68,4 +84,16 @@ TOpenResult OpenForReading(QFile& file) {
     return {TOpenResult::TFailure::Open, SystemReason(file)};
   }
   return {};
+}
+
+std::optional<QString> ChooseSaveFile(const TFileDialogRequest& request, const QString& extension) {
+  const std::optional<QString> chosen = Platform().SaveFileDialog(request);
+  if (!chosen) return std::nullopt;
+  const QString fileName = *chosen + extension;
+  // Only a regular file is worth the question: anything else is refused by the save.
+  struct stat status {};
+  if (::stat(QFile::encodeName(fileName).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+      !Platform().Question(QStringLiteral("Файл %1 уже существует. Заменить его?").arg(QDir::toNativeSeparators(fileName))))
+    return std::nullopt;
+  return fileName;
 }

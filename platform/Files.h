@@ -2,11 +2,13 @@
 //
 // A save replaces a file only once every byte of the new contents is on the
 // disk; otherwise the old file stays whole and the failure names the system's
-// reason ("No space left on device"). An open refuses anything that is not a
-// regular file before opening it: a named pipe or a device would block the
-// program for good.
+// reason ("No space left on device"). Both a save and an open refuse anything
+// that is not a regular file: a named pipe or a device would block the
+// program for good or be replaced by a file.
 //
-//   if (const TSaveResult saved = SaveFileContents(name, bytes); !saved) ... saved.Reason ...
+//   const std::optional<QString> name = ChooseSaveFile({title, filter, 1}, QStringLiteral(".bmp"));
+//   if (!name) return;   // cancelled, or the user keeps the file there
+//   if (const TSaveResult saved = SaveFileContents(*name, bytes); !saved) ... saved.Reason ...
 //   QFile file(name);
 //   if (const TOpenResult opened = OpenForReading(file); !opened) ... opened.Reason ...
 #pragma once
@@ -14,20 +16,29 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 class QFile;
+struct TFileDialogRequest;
 
 struct TSaveResult {
-  enum class TFailure { None, Create, Write };
+  enum class TFailure { None, NotAFile, Create, Write };
   TFailure Failure = TFailure::None;
-  QString Reason;  // why it failed, in the system's words
+  QString Reason;  // NotAFile: what it is instead, in Russian; otherwise the system's words
   explicit operator bool() const { return Failure == TFailure::None; }
 };
 
 // Writes the data beside the file and puts it in the file's place when it is
-// complete. With directWriteFallback, a folder where nothing can be created
-// gets the data written into the existing file itself (which a failure then
-// leaves damaged).
-TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data, bool directWriteFallback = false);
+// complete. A folder where nothing can be created fails the save (the old
+// file is never written in place).
+TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data);
+
+// The save dialog for a file of one kind: the chosen name with the extension
+// appended, always. The dialog asks nothing about existing files, since the
+// name it was given is not the one written: an existing regular file of the
+// final name is replaced only when the user answers "Да" to the question.
+// Nothing when the dialog or the question was declined.
+std::optional<QString> ChooseSaveFile(const TFileDialogRequest& request, const QString& extension);
 
 struct TOpenResult {
   enum class TFailure { None, NotAFile, Open };

@@ -12,13 +12,15 @@
 //   if (auto name = Platform().SaveFileDialog({u"Title", u"Файлы BMP (*.bmp)|*.bmp|", 1})) ...
 //   { TBusyCursor busy; ...long work... }               // normal cursor restored on every exit
 //   Platform().OpenWebPage(address);                    // throws EPlatformError on failure
-//   Platform().OpenDocument(Platform().HomeFolder() + u"/ex.odt");
+//   Platform().OpenDocument(Platform().HomeFolder() + u"/ex.odt", [] { ...no program for it... });
+//   if (Platform().Question(u"Файл ... уже существует. Заменить его?")) ...
 #pragma once
 
 #include <QColor>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -54,6 +56,9 @@ class TPlatform {
 
   // A modal message box with one OK button; returns when it is closed.
   virtual void ShowMessage(TMessageBoxIcon icon, const QString& text) = 0;
+  // A modal question with the buttons "Да" and "Нет" ("Нет" by default): true
+  // when the user answered "Да".
+  virtual bool Question(const QString& text) = 0;
   // The system beep.
   virtual void Beep() = 0;
   // File dialogs: the chosen file name, or nothing when the user cancelled.
@@ -68,9 +73,10 @@ class TPlatform {
   // failure. A failure the desktop's opener reports only when it ends goes to
   // the general error report then.
   virtual void OpenWebPage(const QString& address) = 0;
-  // Opens a saved document in the desktop's program for its kind; false when
-  // no program could be started for it.
-  virtual bool OpenDocument(const QString& fileName) = 0;
+  // Opens a saved document in the desktop's program for its kind. When there
+  // is no program for it, noProgram runs: at once, or when the desktop's
+  // opener ends and says so.
+  virtual void OpenDocument(const QString& fileName, std::function<void()> noProgram) = 0;
   // The user's home folder, where the report document is saved.
   virtual QString HomeFolder() = 0;
   // The application-wide busy cursor on or off. Prefer TBusyCursor.

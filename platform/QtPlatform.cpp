@@ -121,6 +121,14 @@ void TQtPlatform::ShowMessage(TMessageBoxIcon icon, const QString& text) {
   box.exec();
 }
 
+bool TQtPlatform::Question(const QString& text) {
+  QMessageBox box(QMessageBox::Question, MessageTitle.isEmpty() ? QApplication::applicationName() : MessageTitle, text,
+                  QMessageBox::Yes | QMessageBox::No, DialogParent());
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 void TQtPlatform::Beep() { QApplication::beep(); }
 
 std::optional<QString> TQtPlatform::OpenFileDialog(const TFileDialogRequest& request) {
@@ -145,35 +153,55 @@ bool TQtPlatform::PrintDialog(QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-void TQtPlatform::OpenWebPage(const QString& address) {
-  const QUrl url = QUrl::fromUserInput(address);
-  if (!url.isValid()) throw EPlatformError::WebPageFailed(address);
-  // The toolkit only learns that the desktop's opener started; whether it
-  // found a browser, the opener tells by its exit status, when it ends.
+namespace {
+
+enum class TOpener { Started, Missing, Failed };
+
+// Starts the desktop's opener (xdg-open) on the address. The toolkit alone
+// would only learn that an opener started; whether it found a program, the
+// opener tells by its exit status when it ends: failed runs then, under the
+// general error report.
+TOpener StartDesktopOpener(const QUrl& url, std::function<void()> failed) {
   const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-  if (opener.isEmpty()) {
-    if (!QDesktopServices::openUrl(url)) throw EPlatformError::WebPageFailed(address);
-    return;
-  }
+  if (opener.isEmpty()) return TOpener::Missing;
   auto* process = new QProcess(qApp);
   process->setStandardInputFile(QProcess::nullDevice());
   process->setStandardOutputFile(QProcess::nullDevice());
   process->setStandardErrorFile(QProcess::nullDevice());
-  QObject::connect(process, &QProcess::finished, process, [process, address](int code, QProcess::ExitStatus status) {
-    process->deleteLater();
-    Guarded([&] {
-      if (status != QProcess::NormalExit || code != 0) throw EPlatformError::WebPageFailed(address);
-    })();
-  });
+  QObject::connect(process, &QProcess::finished, process,
+                   [process, failed = std::move(failed)](int code, QProcess::ExitStatus status) {
+                     process->deleteLater();
+                     if (status != QProcess::NormalExit || code != 0) Guarded(failed)();
+                   });
   process->start(opener, {url.toString(QUrl::FullyEncoded)});
   if (!process->waitForStarted()) {
     delete process;
-    throw EPlatformError::WebPageFailed(address);
+    return TOpener::Failed;
   }
+  return TOpener::Started;
 }
 
-bool TQtPlatform::OpenDocument(const QString& fileName) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+}  // namespace
+
+void TQtPlatform::OpenWebPage(const QString& address) {
+  const QUrl url = QUrl::fromUserInput(address);
+  if (url.isValid()) {
+    switch (StartDesktopOpener(url, [address] { throw EPlatformError::WebPageFailed(address); })) {
+      case TOpener::Started: return;
+      case TOpener::Missing:
+        if (QDesktopServices::openUrl(url)) return;
+        break;
+      case TOpener::Failed: break;
+    }
+  }
+  throw EPlatformError::WebPageFailed(address);
+}
+
+void TQtPlatform::OpenDocument(const QString& fileName, std::function<void()> noProgram) {
+  const QUrl url = QUrl::fromLocalFile(fileName);
+  const TOpener opener = StartDesktopOpener(url, noProgram);
+  if (opener == TOpener::Started || (opener == TOpener::Missing && QDesktopServices::openUrl(url))) return;
+  noProgram();
 }
 
 QString TQtPlatform::HomeFolder() { return QDir::homePath(); }

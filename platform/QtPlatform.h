@@ -11,13 +11,14 @@ class TQtPlatform : public TPlatform {
   explicit TQtPlatform(QString messageTitle = QString()) : MessageTitle(std::move(messageTitle)) {}
 
   void ShowMessage(TMessageBoxIcon icon, const QString& text) override;
+  bool Question(const QString& text) override;
   void Beep() override;
   std::optional<QString> OpenFileDialog(const TFileDialogRequest& request) override;
   std::optional<QString> SaveFileDialog(const TFileDialogRequest& request) override;
   std::optional<QColor> ColorDialog(const QColor& initial) override;
   bool PrintDialog(QPrinter& printer) override;
   void OpenWebPage(const QString& address) override;
-  bool OpenDocument(const QString& fileName) override;
+  void OpenDocument(const QString& fileName, std::function<void()> noProgram) override;
   QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
 

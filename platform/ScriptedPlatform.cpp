@@ -30,6 +30,7 @@ std::string TPlatformEvent::ToString() const {
               : Icon == TMessageBoxIcon::Information ? QStringLiteral("information: ")
                                                      : QStringLiteral("message: ")) + Text;
       break;
+    case TKind::Question: line = QStringLiteral("question: ") + Text; break;
     case TKind::Beep: line = QStringLiteral("beep"); break;
     case TKind::OpenFileDialog:
     case TKind::SaveFileDialog:
@@ -55,6 +56,11 @@ void TScriptedPlatform::ShowMessage(TMessageBoxIcon icon, const QString& text) {
   TPlatformEvent event(TPlatformEvent::TKind::Message, text);
   event.Icon = icon;
   Record(std::move(event));
+}
+
+bool TScriptedPlatform::Question(const QString& text) {
+  Record(TPlatformEvent(TPlatformEvent::TKind::Question, text));
+  return TakeAnswer(QuestionAnswers, false);
 }
 
 void TScriptedPlatform::Beep() { Record(TPlatformEvent(TPlatformEvent::TKind::Beep)); }
@@ -89,9 +95,9 @@ void TScriptedPlatform::OpenWebPage(const QString& address) {
   if (FailWebPage) throw EPlatformError::WebPageFailed(address);
 }
 
-bool TScriptedPlatform::OpenDocument(const QString& fileName) {
+void TScriptedPlatform::OpenDocument(const QString& fileName, std::function<void()> noProgram) {
   Record(TPlatformEvent(TPlatformEvent::TKind::Document, fileName));
-  return !FailOpenDocument;
+  if (FailOpenDocument) noProgram();
 }
 
 QString TScriptedPlatform::HomeFolder() {
@@ -117,7 +123,7 @@ std::vector<std::string> TScriptedPlatform::Lines() const {
 std::vector<std::string> TScriptedPlatform::MessageLines() const {
   std::vector<std::string> lines;
   for (const TPlatformEvent& e : Events)
-    if (e.Kind == TPlatformEvent::TKind::Message) lines.push_back(e.ToString());
+    if (e.Kind == TPlatformEvent::TKind::Message || e.Kind == TPlatformEvent::TKind::Question) lines.push_back(e.ToString());
   return lines;
 }
 
@@ -126,6 +132,7 @@ void TScriptedPlatform::Clear() {
   SaveFileAnswers.clear();
   ColorAnswers.clear();
   PrintAnswers.clear();
+  QuestionAnswers.clear();
   PrintOutputFile.clear();
   FailWebPage = false;
   FailOpenDocument = false;

@@ -21,17 +21,17 @@
 #include <vector>
 
 struct TPlatformEvent {
-  enum class TKind { Message, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Document, Cursor };
+  enum class TKind { Message, Question, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Document, Cursor };
   explicit TPlatformEvent(TKind kind, QString text = QString()) : Kind(kind), Text(std::move(text)) {}
   TKind Kind;
   TMessageBoxIcon Icon = TMessageBoxIcon::Plain;  // Message
-  QString Text;         // Message: its text; file dialogs: the title; WebPage: the address; Document: the file
+  QString Text;         // Message, Question: its text; file dialogs: the title; WebPage: the address; Document: the file
   QString Filter;       // file dialogs
   int FilterIndex = 0;  // file dialogs
   bool Busy = false;    // Cursor: true for the busy cursor, false for the normal one
 
   // One line of text, as Lines() gives it:
-  //   "message: T", "error: T", "information: T", "beep",
+  //   "message: T", "error: T", "information: T", "question: T", "beep",
   //   "open file dialog: TITLE | FILTER | INDEX", "save file dialog: ...",
   //   "colour dialog", "print dialog", "web page: ADDRESS", "document: FILE", "busy cursor", "normal cursor"
   std::string ToString() const;
@@ -43,11 +43,13 @@ class TScriptedPlatform : public TPlatform {
   std::deque<std::optional<QString>> SaveFileAnswers;
   std::deque<std::optional<QColor>> ColorAnswers;
   std::deque<bool> PrintAnswers;
+  // Answers to questions: true for "Да"; an empty queue answers "Нет".
+  std::deque<bool> QuestionAnswers;
   // A confirmed print dialog sets the printer to write a PDF to this file, when not empty.
   QString PrintOutputFile;
   // When set, OpenWebPage records the address and then throws EPlatformError.
   bool FailWebPage = false;
-  // When set, OpenDocument records the file and answers that no program could open it.
+  // When set, OpenDocument records the file and runs its noProgram at once.
   bool FailOpenDocument = false;
   // The home folder the program sees. Left empty, a temporary folder of the
   // scripted platform's own, so that no test writes into the real one.
@@ -56,20 +58,21 @@ class TScriptedPlatform : public TPlatform {
   std::function<void(const TPlatformEvent&)> OnEvent;
 
   void ShowMessage(TMessageBoxIcon icon, const QString& text) override;
+  bool Question(const QString& text) override;
   void Beep() override;
   std::optional<QString> OpenFileDialog(const TFileDialogRequest& request) override;
   std::optional<QString> SaveFileDialog(const TFileDialogRequest& request) override;
   std::optional<QColor> ColorDialog(const QColor& initial) override;
   bool PrintDialog(QPrinter& printer) override;
   void OpenWebPage(const QString& address) override;
-  bool OpenDocument(const QString& fileName) override;
+  void OpenDocument(const QString& fileName, std::function<void()> noProgram) override;
   QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
 
   const std::vector<TPlatformEvent>& Log() const { return Events; }
   // The log as text lines (UTF-8), see TPlatformEvent::ToString.
   std::vector<std::string> Lines() const;
-  // Only the message boxes, as lines.
+  // Only the message boxes (questions included), as lines.
   std::vector<std::string> MessageLines() const;
   // Whether the busy cursor is on now (more "on" than "off" so far).
   bool Busy() const { return BusyDepth > 0; }

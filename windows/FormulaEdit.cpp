@@ -253,9 +253,9 @@ void TFormulaMenu::N6Click() {
 }
 
 void TFormulaMenu::N7Click() {
-  const std::optional<QString> fileName = Platform().SaveFileDialog({SaveTitle, SaveFilter, 1});
+  const std::optional<QString> fileName = ChooseSaveFile({SaveTitle, SaveFilter, 1}, QStringLiteral(".math"));
   if (!fileName) return;
-  WriteFormulaFile(*fileName + QStringLiteral(".math"), Edit1->text());
+  WriteFormulaFile(*fileName, Edit1->text());
 }
 
 void TFormulaMenu::N8Click() {

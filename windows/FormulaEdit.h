@@ -43,7 +43,8 @@ class TFormulaMenu : public QObject {
 
   // Loads a formula file into the field (open dialog; cancel does nothing).
   void N6Click();
-  // Saves the field's text to a formula file (save dialog; ".math" appended).
+  // Saves the field's text to a formula file (save dialog; ".math" appended;
+  // an existing file replaced only when the user agrees).
   void N7Click();
   // Inserts the clipboard's text at the caret, replacing the selection.
   void N8Click();
@@ -68,7 +69,8 @@ inline constexpr int MaxFormulaLength = 4 * 32767;
 // regular file, or holds a formula longer than MaxFormulaLength.
 QString ReadFormulaFile(const QString& fileName);
 // Creates or replaces the file with the formula and CR LF. Throws
-// EPlatformError when it cannot be written; an existing file then stays as it was.
+// EPlatformError when it cannot be written (or is no regular file); an
+// existing file then stays as it was.
 void WriteFormulaFile(const QString& fileName, const QString& formula);
 // The text of a formula line: UTF-8, or Windows-1251 when it is not valid
 // UTF-8 (formula files made on Windows).

@@ -526,17 +526,16 @@ bool TForm4_3D::PrepareFormulaSurface() {
 
 bool TForm4_3D::Savevar(const TPlotSettings& Settings) {
   const TPlotSettingsImage image = EncodePlotSettings(Settings);
-  const std::optional<QString> chosen = Platform().SaveFileDialog({texts::SaveTitle, texts::FileFilter, 1});
-  if (!chosen) return true;
-  const QString name = *chosen + texts::Extension;
+  const std::optional<QString> name = ChooseSaveFile({texts::SaveTitle, texts::FileFilter, 1}, texts::Extension);
+  if (!name) return true;
   // Written beside the old file and put in its place only when complete, so
-  // a failed write never leaves a damaged file.
-  const TSaveResult saved = SaveFileContents(
-      name, QByteArrayView(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())), true);
-  if (saved.Failure == TSaveResult::TFailure::Create) return false;
-  if (!saved) {
+  // a failed write never leaves a damaged file; a file that cannot be made
+  // is reported as the other saves report it.
+  if (const TSaveResult saved = SaveFileContents(
+          *name, QByteArrayView(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())));
+      !saved) {
     throw EInOutError(
-        QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2").arg(name, saved.Reason).toStdString());
+        QStringLiteral("Ошибка ввода-вывода при записи файла «%1»: %2").arg(*name, saved.Reason).toStdString());
   }
   return true;
 }

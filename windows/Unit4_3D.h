@@ -119,8 +119,10 @@ class TForm4_3D : public QWidget {
   void PlotDestroy();
   void SetValues();
   void SetDefault();
-  // Asks for a file name and writes the settings. Cancelled: true; a file
-  // that cannot be created: false. A failed write throws EInOutError.
+  // Asks for a file name and writes the settings; true. Cancelled, or an
+  // existing file the user keeps: true, nothing written. A file that cannot
+  // be written throws EInOutError with the system's reason, and an existing
+  // one stays as it was.
   bool Savevar(const TPlotSettings& Settings);
   // Asks for a file and reads it into Settings. Cancelled or not openable:
   // false, Settings untouched. A file shorter than the record throws EInOutError.

@@ -97,15 +97,23 @@ TEST_F(PictureExportTest, BmpFileNameAlwaysGetsTheExtension) {
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
-TEST_F(PictureExportTest, BmpFileReplacesAnOldOneWithoutAsking) {
+TEST_F(PictureExportTest, BmpFileReplacesAnOldOneOnlyWhenTheUserAgrees) {
   QFile old(Path(QStringLiteral("plot.bmp")));
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write("old contents");
   old.close();
-  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("plot")));
+  Scripted().SaveFileAnswers = {Path(QStringLiteral("plot")), Path(QStringLiteral("plot"))};
+  Scripted().QuestionAnswers = {false, true};
+  SavePictureAsBmp(TPlotKind::Plot2D, Source(TestPicture(40, 30)));
+  EXPECT_EQ(Rendered, 0);  // asked before the picture is made
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), QByteArray("old contents"));
+  old.close();
   SavePictureAsBmp(TPlotKind::Plot2D, Source(TestPicture(40, 30)));
   EXPECT_EQ(QImage(Path(QStringLiteral("plot.bmp"))).size(), QSize(40, 30));
-  EXPECT_THAT(Scripted().MessageLines(), ::testing::IsEmpty());
+  const std::string question =
+      "question: Файл " + Path(QStringLiteral("plot.bmp")).toStdString() + " уже существует. Заменить его?";
+  EXPECT_THAT(Scripted().MessageLines(), ::testing::ElementsAre(question, question));
 }
 
 TEST_F(PictureExportTest, CancelledBmpDialogRendersAndWritesNothing) {

@@ -4,12 +4,14 @@
 #include "tests/support/WidgetTest.h"
 
 #include <QAbstractFileIconProvider>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -18,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -123,9 +127,12 @@ TEST_F(ScriptedPlatformTest, DocumentsStayOutOfTheRealHomeFolder) {
   Scripted().Clear();
   EXPECT_EQ(Platform().HomeFolder(), own);
 
-  EXPECT_TRUE(Platform().OpenDocument(QStringLiteral("/tmp/a.odt")));
+  int noProgram = 0;
+  Platform().OpenDocument(QStringLiteral("/tmp/a.odt"), [&] { ++noProgram; });
+  EXPECT_EQ(noProgram, 0);
   Scripted().FailOpenDocument = true;
-  EXPECT_FALSE(Platform().OpenDocument(QStringLiteral("/tmp/b.odt")));
+  Platform().OpenDocument(QStringLiteral("/tmp/b.odt"), [&] { ++noProgram; });
+  EXPECT_EQ(noProgram, 1);
   EXPECT_THAT(Scripted().Lines(), ElementsAre("document: /tmp/a.odt", "document: /tmp/b.odt"));
   EXPECT_EQ(TQtPlatform().HomeFolder(), QDir::homePath());
 }
@@ -184,6 +191,18 @@ TEST_F(QtPlatformTest, MessageBoxHasIconTextTitleAndOneOk) {
     Qt.ShowMessage(c.icon, QStringLiteral("Текст  с <b>двумя</b> пробелами"));
     EXPECT_TRUE(seen);
   }
+}
+
+TEST_F(QtPlatformTest, QuestionIsYesOnlyWhenTheUserSaysSo) {
+  WhenOpen<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.icon(), QMessageBox::Question);
+    EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(static_cast<QAbstractButton*>(box.defaultButton()), box.button(QMessageBox::No));  // Enter keeps the file
+    QTest::keyClick(&box, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(Qt.Question(QStringLiteral("Заменить?")));
+  WhenOpen<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+  EXPECT_TRUE(Qt.Question(QStringLiteral("Заменить?")));
 }
 
 TEST_F(QtPlatformTest, FileDialogGetsConvertedFilterTitleAndIndex) {
@@ -291,7 +310,7 @@ TEST_F(QtPlatformTest, DialogsKeepTheirSettingsOutOfTheHomeFolderAndTheLastFolde
 
 // A stand-in for the desktop's opener, first in the search path: it ends
 // with the status the test asks for.
-class WebPageTest : public QtPlatformTest {
+class DesktopOpenerTest : public QtPlatformTest {
  protected:
   void SetUp() override {
     QtPlatformTest::SetUp();
@@ -308,10 +327,10 @@ class WebPageTest : public QtPlatformTest {
     qunsetenv("MATRIKON_TEST_OPENER_STATUS");
     QtPlatformTest::TearDown();
   }
-  // Opens the page and waits until the opener has ended.
-  void Open(const char* status) {
+  // Opens the page or the document and waits until the opener has ended.
+  void Open(const char* status, const std::function<void()>& open) {
     qputenv("MATRIKON_TEST_OPENER_STATUS", status);
-    Qt.OpenWebPage(QStringLiteral("https://example.org/"));
+    open();
     QTRY_VERIFY_WITH_TIMEOUT(qApp->findChildren<QProcess*>().isEmpty(), 20000);
   }
 
@@ -319,13 +338,22 @@ class WebPageTest : public QtPlatformTest {
   const QByteArray OldPath = qgetenv("PATH");
 };
 
-TEST_F(WebPageTest, PageTheDesktopCannotOpenGoesToTheErrorReport) {
-  Open("3");  // no browser found
+TEST_F(DesktopOpenerTest, WhatTheDesktopCannotOpenIsToldWhenTheOpenerEnds) {
+  const auto page = [this] { Qt.OpenWebPage(QStringLiteral("https://example.org/")); };
+  Open("3", page);  // no browser found
   EXPECT_THAT(Scripted().MessageLines(),
               ElementsAre("error: Не удалось открыть веб-страницу https://example.org/ в браузере."));
   Scripted().Clear();
-  Open("0");
+  Open("0", page);
   EXPECT_THAT(Scripted().MessageLines(), ::testing::IsEmpty());
+
+  // A document with no program for it: the opener started, and only its end tells.
+  int noProgram = 0;
+  const auto document = [&] { Qt.OpenDocument(Bin.filePath(QStringLiteral("ex.odt")), [&] { ++noProgram; }); };
+  Open("4", document);
+  EXPECT_EQ(noProgram, 1);
+  Open("0", document);
+  EXPECT_EQ(noProgram, 1);
 }
 
 TEST_F(QtPlatformTest, BusyCursorIsBalanced) {

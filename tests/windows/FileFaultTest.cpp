@@ -1,7 +1,11 @@
-// The files the windows save and open when the system lets them down: a full
-// disk or the file size limit while saving (the old file stays whole, the
-// message names the cause, nothing reports success), and a named pipe chosen
-// where a file is expected (refused at once instead of blocking for good).
+// The files the windows save and open when the system lets them down. Every
+// save path meets every fault: a named pipe or a folder at the name written,
+// a full disk, a disk without free inodes, the file size limit, a read-only
+// mount and a folder where nothing can be created. The old file stays whole
+// (the pipe stays a pipe, the folder a folder), the message names the file
+// and the cause, nothing reports success and nothing half-written is left
+// beside it. A named pipe chosen to open is refused at once instead of
+// blocking for good.
 #include "windows/FormulaEdit.h"
 #include "windows/Unit4_3D.h"
 #include "windows/Unit7.h"
@@ -20,6 +24,7 @@
 #include <cstring>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stop_token>
@@ -33,8 +38,17 @@ namespace {
 
 const QByteArray OldContents = "old contents, kept whole\r\n";
 
-enum class TSavePath { Formula, Settings3D, Report, Bmp };
-enum class TFault { FullDisk, FileSizeLimit };
+class SaveFailureTest;
+
+// One way the program writes a file, started as the user starts it.
+struct TSavePath {
+  const char* Name;
+  QString FileName;  // what it writes, in the test's folder
+  bool Asks;         // an existing file of that name is replaced only after a question
+  std::function<void(SaveFailureTest&)> Save;
+};
+
+enum class TFault { Pipe, Folder, FullDisk, NoInodes, FileSizeLimit, ReadOnlyMount, ClosedFolder };
 
 // Writes beyond the first bytes of any file fail (EFBIG) while it lives.
 class TFileSizeLimit {
@@ -56,14 +70,42 @@ class TFileSizeLimit {
   void (*OldHandler)(int) = nullptr;
 };
 
-class SaveFailureTest : public TWidgetTest, public ::testing::WithParamInterface<std::tuple<TSavePath, TFault>> {
+// The process acts as a user with no right to the folder while it lives:
+// root passes every permission check, so it acts as nobody meanwhile.
+class TOutsider {
+ public:
+  TOutsider() {
+    if (::geteuid() == 0) Switched = ::seteuid(65534) == 0;
+  }
+  ~TOutsider() {
+    if (Switched) (void)::seteuid(0);
+  }
+  TOutsider(const TOutsider&) = delete;
+  TOutsider& operator=(const TOutsider&) = delete;
+
+ private:
+  bool Switched = false;
+};
+
+const std::vector<TSavePath>& SavePaths();
+
+class SaveFailureTest : public TWidgetTest, public ::testing::WithParamInterface<std::tuple<size_t, TFault>> {
+ public:
+  QString Path(const QString& name) const { return Dir.filePath(name); }
+
+  std::unique_ptr<TForm7> Plot;
+  std::unique_ptr<TForm4_3D> Plot3D;
+
  protected:
   void SetUp() override {
     TWidgetTest::SetUp();
     ASSERT_TRUE(Dir.isValid());
-    if (Fault() == TFault::FullDisk) {
-      // A small disk of its own; where the test may not mount, the size limit still runs.
-      if (::mount("tmpfs", QFile::encodeName(Dir.path()).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
+    const QByteArray dir = QFile::encodeName(Dir.path());
+    if (Fault() == TFault::FullDisk || Fault() == TFault::NoInodes || Fault() == TFault::ReadOnlyMount) {
+      // A small disk of its own; where the test may not mount, the other faults still run.
+      // Without free inodes: one for the folder, one for the old file.
+      const char* options = Fault() == TFault::NoInodes ? "size=1m,nr_inodes=2" : "size=64k";
+      if (::mount("tmpfs", dir.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options) != 0)
         GTEST_SKIP() << "cannot mount a small disk here: " << std::strerror(errno);
       Mounted = true;
     }
@@ -73,96 +115,151 @@ class SaveFailureTest : public TWidgetTest, public ::testing::WithParamInterface
     Scripted().Clear();
     Scripted().Home = Dir.path();
 
-    QFile old(Dir.filePath(SavedName()));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    ASSERT_EQ(old.write(OldContents), OldContents.size());
-    old.close();
-    if (Mounted) {
-      QFile filler(Dir.filePath(QStringLiteral("filler")));
+    if (Fault() == TFault::Pipe) {
+      ASSERT_EQ(::mkfifo(QFile::encodeName(Target()).constData(), 0666), 0);
+    } else if (Fault() == TFault::Folder) {
+      ASSERT_TRUE(QDir(Dir.path()).mkdir(path().FileName));
+    } else {
+      QFile old(Target());
+      ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+      ASSERT_EQ(old.write(OldContents), OldContents.size());
+      old.close();
+      // The old file may be written; only the folder is closed.
+      ASSERT_TRUE(old.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
+                                     QFileDevice::WriteOther));
+      if (path().Asks) Scripted().QuestionAnswers.push_back(true);
+    }
+    if (Fault() == TFault::FullDisk) {
+      QFile filler(Path(QStringLiteral("filler")));
       ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
       const QByteArray block(4096, 'f');
       while (filler.write(block) == block.size()) {
       }
     }
+    if (Fault() == TFault::ReadOnlyMount)
+      ASSERT_EQ(::mount(nullptr, dir.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr), 0)
+          << std::strerror(errno);
+    if (Fault() == TFault::ClosedFolder) ASSERT_EQ(::chmod(dir.constData(), 0555), 0);
   }
   void TearDown() override {
     Plot.reset();
     Plot3D.reset();
-    if (Mounted) ::umount2(QFile::encodeName(Dir.path()).constData(), MNT_DETACH);
+    const QByteArray dir = QFile::encodeName(Dir.path());
+    if (Mounted) ::umount2(dir.constData(), MNT_DETACH);
+    ::chmod(dir.constData(), 0700);
     TWidgetTest::TearDown();
   }
 
-  TSavePath SavePath() const { return std::get<0>(GetParam()); }
+  const TSavePath& path() const { return SavePaths()[std::get<0>(GetParam())]; }
   TFault Fault() const { return std::get<1>(GetParam()); }
-  QString SavedName() const {
-    switch (SavePath()) {
-      case TSavePath::Formula: return QStringLiteral("f.math");
-      case TSavePath::Settings3D: return QStringLiteral("g.3dgr");
-      case TSavePath::Report: return QStringLiteral("ex.odt");
-      case TSavePath::Bmp: return QStringLiteral("p.bmp");
+  QString Target() const { return Path(path().FileName); }
+
+  // The save, under the fault.
+  void Save() {
+    switch (Fault()) {
+      case TFault::FileSizeLimit: {
+        const TFileSizeLimit limit(4);
+        path().Save(*this);
+        break;
+      }
+      case TFault::ClosedFolder: {
+        const TOutsider outsider;
+        path().Save(*this);
+        break;
+      }
+      default: path().Save(*this);
+    }
+  }
+  // Why the save failed, as the message gives it.
+  QString Reason() const {
+    switch (Fault()) {
+      case TFault::Pipe: return QStringLiteral("это именованный канал, а не файл");
+      case TFault::Folder: return QStringLiteral("это папка, а не файл");
+      case TFault::FullDisk:
+      case TFault::NoInodes: return qt_error_string(ENOSPC);
+      case TFault::FileSizeLimit: return qt_error_string(EFBIG);
+      case TFault::ReadOnlyMount: return qt_error_string(EROFS);
+      case TFault::ClosedFolder: return qt_error_string(EACCES);
     }
     return {};
-  }
-  // The save, through the window's menu item, as the user starts it.
-  void Save() {
-    switch (SavePath()) {
-      case TSavePath::Formula:
-        Scripted().SaveFileAnswers.push_back(Dir.filePath(QStringLiteral("f")));
-        Plot->FormulaMenu->N7->trigger();
-        break;
-      case TSavePath::Settings3D:
-        Scripted().SaveFileAnswers.push_back(Dir.filePath(QStringLiteral("g")));
-        Plot3D->N5->trigger();
-        break;
-      case TSavePath::Report: Plot->Word1->trigger(); break;
-      case TSavePath::Bmp:
-        Scripted().SaveFileAnswers.push_back(Dir.filePath(QStringLiteral("p")));
-        Plot->BMP1->trigger();
-        break;
-    }
   }
 
   QTemporaryDir Dir;
   bool Mounted = false;
-  std::unique_ptr<TForm7> Plot;
-  std::unique_ptr<TForm4_3D> Plot3D;
 };
 
-TEST_P(SaveFailureTest, OldFileStaysWholeAndTheMessageSaysWhy) {
-  if (Fault() == TFault::FileSizeLimit) {
-    const TFileSizeLimit limit(4);
-    Save();
-  } else {
-    Save();
-  }
-  const QString reason = qt_error_string(Fault() == TFault::FullDisk ? ENOSPC : EFBIG);
-  std::vector<std::string> messages = Scripted().MessageLines();
-  ASSERT_EQ(messages.size(), 1u) << "no failure reported";
-  EXPECT_TRUE(messages[0].starts_with("error: ")) << messages[0];
-  EXPECT_TRUE(QString::fromStdString(messages[0]).contains(Dir.filePath(SavedName()))) << messages[0];
-  EXPECT_TRUE(QString::fromStdString(messages[0]).endsWith(QStringLiteral(": ") + reason)) << messages[0];
-  for (const std::string& line : Scripted().Lines()) EXPECT_FALSE(line.starts_with("document:")) << line;
-
-  QFile old(Dir.filePath(SavedName()));
-  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-  EXPECT_EQ(old.readAll(), OldContents);
-  // Nothing half-written is left beside it.
-  QStringList expected{SavedName()};
-  if (Mounted) expected << QStringLiteral("filler");
-  expected.sort();
-  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+const std::vector<TSavePath>& SavePaths() {
+  static const std::vector<TSavePath> paths = {
+      {"Formula", QStringLiteral("f.math"), true,
+       [](SaveFailureTest& t) {
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("f")));
+         t.Plot->FormulaMenu->N7->trigger();
+       }},
+      {"Settings3D", QStringLiteral("g.3dgr"), true,
+       [](SaveFailureTest& t) {
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("g")));
+         t.Plot3D->N5->trigger();
+       }},
+      {"Bmp", QStringLiteral("p.bmp"), true,
+       [](SaveFailureTest& t) {
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("p")));
+         t.Plot->BMP1->trigger();
+       }},
+      {"Report", QStringLiteral("ex.odt"), false, [](SaveFailureTest& t) { t.Plot->Word1->trigger(); }},
+      {"PrintToFile", QStringLiteral("print.pdf"), false,
+       [](SaveFailureTest& t) {
+         TestPlatform().PrintAnswers.push_back(true);
+         TestPlatform().PrintOutputFile = t.Path(QStringLiteral("print.pdf"));
+         t.Plot->N12->trigger();
+       }},
+  };
+  return paths;
 }
 
-std::string CaseName(const ::testing::TestParamInfo<std::tuple<TSavePath, TFault>>& info) {
-  static const char* const paths[] = {"Formula", "Settings3D", "Report", "Bmp"};
-  return std::string(paths[int(std::get<0>(info.param))]) +
-         (std::get<1>(info.param) == TFault::FullDisk ? "OnFullDisk" : "PastSizeLimit");
+TEST_P(SaveFailureTest, OldFileStaysWholeAndTheMessageSaysWhy) {
+  Save();
+  std::vector<std::string> messages = Scripted().MessageLines();
+  ASSERT_FALSE(messages.empty()) << "no failure reported";
+  const bool special = Fault() == TFault::Pipe || Fault() == TFault::Folder;
+  if (path().Asks && !special) {
+    EXPECT_EQ(messages.front(), "question: Файл " + Target().toStdString() + " уже существует. Заменить его?");
+    messages.erase(messages.begin());
+  }
+  ASSERT_EQ(messages.size(), 1u);
+  const QString message = QString::fromStdString(messages[0]);
+  EXPECT_TRUE(message.startsWith(QStringLiteral("error: "))) << messages[0];
+  EXPECT_TRUE(message.contains(Target())) << messages[0];
+  EXPECT_TRUE(message.endsWith(QStringLiteral(": ") + Reason())) << messages[0];
+  for (const std::string& line : Scripted().Lines()) EXPECT_FALSE(line.starts_with("document:")) << line;
+
+  if (special) {
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(Target()).constData(), &status), 0);
+    EXPECT_TRUE(Fault() == TFault::Pipe ? S_ISFIFO(status.st_mode) : S_ISDIR(status.st_mode));
+  } else {
+    QFile old(Target());
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), OldContents);
+  }
+  // Nothing half-written is left beside it.
+  QStringList expected;
+  if (Fault() != TFault::Folder) expected << path().FileName;
+  if (Fault() == TFault::FullDisk) expected << QStringLiteral("filler");
+  expected.sort();
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name), expected);
+}
+
+std::string CaseName(const ::testing::TestParamInfo<std::tuple<size_t, TFault>>& info) {
+  static const char* const faults[] = {"ToAPipe",       "OntoAFolder",     "OnFullDisk",    "WithoutInodes",
+                                       "PastSizeLimit", "OnReadOnlyMount", "InClosedFolder"};
+  return std::string(SavePaths()[std::get<0>(info.param)].Name) + faults[int(std::get<1>(info.param))];
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySave, SaveFailureTest,
-                         ::testing::Combine(::testing::Values(TSavePath::Formula, TSavePath::Settings3D,
-                                                              TSavePath::Report, TSavePath::Bmp),
-                                            ::testing::Values(TFault::FullDisk, TFault::FileSizeLimit)),
+                         ::testing::Combine(::testing::Range(size_t(0), SavePaths().size()),
+                                            ::testing::Values(TFault::Pipe, TFault::Folder, TFault::FullDisk,
+                                                              TFault::NoInodes, TFault::FileSizeLimit,
+                                                              TFault::ReadOnlyMount, TFault::ClosedFolder)),
                          CaseName);
 
 // A named pipe holding data, kept open by the test: opening it does not

@@ -253,15 +253,19 @@ TEST_P(FormulaFieldTest, SavedFormulaIsItsTextAndCrLfAndLoadsBack) {
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
-TEST_P(FormulaFieldTest, SavingAppendsTheExtensionAlwaysAndReplacesWithoutAsking) {
+TEST_P(FormulaFieldTest, SavingAppendsTheExtensionAlwaysAndReplacesOnlyWhenTheUserAgrees) {
   Edit()->setText(QStringLiteral("sin(х)·2"));  // not ASCII: stored as UTF-8
   WriteFile(QStringLiteral("g.math.math"), "old formula\r\nmore\r\n");
   Scripted().SaveFileAnswers = {Path(QStringLiteral("g.math")), Path(QStringLiteral("g.math"))};
-  Menu()->N7->trigger();
+  Scripted().QuestionAnswers = {false, true};
+  Menu()->N7->trigger();  // the dialog confirmed g.math, not the file written
+  EXPECT_EQ(ReadFile(QStringLiteral("g.math.math")), QByteArray("old formula\r\nmore\r\n"));
   Menu()->N7->trigger();
   EXPECT_EQ(ReadFile(QStringLiteral("g.math.math")), QStringLiteral("sin(х)·2\r\n").toUtf8());
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("g.math.math")});
-  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+  const std::string question =
+      "question: Файл " + Path(QStringLiteral("g.math.math")).toStdString() + " уже существует. Заменить его?";
+  EXPECT_THAT(Scripted().MessageLines(), ElementsAre(question, question));
 }
 
 TEST_P(FormulaFieldTest, LoadingTakesTheFirstLineOfAnyFile) {

@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -616,12 +617,15 @@ TEST_F(Plot3DTest, SavingWritesTheRecordUnderTheNameWithItsExtension) {
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), (QStringList{"graph.3dgr", "graph.3dgr.3dgr"}));
 }
 
-TEST_F(Plot3DTest, SavingCancelledOrImpossibleWritesNothingAndSaysNothing) {
-  Form->Savevar(Form->PlotSettings);  // empty queue: cancelled
-  EXPECT_TRUE(Form->Savevar(Form->PlotSettings));
-  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("missing/graph")));
-  EXPECT_FALSE(Form->Savevar(Form->PlotSettings));
+TEST_F(Plot3DTest, SavingCancelledWritesNothingAndAFailedSaveSaysWhy) {
+  EXPECT_TRUE(Form->Savevar(Form->PlotSettings));  // empty queue: cancelled
   EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("missing/graph")));
+  Form->N5->trigger();
+  EXPECT_THAT(Scripted().MessageLines(),
+              ElementsAre("error: Ошибка ввода-вывода при записи файла «" +
+                          Path(QStringLiteral("missing/graph.3dgr")).toStdString() + "»: " +
+                          qt_error_string(ENOENT).toStdString()));
   EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::Files).isEmpty());
 }
 
