@@ -31,6 +31,23 @@ TMessageHook SetMessageHook(TMessageHook hook);
 // Shows text through the current hook.
 void ShowMessage(TMessageIcon icon, const std::u16string& text);
 
+// While one lives, the messages shown on its thread reach no hook: they are
+// only counted. For values computed where nobody asked for a message (a
+// readout under the mouse); other threads show theirs as ever.
+class TQuietMessages {
+public:
+  TQuietMessages();
+  ~TQuietMessages();
+  TQuietMessages(const TQuietMessages&) = delete;
+  TQuietMessages& operator=(const TQuietMessages&) = delete;
+  int Count() const { return FCount; }
+
+private:
+  friend void ShowMessage(TMessageIcon, const std::u16string&);
+  TQuietMessages* FOuter;
+  int FCount = 0;
+};
+
 // ---------------------------------------------------------------------------
 // Arithmetic faults (invalid operation, division by zero, overflow) abandon an
 // evaluation and reach the caller as this exception.
@@ -269,3 +286,10 @@ private:
   bool FTopIsLastStep = false;
   long double FPrev = 0;  // the value at hand, for a general step that reads it  // the last step computes node NodeCount
 };
+
+// The distinct names of a parsed formula's variables in the order the text
+// first shows them, as the user reads the formula: the engine lists them as it
+// cuts the formula up («x-y*2» gives y first). A name the text does not hold
+// as written (one before a bracket, «f(x)») comes after them, in the engine's
+// order.
+std::vector<std::u16string> VariableNames(const TFormula& formula, const std::u16string& text);

@@ -17,6 +17,8 @@ TMessageHook& Hook() {
   return hook;
 }
 
+thread_local TQuietMessages* tQuiet = nullptr;
+
 }  // namespace
 
 TMessageHook SetMessageHook(TMessageHook hook) {
@@ -25,7 +27,16 @@ TMessageHook SetMessageHook(TMessageHook hook) {
   return previous;
 }
 
-void ShowMessage(TMessageIcon icon, const std::u16string& text) { Hook()(icon, text); }
+void ShowMessage(TMessageIcon icon, const std::u16string& text) {
+  if (tQuiet) {
+    ++tQuiet->FCount;
+    return;
+  }
+  Hook()(icon, text);
+}
+
+TQuietMessages::TQuietMessages() : FOuter(tQuiet) { tQuiet = this; }
+TQuietMessages::~TQuietMessages() { tQuiet = FOuter; }
 
 TMessageGuard::TMessageGuard(TMode mode) : FMode(mode) {
   FPrevious = SetMessageHook([this](TMessageIcon icon, const std::u16string& text) { Show(icon, text); });

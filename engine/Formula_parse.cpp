@@ -668,3 +668,23 @@ void TFormula::Fuse() {
     if (fused) ++i;  // the second step is taken
   }
 }
+
+std::vector<std::u16string> VariableNames(const TFormula& formula, const std::u16string& text) {
+  auto holds = [](const std::vector<std::u16string>& list, const std::u16string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+  };
+  std::vector<std::u16string> names;
+  for (int32_t v = 1; v <= formula.VarCount; ++v)
+    if (!holds(names, formula.Vars[static_cast<size_t>(v)].Name)) names.push_back(formula.Vars[static_cast<size_t>(v)].Name);
+  std::vector<std::u16string> ordered;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && std::u16string_view(u"+-*/^();").find(text[i]) == std::u16string_view::npos) continue;
+    const std::u16string operand = text.substr(start, i - start);
+    if (holds(names, operand) && !holds(ordered, operand)) ordered.push_back(operand);
+    start = i + 1;
+  }
+  for (const std::u16string& name : names)
+    if (!holds(ordered, name)) ordered.push_back(name);
+  return ordered;
+}

@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "graph3d/Colors.h"
+#include "graph3d/Graph3DLook.h"
 #include "graph3d/Graph3DRaster.h"
 
 #include <QCoreApplication>
@@ -235,13 +236,16 @@ void TGraph3D::DrawSurface(QPainter& Canvas) {
     }
   }
   // Any other device (a printer, a picture): the general polygon path.
-  Canvas.setBrush(FDrawHiddenLines ? QBrush(bg, Qt::SolidPattern) : QBrush(Qt::NoBrush));
+  const graph3d::TCellLook look(FModel, graph3d::FromQColor(bg), FDrawHiddenLines);
+  if (!look.Filled()) Canvas.setBrush(Qt::NoBrush);
   const int64_t start = FModel.DrawStart();
   const int32_t first = FModel.FirstLine(), last = FModel.LastLine();
   for (int64_t k = FModel.TrapezeCount() - 1; k >= start; --k) {
     const TTrapeze& t = FModel.Trapeze(k);
     if (t.LineIndex < first || t.LineIndex > last) continue;
-    Canvas.setPen(LinePen(graph3d::ToQColor(t.PenColor)));
+    const uint32_t p = FModel.CellPoint(k);
+    if (look.Filled()) Canvas.setBrush(QBrush(graph3d::ToQColor(look.Fill(p)), Qt::SolidPattern));
+    Canvas.setPen(LinePen(graph3d::ToQColor(look.Pen(p))));
     const QPoint q[4] = {ToQPoint(t.ScreenCorners[0]), ToQPoint(t.ScreenCorners[1]), ToQPoint(t.ScreenCorners[2]),
                          ToQPoint(t.ScreenCorners[3])};
     Canvas.drawPolygon(q, 4);
@@ -404,6 +408,12 @@ void TGraph3D::SetDrawHiddenLines(bool Value) {
   FDrawHiddenLines = Value;
   if (Value) OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
   else RedrawOwn(true);
+}
+
+void TGraph3D::SetShaded(bool Value) {
+  if (Value == FModel.Shaded()) return;
+  FModel.SetShaded(Value);
+  RedrawOwn(true);
 }
 
 void TGraph3D::SetCaption(const QString& Value) {

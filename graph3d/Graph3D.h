@@ -79,6 +79,10 @@ class TGraph3D : public QWidget {
   void SetDrawAxes(bool Value);  // full redraw
   bool DrawHiddenLines() const { return FDrawHiddenLines; }
   void SetDrawHiddenLines(bool Value);  // on: surface painted over; off: full redraw
+  // Cells filled in their colour lit from the viewer's side (Graph3DLook.h);
+  // off at start. Full redraw.
+  bool Shaded() const { return FModel.Shaded(); }
+  void SetShaded(bool Value);
   QString Caption() const { return FCaption; }
   void SetCaption(const QString& Value);  // trimmed, written at once
   QString LabelX() const { return FLabelX; }

@@ -225,6 +225,11 @@ using graph3d::RunInParts;
 // Grid points per part worth a thread of its own.
 constexpr int64_t kGrain = 1 << 16;
 
+// Where a list entry carries its cell's shade (PackShades).
+constexpr int kShadeShift = 24;
+constexpr uint64_t kShadeBits = uint64_t(0xFF) << kShadeShift;
+static_assert(graph3d::kPointBits == (uint64_t(1) << kShadeShift) - 1);
+
 }  // namespace
 
 // ------------------------------------------------------------ TGraph3DModel
@@ -273,6 +278,7 @@ void TGraph3DModel::ClearTrapezes() {
   FHeights.Release();
   FScreen.Release();
   FBands.Release();
+  FShades.Release();
   FSorted.Release();
   FSortScratch.Release();
 }
@@ -385,6 +391,7 @@ void TGraph3DModel::BuildTrapezes() {
 
     const double kx = 100.0 / (double(hi.X) - lo.X), ky = 100.0 / (double(hi.Y) - lo.Y),
                  kv = 100.0 / (double(hi.Z) - lo.Z);
+    FRange = {lo.X, hi.X, lo.Y, hi.Y, lo.Z, hi.Z};
     const double total = double(present);
     auto mean = [total](float sum, double wide) {
       return static_cast<float>((std::isfinite(sum) ? double(sum) : wide) / total);
@@ -454,7 +461,7 @@ void TGraph3DModel::BuildTrapezes() {
 TTrapeze TGraph3DModel::Trapeze(int64_t k) const {
   const uint64_t entry = FSorted[size_t(k)];
   const int64_t vpl = FBuiltValues;
-  const int64_t p = int64_t(uint32_t(entry)), j = p / vpl, i = p % vpl;
+  const int64_t p = CellPoint(k), j = p / vpl, i = p % vpl;
   auto corner = [&](int64_t jj, int64_t ii) {
     const TAxisRow &rx = FRowsX[size_t(jj)], &ry = FRowsY[size_t(jj)];
     return TPoint3D{rx.Offset >= 0 ? FPoolX[size_t(rx.Offset + ii)] : rx.Value,
@@ -595,7 +602,10 @@ void TGraph3DModel::CalcEyePoint() {
 
 void TGraph3DModel::SortTrapezes() {
   const int64_t n = FTrapezeCount;
-  if (n < 2) return;
+  if (n < 2) {
+    PackShades();
+    return;
+  }
   // Keys closer than 0.5 may end in any order; an exact ascending order is
   // one such order. Distances are non-negative singles, so their bit
   // patterns sort like the numbers: a stable radix sort of (key, point) on
@@ -616,6 +626,7 @@ void TGraph3DModel::SortTrapezes() {
   constexpr int kMaxDigit = 12, kLow = 1 << kMaxDigit;
   std::vector<uint32_t> low(size_t(parts) * kLow);
   float lowest[kMaxParts], highest[kMaxParts];
+  const bool packShades = ShadesPacked();
   RunInParts(lines - 1, parts, [&](int64_t j0, int64_t j1, int part) {
     std::vector<float> scratch(size_t(vpl) * 4);
     std::vector<uint64_t> row(FAllWhole ? 0 : size_t(vpl));
@@ -630,6 +641,11 @@ void TGraph3DModel::SortTrapezes() {
       } else {
         const float *ya = RowY(j, scratch.data() + 2 * vpl), *yb = RowY(j + 1, scratch.data() + 3 * vpl);
         graph3d::kernels::CellKeys(xa, xb, ya, yb, vpl - 1, eyeX, eyeY, uint32_t(j * vpl), out, lo, hi);
+      }
+      if (packShades) {
+        // The shades travel with the cells through the sort (see PackShades).
+        const uint8_t* shade = FShades.data() + j * vpl;
+        for (int32_t i = 0; i + 1 < vpl; ++i) out[i] |= uint64_t(shade[i]) << kShadeShift;
       }
       if (FAllWhole) {
         for (int32_t i = 0; i + 1 < vpl; ++i) ++count[(out[i] >> 32) & (kLow - 1)];
@@ -740,17 +756,21 @@ void TGraph3DModel::Prepare() {
   const bool rebuild = BuildPending();
   if (rebuild) BuildTrapezes();
   if (rebuild || FColorsChanged || FWaterChanged) ColorTrapezes();
+  const bool shade = FShaded && (rebuild || FShadesChanged || FAnglesChanged || FWaterChanged);
+  if (shade) ShadeCells();
   if (rebuild || FSizeChanged) CalcScale();
   if (rebuild) CenterGraph();
   if (rebuild || FAnglesChanged) {
     CalcEyePoint();
     SortTrapezes();
+  } else if (shade || FShadesChanged) {
+    PackShades();
   }
   // The cells keep their projections without the origin: a move alone
   // needs none computed anew, only the origin they are drawn at.
   if (rebuild || FSizeChanged || FAnglesChanged || FWaterChanged) ProjectTrapezes();
   else if (FMoved) FProjectedOrigin = FOrigin;
-  FSizeChanged = FMoved = FAnglesChanged = FColorsChanged = FWaterChanged = false;
+  FSizeChanged = FMoved = FAnglesChanged = FColorsChanged = FWaterChanged = FShadesChanged = false;
 }
 
 // ---- colours and water
@@ -814,6 +834,76 @@ void TGraph3DModel::ColorTrapezes() {
     for (int64_t j = j0; j < j1; ++j) {
       const float* za = FHeights.data() + j * vpl;
       graph3d::kernels::CellBands(za, za + vpl, vpl - 1, FWaterMode, FWaterLevel, bound, FBands.data() + j * vpl);
+    }
+  });
+}
+
+// ---- shaded faces
+
+bool TGraph3DModel::ShadesPacked() const {
+  return FShaded && !FShades.empty() && FBuiltLines * FBuiltValues <= (int64_t(1) << kShadeShift);
+}
+
+void TGraph3DModel::PackShades() {
+  // Cells named by fewer than 2^24 points carry their shade in bits 24..31
+  // of their list entry, so that drawing reads it with the entry instead of
+  // fetching it from anywhere in the grid. SortTrapezes puts it there as it
+  // makes the entries; this is for a shade that changed without a sort, and
+  // clears the bits when the faces are no longer shaded.
+  if (FBuiltLines * FBuiltValues > (int64_t(1) << kShadeShift) || FTrapezeCount == 0) return;
+  const uint8_t* shades = ShadesPacked() ? FShades.data() : nullptr;
+  uint64_t* list = FSorted.data();
+  InParts(FTrapezeCount, kGrain, [&](int64_t from, int64_t to, int) {
+    for (int64_t k = from; k < to; ++k) {
+      const uint64_t entry = list[k] & ~kShadeBits;
+      list[k] = shades ? entry | uint64_t(shades[entry & graph3d::kPointBits]) << kShadeShift : entry;
+    }
+  });
+}
+
+void TGraph3DModel::SetShaded(bool value) {
+  if (value == FShaded) return;
+  FShaded = value;
+  FShadesChanged = true;
+  if (!value) {
+    PackShades();  // the list's entries name their cells alone again
+    FShades.Release();
+  }
+}
+
+TPoint3D TGraph3DModel::LightDirection() const {
+  // Towards the eye (as CalcEyePoint), the screen's up and its right.
+  const double sT = FSinTheta, cT = FCosTheta, sP = FSinPhi, cP = FCosPhi;
+  const double eye[3] = {cP * cT, cP * sT, -sP}, up[3] = {cT * sP, sT * sP, cP}, right[3] = {sT, -cT, 0};
+  // A light straight from the eye leaves faces turned to the viewer all
+  // alike; a little from the upper left, slopes read as they do on paper.
+  double d[3], length = 0;
+  for (int k = 0; k < 3; ++k) {
+    d[k] = eye[k] + 0.9 * up[k] - 0.5 * right[k];
+    length += d[k] * d[k];
+  }
+  length = std::sqrt(length);
+  return {float(d[0] / length), float(d[1] / length), float(d[2] / length)};
+}
+
+void TGraph3DModel::ShadeCells() {
+  if (FHeights.empty()) return;
+  try {
+    if (FShades.empty()) FShades.Allocate(FHeights.size());
+  } catch (const std::bad_alloc&) {
+    ThrowTooLarge(FBuiltLines, FBuiltValues);
+  }
+  const TPoint3D l = LightDirection();
+  const float light[3] = {l.X, l.Y, l.Z};
+  const int64_t lines = FBuiltLines;
+  const int32_t vpl = FBuiltValues;
+  InParts(lines - 1, kGrain / vpl + 1, [&](int64_t j0, int64_t j1, int) {
+    std::vector<float> scratch(size_t(vpl) * 4);
+    for (int64_t j = j0; j < j1; ++j) {
+      const float* za = FHeights.data() + j * vpl;
+      graph3d::kernels::CellShades(RowX(j, scratch.data()), RowX(j + 1, scratch.data() + vpl),
+                                   RowY(j, scratch.data() + 2 * vpl), RowY(j + 1, scratch.data() + 3 * vpl), za,
+                                   za + vpl, vpl - 1, light, FWaterMode, FWaterLevel, FShades.data() + j * vpl);
     }
   });
 }

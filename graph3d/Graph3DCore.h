@@ -136,6 +136,14 @@ inline constexpr TAxisLine kAxisLines[5] = {
 // the last one yellow.
 void DefaultIsodoses(TIsodose (&bands)[10]);
 
+// The light of a shaded cell: levels 0 (the light grazes it) to
+// kShadeLevels − 1 (it faces the light), with kWaterShade added for a cell
+// the water level flattens whole.
+inline constexpr int kShadeLevels = 128;
+inline constexpr uint8_t kWaterShade = 0x80;
+// The point of a list entry that carries its cell's shade.
+inline constexpr uint64_t kPointBits = 0xFFFFFF;
+
 }  // namespace graph3d
 
 namespace graph3d {
@@ -220,7 +228,7 @@ class TGraph3DModel {
   int64_t BuiltLines() const { return FBuiltLines; }
   int32_t BuiltValues() const { return FBuiltValues; }
   // The grid point that names the k-th cell of the list.
-  uint32_t CellPoint(int64_t k) const { return static_cast<uint32_t>(FSorted[static_cast<size_t>(k)]); }
+  uint32_t CellPoint(int64_t k) const { return uint32_t(FSorted[size_t(k)] & PointBits()); }
   TPoint3D Center() const { return FCenter; }
   bool LinesChanged() const { return FLinesChanged; }
   bool TrapezesBuilt() const { return FTrapezesBuilt; }
@@ -229,7 +237,11 @@ class TGraph3DModel {
 
   // ---- what drawing reads ----
   // The list: low 32 bits the cell's point, high 32 bits its depth key.
+  // While ShadesPacked(), bits 24..31 hold the cell's shade and the point is
+  // the entry's low 24 bits (PointBits()).
   const uint64_t* SortedCells() const { return FSorted.data(); }
+  bool ShadesPacked() const;
+  uint64_t PointBits() const { return ShadesPacked() ? graph3d::kPointBits : 0xFFFFFFFFu; }
   // Per grid point: its projection and that of the point below it, as of the
   // last ProjectTrapezes.
   const graph3d::TScreenPair* ScreenOffsets() const { return FScreen.data(); }
@@ -239,6 +251,24 @@ class TGraph3DModel {
   // Per grid point: the band of the cell it names (when Pens().Bands).
   const uint8_t* CellBands() const { return FBands.data(); }
   const graph3d::TCellPens& Pens() const { return FPens; }
+  // Per grid point, while the faces are shaded: how the cell it names is lit,
+  // graph3d::kShadeLevels and kWaterShade.
+  const uint8_t* CellShades() const { return FShades.data(); }
+  // The ranges of the data the cells were built from (points with a value):
+  // percent 0 and 100 of each axis. Zero until the first build.
+  struct TDataRange {
+    double XMin = 0, XMax = 0, YMin = 0, YMax = 0, ZMin = 0, ZMax = 0;
+  };
+  const TDataRange& DataRange() const { return FRange; }
+  // The grid of the last build in percent space, for geometry that reads it
+  // line by line: ground positions (the row, or scratch of BuiltValues()
+  // values filled with the line's one value), the heights of all points, and
+  // a bit per cell (j × (BuiltValues() − 1) + i) that is set when the cell has
+  // all four corners, or null when every cell has.
+  const float* PercentX(int64_t j, float* scratch) const { return RowX(j, scratch); }
+  const float* PercentY(int64_t j, float* scratch) const { return RowY(j, scratch); }
+  const float* PercentHeights() const { return FHeights.data(); }
+  const uint64_t* WholeCells() const { return FAllWhole ? nullptr : FWholeCells.data(); }
 
   // ---- view ----
   // Client size in pixels. SetClientSize only stores; Resized is the resize
@@ -293,6 +323,18 @@ class TGraph3DModel {
   bool ColorsChanged() const { return FColorsChanged; }
   bool WaterChanged() const { return FWaterChanged; }
 
+  // ---- shaded faces
+  // Filled cells lit from the viewer's side; off at start. Prepare works out
+  // each cell's light while it is on (and forgets it when it is off).
+  bool Shaded() const { return FShaded; }
+  void SetShaded(bool value);
+  // The direction the light comes from, a unit vector in percent space: from
+  // the viewer, a little from above and from the left on the screen.
+  TPoint3D LightDirection() const;
+  void ShadeCells();
+  // Puts the shades into the list entries, or takes them out (ShadesPacked).
+  void PackShades();
+
   // ---- colours and water ----
   TColor AxesColor() const { return FAxesColor; }
   void SetAxesColor(TColor value);
@@ -335,6 +377,7 @@ class TGraph3DModel {
   graph3d::TPageArray<float> FHeights;     // per point, percent space
   graph3d::TPageArray<graph3d::TScreenPair> FScreen;  // per point
   graph3d::TPageArray<uint8_t> FBands;     // per point, while bands are on
+  graph3d::TPageArray<uint8_t> FShades;    // per point, while the faces are shaded
   graph3d::TPageArray<uint64_t> FSorted, FSortScratch;
   std::vector<int64_t> FLineCells;     // with missing points: cells before line j
   std::vector<uint64_t> FWholeCells;  // with missing points: a bit a cell, in build order
@@ -344,6 +387,7 @@ class TGraph3DModel {
   int64_t FTrapezeCount = 0;
   TPoint FProjectedOrigin;
   graph3d::TCellPens FPens;
+  TDataRange FRange;
   TPoint3D FCenter;
   bool FLinesChanged = true;
   bool FTrapezesBuilt = false;
@@ -360,6 +404,7 @@ class TGraph3DModel {
   int32_t FFirstLine = -10, FLastLine = -9;
   bool FSizeChanged = false, FMoved = false, FAnglesChanged = false;
   bool FColorsChanged = false, FWaterChanged = false;
+  bool FShaded = false, FShadesChanged = false;
 
   TColor FAxesColor = 0xFF0000;
   TColor FDataColor = 0;

@@ -1,6 +1,7 @@
 #include "graph3d/Graph3DKernels.h"
 
 #include <bit>
+#include <cmath>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -229,6 +230,71 @@ void CellBands(const float* za, const float* zb, int32_t count, int waterMode, f
     int band = 0;
     for (int b = 0; b < 10; ++b) band += !(v <= bound[b]);
     out[i] = static_cast<uint8_t>(band < 9 ? band : 9);
+  }
+}
+
+void CellShades(const float* xa, const float* xb, const float* ya, const float* yb, const float* za, const float* zb,
+                int32_t count, const float (&light)[3], int waterMode, float waterLevel, uint8_t* out) {
+  const int mode = waterMode == 1 || waterMode == 2 ? waterMode : 0;
+  const float lx = light[0], ly = light[1], lz = light[2], top = float(kShadeLevels - 1);
+  int32_t i = 0;
+#if defined(__SSE2__)
+  const __m128 level = _mm_set1_ps(waterLevel), Lx = _mm_set1_ps(lx), Ly = _mm_set1_ps(ly), Lz = _mm_set1_ps(lz);
+  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1), topV = _mm_set1_ps(top), half = _mm_set1_ps(0.5f);
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  // max(level, h) is level > h ? level : h, so a NaN stays as in Water()
+  auto water = [&](__m128 h) {
+    if (mode == 1) return _mm_max_ps(level, h);
+    if (mode == 2) return _mm_min_ps(level, h);
+    return h;
+  };
+  for (; i + 4 <= count; i += 4) {
+    const __m128 a0 = _mm_loadu_ps(za + i), a1 = _mm_loadu_ps(za + i + 1);
+    const __m128 b0 = _mm_loadu_ps(zb + i), b1 = _mm_loadu_ps(zb + i + 1);
+    const __m128 dx = _mm_sub_ps(_mm_loadu_ps(xb + i + 1), _mm_loadu_ps(xa + i));
+    const __m128 dy = _mm_sub_ps(_mm_loadu_ps(yb + i + 1), _mm_loadu_ps(ya + i));
+    const __m128 dz = _mm_sub_ps(water(b1), water(a0));
+    const __m128 ex = _mm_sub_ps(_mm_loadu_ps(xb + i), _mm_loadu_ps(xa + i + 1));
+    const __m128 ey = _mm_sub_ps(_mm_loadu_ps(yb + i), _mm_loadu_ps(ya + i + 1));
+    const __m128 ez = _mm_sub_ps(water(b0), water(a1));
+    const __m128 nx = _mm_sub_ps(_mm_mul_ps(dy, ez), _mm_mul_ps(dz, ey));
+    const __m128 ny = _mm_sub_ps(_mm_mul_ps(dz, ex), _mm_mul_ps(dx, ez));
+    const __m128 nz = _mm_sub_ps(_mm_mul_ps(dx, ey), _mm_mul_ps(dy, ex));
+    const __m128 dot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, Lx), _mm_mul_ps(ny, Ly)), _mm_mul_ps(nz, Lz));
+    const __m128 len =
+        _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz)));
+    __m128 s = _mm_div_ps(_mm_and_ps(dot, magnitude), len);
+    s = _mm_min_ps(_mm_max_ps(s, zero), one);
+    __m128i shade = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(s, topV), half));
+    if (mode != 0) {
+      const __m128 flat =
+          mode == 1 ? _mm_and_ps(_mm_and_ps(_mm_cmplt_ps(a0, level), _mm_cmplt_ps(a1, level)),
+                                 _mm_and_ps(_mm_cmplt_ps(b1, level), _mm_cmplt_ps(b0, level)))
+                    : _mm_and_ps(_mm_and_ps(_mm_cmpgt_ps(a0, level), _mm_cmpgt_ps(a1, level)),
+                                 _mm_and_ps(_mm_cmpgt_ps(b1, level), _mm_cmpgt_ps(b0, level)));
+      shade = _mm_or_si128(shade, _mm_and_si128(_mm_castps_si128(flat), _mm_set1_epi32(kWaterShade)));
+    }
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(shade, shade), _mm_setzero_si128());
+    const int four = _mm_cvtsi128_si32(bytes);
+    __builtin_memcpy(out + i, &four, 4);
+  }
+#endif
+  for (; i < count; ++i) {
+    const float dx = xb[i + 1] - xa[i], dy = yb[i + 1] - ya[i];
+    const float dz = Water(zb[i + 1], mode, waterLevel) - Water(za[i], mode, waterLevel);
+    const float ex = xb[i] - xa[i + 1], ey = yb[i] - ya[i + 1];
+    const float ez = Water(zb[i], mode, waterLevel) - Water(za[i + 1], mode, waterLevel);
+    const float nx = dy * ez - dz * ey, ny = dz * ex - dx * ez, nz = dx * ey - dy * ex;
+    const float dot = nx * lx + ny * ly + nz * lz;
+    float s = std::fabs(dot) / std::sqrt(nx * nx + ny * ny + nz * nz);
+    s = s > 0 ? s : 0;  // also a NaN of a cell without area or value
+    s = s < 1 ? s : 1;
+    int shade = static_cast<int>(s * top + 0.5f);
+    const float L = waterLevel;
+    if ((mode == 1 && za[i] < L && za[i + 1] < L && zb[i + 1] < L && zb[i] < L) ||
+        (mode == 2 && za[i] > L && za[i + 1] > L && zb[i + 1] > L && zb[i] > L))
+      shade |= kWaterShade;
+    out[i] = static_cast<uint8_t>(shade);
   }
 }
 

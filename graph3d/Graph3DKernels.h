@@ -45,4 +45,15 @@ void ProjectLine(const float* xs, const float* ys, const float* zs, int32_t coun
 void CellBands(const float* za, const float* zb, int32_t count, int waterMode, float waterLevel,
                const float (&bound)[10], uint8_t* out);
 
+// Cells i = 0 .. count − 1 between line a and line b, lit from direction
+// light (a unit vector), all in single precision: with h the heights after
+// the water rule, the corners c0 = a[i], c1 = a[i+1], c2 = b[i+1], c3 = b[i],
+//   d = c2 − c0, e = c3 − c1 (x, y, h),  n = d × e
+//   s = |n · light| / sqrt(n · n), NaN taken as 0, at most 1
+//   out[i] = int(s × (kShadeLevels − 1) + 0.5), plus kWaterShade when the
+//            water rule flattened all four corners (mode 1: all below the
+//            level, mode 2: all above it)
+void CellShades(const float* xa, const float* xb, const float* ya, const float* yb, const float* za, const float* zb,
+                int32_t count, const float (&light)[3], int waterMode, float waterLevel, uint8_t* out);
+
 }  // namespace graph3d::kernels

@@ -1,9 +1,11 @@
 #include "graph3d/Graph3DRaster.h"
 
+#include "graph3d/Graph3DLook.h"
 #include "graph3d/Graph3DParts.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -187,8 +189,15 @@ struct TDrawSetup {
   uint32_t DataPixel = 0;
   uint32_t Background = 0;
   bool Hidden = false;
+  // Shaded faces: per cell its shade (in the list entry when the model packs
+  // it there), and fill and outline by (band << 8 | shade) from the tables
+  // of TCellLook.
+  const uint8_t* Shades = nullptr;
+  bool PackedShades = false;
+  const uint32_t* FillPixel = nullptr;
+  const uint32_t* PenPixel = nullptr;
 
-  TDrawSetup(const TGraph3DModel& model, uint32_t background, bool hidden) {
+  TDrawSetup(const TGraph3DModel& model, const TCellLook& look, uint32_t background, bool hidden) {
     End = model.TrapezeCount();
     Start = model.DrawStart();
     Cells = model.SortedCells();
@@ -199,12 +208,28 @@ struct TDrawSetup {
     LineFrom = int64_t(model.FirstLine()) * vpl;
     LineTo = (int64_t(model.LastLine()) + 1) * vpl;
     AllLines = LineFrom <= 0 && LineTo >= (model.BuiltLines() - 1) * vpl;
-    const TCellPens& pens = model.Pens();
-    Bands = pens.Bands ? model.CellBands() : nullptr;
-    for (int b = 0; b < 10; ++b) BandPixel[b] = PixelOf(pens.Band[b]);
-    DataPixel = PixelOf(pens.Data);
+    Bands = look.Bands();
+    for (int b = 0; b < 10; ++b) BandPixel[b] = PixelOf(look.PenFor(b, 0));
+    DataPixel = PixelOf(look.PenFor(0, 0));
     Background = background;
-    Hidden = hidden;
+    Hidden = hidden || look.Filled();
+    Shades = look.Shades();
+    PackedShades = Shades && model.ShadesPacked();
+  }
+};
+
+// Fill and outline pixels of every (band, shade) a shaded picture may show.
+struct TShadeTables {
+  std::vector<uint32_t> Fill, Pen;
+  explicit TShadeTables(const TCellLook& look) {
+    const int bands = look.Bands() ? 10 : 1;
+    Fill.resize(size_t(bands) << 8);
+    Pen.resize(size_t(bands) << 8);
+    for (int b = 0; b < bands; ++b)
+      for (int shade = 0; shade < 256; ++shade) {
+        Fill[size_t(b << 8 | shade)] = PixelOf(look.FillFor(b, shade));
+        Pen[size_t(b << 8 | shade)] = PixelOf(look.PenFor(b, shade));
+      }
   }
 };
 
@@ -219,22 +244,35 @@ constexpr int64_t kAhead = 32;
 // would have to guess; other cells, and blocks reaching out of the clip
 // rectangle, take the general path.
 
-template <bool Scaled, bool Bands>
+template <bool Scaled, bool Bands, bool Shaded = false>
 void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
   const unsigned left = unsigned(canvas.ClipLeft), width = unsigned(canvas.ClipRight - canvas.ClipLeft);
   const unsigned top = unsigned(canvas.ClipTop), height = unsigned(canvas.ClipBottom - canvas.ClipTop);
   uint32_t* const bits = canvas.Bits;
   const ptrdiff_t stride = canvas.Stride;
   const int ox = s.OriginX, oy = s.OriginY;
+  const uint64_t pointBits = Shaded && s.PackedShades ? kPointBits : 0xFFFFFFFFu;
   for (int64_t k = s.End - 1; k >= s.Start; --k) {
     if (k - kAhead >= s.Start) {
-      const uint64_t ahead = uint32_t(s.Cells[k - kAhead]);
+      const uint64_t ahead = s.Cells[k - kAhead] & pointBits;
       __builtin_prefetch(s.Screen + ahead);
       if constexpr (Bands) __builtin_prefetch(s.Bands + ahead);
+      if constexpr (Shaded) {
+        if (!s.PackedShades) __builtin_prefetch(s.Shades + ahead);
+      }
     }
-    const int64_t p = int64_t(uint32_t(s.Cells[k]));
+    const uint64_t entry = s.Cells[k];
+    const int64_t p = int64_t(entry & pointBits);
     if (!s.AllLines && (p < s.LineFrom || p >= s.LineTo)) continue;
-    const uint32_t pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
+    uint32_t pen, fill = s.Background;
+    if constexpr (Shaded) {
+      const uint8_t shade = s.PackedShades ? uint8_t(entry >> 24) : s.Shades[p];
+      const size_t look = (Bands ? size_t(s.Bands[p]) << 8 : 0) | shade;
+      pen = s.PenPixel[look];
+      fill = s.FillPixel[look];
+    } else {
+      pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
+    }
     // corners 0..3: (j, i), (j, i + 1), (j + 1, i + 1), (j + 1, i)
     const TScreenPair& a = s.Screen[p];
     const TScreenPair& b = s.Screen[p + 1];
@@ -255,7 +293,7 @@ void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
                                  ((x2 == minX) & (y2 == minY)) | ((x3 == minX) & (y3 == minY));
         if (!cornerThere) {
           const TPoint q[4] = {{x0, y0}, {x1, y1}, {x2, y2}, {x3, y3}};
-          if (CentreInside(q, minX, minY)) bits[minY * stride + minX] = s.Background;
+          if (CentreInside(q, minX, minY)) bits[minY * stride + minX] = fill;
         }
       }
       bits[y0 * stride + x0] = pen;
@@ -264,7 +302,7 @@ void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
       bits[y3 * stride + x3] = pen;
       continue;
     }
-    DrawOtherCell(canvas, x0, y0, x1, y1, x2, y2, x3, y3, pen, s.Background, s.Hidden);
+    DrawOtherCell(canvas, x0, y0, x1, y1, x2, y2, x3, y3, pen, fill, s.Hidden);
   }
 }
 
@@ -273,22 +311,35 @@ void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
 
 // The same loop with the four corners in vector registers (SSE4.1, which
 // every x86-64 processor of the last fifteen years has; checked at run time).
-template <bool Bands>
+template <bool Bands, bool Shaded = false>
 __attribute__((target("sse4.1"))) void DrawCellsSse41(const TDrawSetup& s, TPixelCanvas& canvas) {
   const unsigned left = unsigned(canvas.ClipLeft), width = unsigned(canvas.ClipRight - canvas.ClipLeft);
   const unsigned top = unsigned(canvas.ClipTop), height = unsigned(canvas.ClipBottom - canvas.ClipTop);
   uint32_t* const bits = canvas.Bits;
   const __m128i originX = _mm_set1_epi32(s.OriginX), originY = _mm_set1_epi32(s.OriginY);
   const __m128i strideV = _mm_set1_epi32(int(canvas.Stride));
+  const uint64_t pointBits = Shaded && s.PackedShades ? kPointBits : 0xFFFFFFFFu;
   for (int64_t k = s.End - 1; k >= s.Start; --k) {
     if (k - kAhead >= s.Start) {
-      const uint64_t ahead = uint32_t(s.Cells[k - kAhead]);
+      const uint64_t ahead = s.Cells[k - kAhead] & pointBits;
       __builtin_prefetch(s.Screen + ahead);
       if constexpr (Bands) __builtin_prefetch(s.Bands + ahead);
+      if constexpr (Shaded) {
+        if (!s.PackedShades) __builtin_prefetch(s.Shades + ahead);
+      }
     }
-    const int64_t p = int64_t(uint32_t(s.Cells[k]));
+    const uint64_t entry = s.Cells[k];
+    const int64_t p = int64_t(entry & pointBits);
     if (!s.AllLines && (p < s.LineFrom || p >= s.LineTo)) continue;
-    const uint32_t pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
+    uint32_t pen, fill = s.Background;
+    if constexpr (Shaded) {
+      const uint8_t shade = s.PackedShades ? uint8_t(entry >> 24) : s.Shades[p];
+      const size_t look = (Bands ? size_t(s.Bands[p]) << 8 : 0) | shade;
+      pen = s.PenPixel[look];
+      fill = s.FillPixel[look];
+    } else {
+      pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
+    }
     // The two records (Here, Next) of points p and p + 1; lanes of X and Y:
     // corners 0, 3, 1, 2.
     const __m128 a = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.Screen + p)));
@@ -314,7 +365,7 @@ __attribute__((target("sse4.1"))) void DrawCellsSse41(const TDrawSetup& s, TPixe
                                {_mm_extract_epi32(x, 2), _mm_extract_epi32(y, 2)},
                                {_mm_extract_epi32(x, 3), _mm_extract_epi32(y, 3)},
                                {_mm_extract_epi32(x, 1), _mm_extract_epi32(y, 1)}};
-          if (CentreInside(q, minX, minY)) bits[ptrdiff_t(minY) * canvas.Stride + minX] = s.Background;
+          if (CentreInside(q, minX, minY)) bits[ptrdiff_t(minY) * canvas.Stride + minX] = fill;
         }
       }
       // inside the canvas, so within 32 bits
@@ -327,7 +378,7 @@ __attribute__((target("sse4.1"))) void DrawCellsSse41(const TDrawSetup& s, TPixe
     }
     DrawOtherCell(canvas, _mm_extract_epi32(x, 0), _mm_extract_epi32(y, 0), _mm_extract_epi32(x, 2),
                   _mm_extract_epi32(y, 2), _mm_extract_epi32(x, 3), _mm_extract_epi32(y, 3), _mm_extract_epi32(x, 1),
-                  _mm_extract_epi32(y, 1), pen, s.Background, s.Hidden);
+                  _mm_extract_epi32(y, 1), pen, fill, s.Hidden);
   }
 }
 
@@ -343,32 +394,45 @@ void SetPlainDrawing(bool plain) { GPlainDrawing = plain; }
 
 namespace {
 
-void DrawRange(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
+template <bool Shaded>
+void DrawRangeOf(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
   const bool bands = s.Bands != nullptr;
   if (scale != 1) {
-    if (bands) DrawCells<true, true>(s, canvas, scale);
-    else DrawCells<true, false>(s, canvas, scale);
+    if (bands) DrawCells<true, true, Shaded>(s, canvas, scale);
+    else DrawCells<true, false, Shaded>(s, canvas, scale);
     return;
   }
 #ifdef GRAPH3D_DRAW_SSE41
   static const bool sse41 = HasSse41();
   if (sse41 && !GPlainDrawing) {
-    if (bands) DrawCellsSse41<true>(s, canvas);
-    else DrawCellsSse41<false>(s, canvas);
+    if (bands) DrawCellsSse41<true, Shaded>(s, canvas);
+    else DrawCellsSse41<false, Shaded>(s, canvas);
     return;
   }
 #endif
-  if (bands) DrawCells<false, true>(s, canvas, 1);
-  else DrawCells<false, false>(s, canvas, 1);
+  if (bands) DrawCells<false, true, Shaded>(s, canvas, 1);
+  else DrawCells<false, false, Shaded>(s, canvas, 1);
+}
+
+void DrawRange(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
+  if (s.Shades) DrawRangeOf<true>(s, canvas, scale);
+  else DrawRangeOf<false>(s, canvas, scale);
 }
 
 }  // namespace
 
 void DrawSurfacePixels(const TGraph3DModel& model, TPixelCanvas& canvas, uint32_t background, bool hidden,
                        double scale) {
-  const TDrawSetup whole(model, background | 0xFF000000u, hidden);
+  const TCellLook look(model, FromPixel(background), hidden);
+  TDrawSetup whole(model, look, background | 0xFF000000u, hidden);
   const int64_t count = whole.End - whole.Start;
   if (count <= 0) return;
+  std::optional<TShadeTables> tables;
+  if (whole.Shades) {
+    tables.emplace(look);
+    whole.FillPixel = tables->Fill.data();
+    whole.PenPixel = tables->Pen.data();
+  }
   // On a large grid the list is cut into runs, one a core: the farthest run
   // is drawn on the canvas, each nearer one on a clear layer of its own, and
   // the layers are then laid over the canvas, nearer over farther. A pixel

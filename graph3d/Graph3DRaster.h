@@ -33,6 +33,10 @@ struct TPixelCanvas {
 inline uint32_t PixelOf(TColor c) {
   return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
+// The colour of a pixel (its alpha dropped).
+inline TColor FromPixel(uint32_t pixel) {
+  return ((pixel >> 16) & 0xFFu) | (pixel & 0xFF00u) | ((pixel & 0xFFu) << 16);
+}
 
 // A straight line, both end pixels included.
 void DrawSegment(TPixelCanvas& canvas, TPoint a, TPoint b, uint32_t pixel);
@@ -41,7 +45,8 @@ void FillQuad(TPixelCanvas& canvas, const TPoint (&corners)[4], uint32_t pixel);
 // One cell: filled with `fill` when `filled`, then outlined in `pen`.
 void DrawCell(TPixelCanvas& canvas, const TPoint (&corners)[4], uint32_t pen, uint32_t fill, bool filled);
 // The surface: cells from the farthest to the nearest drawn one, only those
-// of the model's line range. `scale` is the canvas's pixels per unit of the
+// of the model's line range, each in the colours TCellLook gives it (shaded
+// faces when the model's are). `scale` is the canvas's pixels per unit of the
 // model's screen coordinates (the device pixel ratio of a high-density
 // canvas): corners are scaled, lines stay one canvas pixel wide. Pixels are
 // written opaque.

@@ -1,7 +1,5 @@
 #include "plot2d/ChartExplorer.h"
 
-#include "engine/Formula_math.h"
-
 #include <qcustomplot.h>
 
 #include <QFontMetrics>
@@ -14,12 +12,10 @@ namespace {
 // The readout's distance from the pointer, in pixels.
 constexpr int ReadoutGap = 12;
 
-QString General(double v) { return QString::fromStdU16String(FormatGeneral(v)); }
-
 }  // namespace
 
-TChartExplorer::TChartExplorer(QCustomPlot* plot, QCPGraph* graph)
-    : QObject(plot), Plot(plot), Graph(graph), Layer(plot->layer(QStringLiteral("overlay"))) {
+TChartExplorer::TChartExplorer(QCustomPlot* plot, std::function<TReadoutPoint(QPointF)> pick)
+    : QObject(plot), Plot(plot), Pick(std::move(pick)), Layer(plot->layer(QStringLiteral("overlay"))) {
   Plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   Plot->setMouseTracking(true);
 
@@ -27,7 +23,7 @@ TChartExplorer::TChartExplorer(QCustomPlot* plot, QCPGraph* graph)
   // red curve alike. The readout: black on a white box, for the same reason.
   Marker = new QCPItemTracer(Plot);
   Marker->setLayer(Layer);
-  Marker->setInterpolating(false);  // the point the build made, not one between
+  Marker->setGraph(nullptr);  // placed on the point the chart finds
   Marker->setStyle(QCPItemTracer::tsCircle);
   Marker->setSize(9);
   Marker->setPen(QPen(Qt::black, 1.5));
@@ -50,7 +46,7 @@ TChartExplorer::TChartExplorer(QCustomPlot* plot, QCPGraph* graph)
   connect(Plot, &QCustomPlot::mouseMove, this, &TChartExplorer::Move);
   connect(Plot, &QCustomPlot::mouseRelease, this, &TChartExplorer::Release);
   connect(Plot, &QCustomPlot::mouseDoubleClick, this, &TChartExplorer::DoubleClick);
-  connect(Plot, &QCustomPlot::beforeReplot, this, &TChartExplorer::HoldUnderPointer);
+  connect(Plot, &QCustomPlot::beforeReplot, this, &TChartExplorer::BeforeReplot);
   // After a zoom, a pan or a new view the pointer is over another point; the
   // plot area is where it will be drawn once the layout is done.
   connect(Plot, &QCustomPlot::afterLayout, this, [this] {
@@ -93,15 +89,17 @@ void TChartExplorer::RepaintReadout() { Layer->replot(); }
 
 void TChartExplorer::UpdateReadout() {
   const QRect area = Plot->axisRect()->rect();
-  if (!PointerInside || Graph->data()->isEmpty() || !area.contains(Pointer.toPoint())) {
+  if (!PointerInside || !area.contains(Pointer.toPoint())) {
     HideReadout();
     return;
   }
-  // Giving the graph places the marker on its point nearest to the key.
-  Marker->setGraphKey(Plot->xAxis->pixelToCoord(Pointer.x()));
-  Marker->setGraph(Graph);
-  const double x = Marker->position->key(), y = Marker->position->value();
-  const QString text = QStringLiteral("X = ") + General(x) + QStringLiteral("; F(X) = ") + General(y);
+  const TReadoutPoint point = Pick(Pointer);
+  if (!point.Found) {
+    HideReadout();
+    return;
+  }
+  Marker->position->setCoords(point.X, point.Y);
+  const QString& text = point.Text;
   Label->setText(text);
 
   // Above and to the right of the pointer, or where else it stays within the
@@ -118,7 +116,7 @@ void TChartExplorer::UpdateReadout() {
   Label->position->setCoords(left, top);
   Label->setVisible(true);
   // A point without a value is a gap in the line: nothing to mark.
-  Marker->setVisible(!std::isnan(y));
+  Marker->setVisible(!std::isnan(point.X) && !std::isnan(point.Y));
 }
 
 bool TChartExplorer::eventFilter(QObject* watched, QEvent* event) {
@@ -134,16 +132,29 @@ bool TChartExplorer::eventFilter(QObject* watched, QEvent* event) {
 
 void TChartExplorer::Wheel(QWheelEvent* event) {
   // The chart library zooms next, along the axes set here, about the value
-  // under the pointer.
+  // under the pointer. With equal scale both axes zoom alike.
   const Qt::KeyboardModifiers keys = event->modifiers();
-  Plot->axisRect()->setRangeZoom(keys & Qt::ControlModifier ? Qt::Horizontal
-                                 : keys & Qt::ShiftModifier ? Qt::Vertical
-                                                            : Qt::Horizontal | Qt::Vertical);
+  Qt::Orientations zoom = EqualScale                  ? Qt::Horizontal | Qt::Vertical
+                          : keys & Qt::ControlModifier ? Qt::Orientations(Qt::Horizontal)
+                          : keys & Qt::ShiftModifier   ? Qt::Orientations(Qt::Vertical)
+                                                       : Qt::Horizontal | Qt::Vertical;
+  // Out no further than the limit: an axis there stays as it is.
+  if (event->angleDelta().y() < 0) {
+    const auto atLimit = [](const QCPRange& range, double lower, double upper) {
+      return range.size() >= ZoomOutLimit * (upper - lower) * (1 - 1e-9);
+    };
+    const bool x = atLimit(Plot->xAxis->range(), ViewXLower, ViewXUpper);
+    const bool y = atLimit(Plot->yAxis->range(), ViewYLower, ViewYUpper);
+    if (EqualScale ? x || y : false) zoom = {};
+    if (x) zoom &= ~Qt::Orientations(Qt::Horizontal);
+    if (y) zoom &= ~Qt::Orientations(Qt::Vertical);
+  }
+  Plot->axisRect()->setRangeZoom(zoom);
   Pointer = event->position();
   HeldX = Plot->xAxis->pixelToCoord(Pointer.x());
   HeldY = Plot->yAxis->pixelToCoord(Pointer.y());
   HeldArea = Plot->axisRect()->rect();
-  Holding = true;
+  Holding = zoom != Qt::Orientations();
 }
 
 void TChartExplorer::Press(QMouseEvent* event) {
@@ -153,6 +164,7 @@ void TChartExplorer::Press(QMouseEvent* event) {
   HeldX = Plot->xAxis->pixelToCoord(event->position().x());
   HeldY = Plot->yAxis->pixelToCoord(event->position().y());
   Dragging = true;
+  Plot->setCursor(Qt::ClosedHandCursor);
 }
 
 void TChartExplorer::Move(QMouseEvent* event) {
@@ -171,26 +183,83 @@ void TChartExplorer::Move(QMouseEvent* event) {
 void TChartExplorer::Release(QMouseEvent*) {
   Dragging = false;
   Holding = false;
+  Plot->unsetCursor();
 }
 
-void TChartExplorer::HoldUnderPointer() {
-  if (!Holding)
+QRect TChartExplorer::Layout() {
+  QCPLayoutGrid* layout = Plot->plotLayout();
+  layout->update(QCPLayoutElement::upPreparation);
+  layout->update(QCPLayoutElement::upMargins);
+  layout->update(QCPLayoutElement::upLayout);
+  return Plot->axisRect()->rect();
+}
+
+bool TChartExplorer::Limit(const QRect& area, bool holding) {
+  const auto resize = [](QCPAxis* axis, double size) {
+    const double centre = axis->range().center();
+    axis->setRange(centre - size / 2, centre + size / 2);
+  };
+  const double viewX = ViewXUpper - ViewXLower, viewY = ViewYUpper - ViewYLower;
+  bool changed = false;
+  if (EqualScale && area.width() > 0 && area.height() > 0) {
+    // Units per pixel, alike on both axes: while the mouse zooms or pans,
+    // those of X; otherwise (a new size, a view brought back) the larger
+    // ones, so that nothing shown before is cut away.
+    const double xUnit = Plot->xAxis->range().size() / area.width();
+    const double yUnit = Plot->yAxis->range().size() / area.height();
+    double unit = holding ? xUnit : std::max(xUnit, yUnit);
+    const double most = ZoomOutLimit * std::max(viewX / area.width(), viewY / area.height());
+    unit = std::min(unit, most);
+    for (auto [axis, pixels] : {std::pair{Plot->xAxis, area.width()}, std::pair{Plot->yAxis, area.height()}}) {
+      const double size = unit * pixels;
+      if (std::fabs(axis->range().size() - size) > 1e-9 * size) {
+        resize(axis, size);
+        changed = true;
+      }
+    }
+    return changed;
+  }
+  if (Plot->xAxis->range().size() > ZoomOutLimit * viewX * (1 + 1e-12)) {
+    resize(Plot->xAxis, ZoomOutLimit * viewX);
+    changed = true;
+  }
+  if (Plot->yAxis->range().size() > ZoomOutLimit * viewY * (1 + 1e-12)) {
+    resize(Plot->yAxis, ZoomOutLimit * viewY);
+    changed = true;
+  }
+  return changed;
+}
+
+void TChartExplorer::BeforeReplot() {
+  const bool holding = Holding;
+  if (!holding && !EqualScale)
     return;
   Holding = Dragging;
   // The layout of the coming replot, done beforehand: where the plot area
   // will be with the numbers of the new ranges. Moving the ranges can change
   // their numbers once more, hence a few rounds.
-  QCPLayoutGrid* layout = Plot->plotLayout();
   for (int round = 0; round < 3; ++round) {
-    layout->update(QCPLayoutElement::upPreparation);
-    layout->update(QCPLayoutElement::upMargins);
-    layout->update(QCPLayoutElement::upLayout);
-    const QRect area = Plot->axisRect()->rect();
-    if (area == HeldArea)
+    const QRect area = Layout();
+    const bool limited = Limit(area, holding);
+    if (!limited && (!holding || area == HeldArea))
       return;
     HeldArea = area;
-    Plot->xAxis->moveRange(HeldX - Plot->xAxis->pixelToCoord(Pointer.x()));
-    Plot->yAxis->moveRange(HeldY - Plot->yAxis->pixelToCoord(Pointer.y()));
+    if (holding) {
+      Plot->xAxis->moveRange(HeldX - Plot->xAxis->pixelToCoord(Pointer.x()));
+      Plot->yAxis->moveRange(HeldY - Plot->yAxis->pixelToCoord(Pointer.y()));
+    }
+  }
+}
+
+void TChartExplorer::FitEqualScale() {
+  const QCPRange x = Plot->xAxis->range(), y = Plot->yAxis->range();
+  for (int round = 0; round < 3; ++round) {
+    const QRect area = Layout();
+    if (area.width() <= 0 || area.height() <= 0)
+      return;
+    const double unit = std::max(x.size() / area.width(), y.size() / area.height());
+    Plot->xAxis->setRange(x.center() - unit * area.width() / 2, x.center() + unit * area.width() / 2);
+    Plot->yAxis->setRange(y.center() - unit * area.height() / 2, y.center() + unit * area.height() / 2);
   }
 }
 

@@ -1,10 +1,15 @@
 // Looking closer at the line chart with the mouse, on the chart library's own
 // interactions: the wheel zooms about the pointer (with Ctrl only X, with
-// Shift only Y), a left drag pans, a double click brings back the view of the
-// last fit to the data. While the pointer is over the plot area a readout
-// near it gives the curve's point nearest to the pointer's X,
-// "X = …; F(X) = …" in the general number format, and a marker sits on that
+// Shift only Y), a left drag pans under the closed hand, a double click
+// brings back the view of the last fit to the data. Zooming out stops at
+// ZoomOutLimit times that view. While the pointer is over the plot area a
+// readout near it tells of the curve's point nearest to the pointer (for
+// F(X), the point nearest to the pointer's X), and a marker sits on that
 // point. Zooming and panning only redraw the points there are.
+//
+// With equal scale, a unit is as long on X as on Y whatever the view: a fit
+// widens one axis, zoom and pan keep it, and so does a new size of the plot
+// area; the wheel then zooms both axes, with Ctrl or Shift too.
 #pragma once
 
 #include <QObject>
@@ -12,7 +17,8 @@
 #include <QRect>
 #include <QString>
 
-class QCPGraph;
+#include <functional>
+
 class QCPItemText;
 class QCPItemTracer;
 class QCPLayer;
@@ -20,17 +26,37 @@ class QCustomPlot;
 class QMouseEvent;
 class QWheelEvent;
 
+// The point the readout tells of, found by the chart for the pointer's place.
+struct TReadoutPoint {
+  bool Found = false;  // false: no curve has a point
+  double X = 0, Y = 0;  // where the marker sits; a NaN: no marker
+  QString Text;
+};
+
 class TChartExplorer : public QObject {
   Q_OBJECT
 
  public:
-  // Explores graph, drawn on plot's main axes.
-  TChartExplorer(QCustomPlot* plot, QCPGraph* graph);
+  // How far out the view may be zoomed, against the view of the last fit.
+  static constexpr double ZoomOutLimit = 10;
+
+  // Explores the curves drawn on plot's main axes; pick finds the point the
+  // readout tells of for a pixel of the plot.
+  TChartExplorer(QCustomPlot* plot, std::function<TReadoutPoint(QPointF)> pick);
 
   // Takes the ranges shown now as the view a double click brings back.
   void RememberView();
   // Brings that view back without repainting; false when it was shown.
   bool RestoreView();
+
+  // Equal scale on both axes; Fit widens the ranges fitted to the data so
+  // that it holds (no repaint).
+  void SetEqualScale(bool on) { EqualScale = on; }
+  bool IsEqualScale() const { return EqualScale; }
+  void FitEqualScale();
+  // Lays the plot out for the ranges set now, as the coming repaint will,
+  // and returns the plot area.
+  QRect Layout();
 
   // Hides the readout and its marker, or shows them again where the pointer
   // is (when it is over the plot area and there is a curve); no repaint.
@@ -51,13 +77,17 @@ class TChartExplorer : public QObject {
   void Move(QMouseEvent* event);
   void Release(QMouseEvent* event);
   void DoubleClick(QMouseEvent* event);
-  // Keeps the value taken by the mouse under the pointer when the numbers
-  // of the new ranges make the axes wider or narrower and so move the plot
-  // area; the chart library zooms and pans on the area as it was.
-  void HoldUnderPointer();
+  // Before each repaint: keeps the value taken by the mouse under the
+  // pointer when the numbers of the new ranges make the axes wider or
+  // narrower and so move the plot area (the chart library zooms and pans on
+  // the area as it was), the zoom within its limit and the scales equal.
+  void BeforeReplot();
+  // Ranges no wider than the limit, and with equal scale alike in scale.
+  // True when a range changed.
+  bool Limit(const QRect& area, bool holding);
 
   QCustomPlot* Plot;
-  QCPGraph* Graph;
+  std::function<TReadoutPoint(QPointF)> Pick;
   QCPLayer* Layer;         // the chart's top layer, repainted on its own
   QCPItemTracer* Marker;
   QCPItemText* Label;
@@ -70,4 +100,5 @@ class TChartExplorer : public QObject {
   double HeldX = 0, HeldY = 0;
   QRect HeldArea;
   double ViewXLower = 0, ViewXUpper = 0, ViewYLower = 0, ViewYUpper = 0;
+  bool EqualScale = false;
 };

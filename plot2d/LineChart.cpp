@@ -1,6 +1,9 @@
 #include "plot2d/LineChart.h"
 
+#include "engine/Formula_math.h"
 #include "plot2d/ChartExplorer.h"
+#include "plot2d/ChartPath.h"
+#include "plot2d/CurveReadout.h"
 
 #include <qcustomplot.h>
 
@@ -8,8 +11,13 @@
 #include <QPainter>
 #include <qdrawutil.h>
 
+#include <algorithm>
+#include <array>
 #include <cassert>
+#include <cmath>
+#include <limits>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -32,7 +40,59 @@ class TSeries : public QCPGraph {
   double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
 };
 
+// A line series of the chart's look: a line of width 2 in colour, no markers.
+QCPGraph* MakeSeries(QCustomPlot* plot, const QColor& colour) {
+  QCPGraph* series = new TSeries(plot->xAxis, plot->yAxis);
+  series->setLineStyle(QCPGraph::lsLine);
+  series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+  series->setPen(QPen(colour, 2));
+  // Draws one line per pixel column instead of every point: a curve of
+  // millions of points redraws as fast as one of a thousand.
+  series->setAdaptiveSampling(true);
+  return series;
+}
+
+QString General(double v) { return QString::fromStdU16String(FormatGeneral(v)); }
+
+// A legend entry of about 40 characters at most.
+constexpr int LegendLength = 40;
+QString LegendText(const QString& name) {
+  return name.size() <= LegendLength ? name : name.left(LegendLength) + QChar(0x2026);
+}
+
+// The kept curves' colours: each stands out on the yellow, the grey middle
+// and the blue of the background, and none is near the current curve's red.
+constexpr std::array<QRgb, 8> Palette = {
+    0x000000,  // black
+    0xFFFFFF,  // white
+    0xFF00FF,  // magenta
+    0x00FFFF,  // cyan
+    0x006400,  // dark green
+    0xFF8C00,  // orange
+    0x4B0082,  // indigo
+    0x8B4513,  // brown
+};
+
 }  // namespace
+
+struct TLineChart::TCurve {
+  TCurveKind Kind = TCurveKind::Function;
+  QCPGraph* Graph = nullptr;     // a function of X, in ascending X
+  TChartPath* Path = nullptr;    // a curve in the order of its parameter
+  std::optional<TCurveSource> Source;
+  mutable std::unique_ptr<TCurveReadout> Readout;  // made at the first readout
+
+  QCPAbstractPlottable* Plottable() const {
+    return Graph ? static_cast<QCPAbstractPlottable*>(Graph) : Path;
+  }
+  int64_t Count() const { return Graph ? Graph->dataCount() : Path->Points().size(); }
+  double X(int64_t i) const {
+    return Graph ? Graph->data()->at(static_cast<int>(i))->key : Path->Points()[static_cast<qsizetype>(i)].key;
+  }
+  double Y(int64_t i) const {
+    return Graph ? Graph->data()->at(static_cast<int>(i))->value : Path->Points()[static_cast<qsizetype>(i)].value;
+  }
+};
 
 TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(this)) {
   // Without the bounding-box mode the gradient would be one colour over the
@@ -65,18 +125,22 @@ TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(
     axis->setTickLabels(false);
   }
 
-  QCPGraph* series = new TSeries(Plot->xAxis, Plot->yAxis);
-  series->setLineStyle(QCPGraph::lsLine);
-  series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
-  series->setPen(QPen(Qt::red, 2));
-  // Draws one line per pixel column instead of every point: a curve of
-  // millions of points redraws as fast as one of a thousand.
-  series->setAdaptiveSampling(true);
+  auto current = std::make_unique<TCurve>();
+  current->Graph = MakeSeries(Plot, Qt::red);
+  // On a layer of its own right above the others' (still below the axes):
+  // the current curve is drawn over the kept ones.
+  Plot->addLayer(QStringLiteral("current"), Plot->layer(QStringLiteral("main")), QCustomPlot::limAbove);
+  current->Graph->setLayer(QStringLiteral("current"));
+  Curves.push_back(std::move(current));
   // Segment by segment: one wide antialiased polyline of a dense curve, going
   // up and down in every pixel column, takes the painter seconds.
   Plot->setPlottingHint(QCP::phFastPolylines, true);
 
-  Explorer = new TChartExplorer(Plot, series);
+  // The legend, shown while a kept curve exists: black on white, framed.
+  Plot->legend->setBrush(QColor(255, 255, 255, 235));
+  Plot->legend->setBorderPen(QPen(Qt::black));
+
+  Explorer = new TChartExplorer(Plot, [this](QPointF pixel) { return Pick(pixel); });
 }
 
 TLineChart::~TLineChart() = default;
@@ -121,12 +185,24 @@ void TChartPoints::Hold(int64_t first, int64_t count, double y) {
 void TChartPoints::Cut(int64_t count) { Data->Points.resize(static_cast<qsizetype>(count)); }
 
 void TLineChart::Clear() {
+  TCurve& current = *Curves[0];
   // An empty vector in place of the old one, whose memory clear() would keep.
-  Plot->graph(0)->data()->set(QVector<QCPGraphData>(), /*alreadySorted=*/true);
+  current.Graph->data()->set(QVector<QCPGraphData>(), /*alreadySorted=*/true);
+  current.Source.reset();
+  current.Readout.reset();
+  UpdateLegend();
   // The empty chart keeps the axes of the last build, as they were fitted.
   Explorer->HideReadout();
   Explorer->RestoreView();
   Plot->replot();
+}
+
+void TLineChart::RemoveCurves() {
+  for (size_t i = 1; i < Curves.size(); ++i)
+    Plot->removePlottable(Curves[i]->Plottable());
+  Curves.resize(1);
+  KeptColours = 0;
+  Clear();
 }
 
 void TLineChart::AppendPoints(std::span<const double> x, std::span<const double> y) {
@@ -134,18 +210,73 @@ void TLineChart::AppendPoints(std::span<const double> x, std::span<const double>
   // One bulk call: on an empty series the library adopts the data as it is.
   const QVector<double> keys(x.begin(), x.end());
   const QVector<double> values(y.begin(), y.end());
-  Plot->graph(0)->addData(keys, values, /*alreadySorted=*/true);
+  Curves[0]->Graph->addData(keys, values, /*alreadySorted=*/true);
+  UpdateLegend();
 }
 
 void TLineChart::SetPoints(TChartPoints&& points) {
   // The series shares the vector, which is then its own: nothing is copied.
-  Plot->graph(0)->data()->set(points.Data->Points, /*alreadySorted=*/true);
+  Curves[0]->Graph->data()->set(points.Data->Points, /*alreadySorted=*/true);
   points.Data->Points = QVector<QCPGraphData>();
+  UpdateLegend();
+}
+
+void TLineChart::SetSource(const TCurveSource& source) {
+  Curves[0]->Source = source;
+  Curves[0]->Readout.reset();
+  UpdateLegend();
+}
+
+int TLineChart::KeepCurve() {
+  TCurve& current = *Curves[0];
+  if (current.Graph->dataCount() == 0)
+    return -1;
+  auto kept = std::make_unique<TCurve>();
+  kept->Graph = MakeSeries(Plot, KeptColour(KeptColours++));
+  // The points change hands, not places: the kept series takes the data and
+  // the current one starts a new, empty one.
+  kept->Graph->setData(current.Graph->data());
+  current.Graph->setData(QSharedPointer<QCPGraphDataContainer>::create());
+  kept->Source = std::move(current.Source);
+  kept->Readout = std::move(current.Readout);
+  current.Source.reset();
+  Curves.push_back(std::move(kept));
+  UpdateLegend();
+  PlaceLegend();
+  Explorer->UpdateReadout();
+  Plot->replot();
+  return CurveCount() - 1;
+}
+
+int TLineChart::AddCurve(const TCurveSource& source, TChartPoints&& points) {
+  auto curve = std::make_unique<TCurve>();
+  curve->Kind = source.Kind;
+  const QColor colour = KeptColour(KeptColours++);
+  if (source.Kind == TCurveKind::Function) {
+    curve->Graph = MakeSeries(Plot, colour);
+    curve->Graph->data()->set(points.Data->Points, /*alreadySorted=*/true);
+  } else {
+    curve->Path = new TChartPath(Plot->xAxis, Plot->yAxis);
+    curve->Path->setPen(QPen(colour, 2));
+    curve->Path->SetPoints(points.Data->Points);
+  }
+  points.Data->Points = QVector<QCPGraphData>();
+  curve->Source = source;
+  Curves.push_back(std::move(curve));
+  UpdateLegend();
+  return CurveCount() - 1;
+}
+
+void TLineChart::Fit() {
+  Plot->rescaleAxes();
+  if (Explorer->IsEqualScale())
+    Explorer->FitEqualScale();
 }
 
 void TLineChart::Redraw() {
-  Plot->rescaleAxes();
+  Fit();
   Explorer->RememberView();
+  PlaceLegend();
   Plot->replot();
 }
 
@@ -154,14 +285,172 @@ void TLineChart::RestoreView() {
     Plot->replot();
 }
 
-int64_t TLineChart::PointCount() const { return Plot->graph(0)->dataCount(); }
-
-double TLineChart::PointX(int64_t index) const {
-  return Plot->graph(0)->data()->at(static_cast<int>(index))->key;
+void TLineChart::SetEqualScale(bool on) {
+  Explorer->SetEqualScale(on);
+  Redraw();
 }
 
-double TLineChart::PointY(int64_t index) const {
-  return Plot->graph(0)->data()->at(static_cast<int>(index))->value;
+bool TLineChart::EqualScale() const { return Explorer->IsEqualScale(); }
+
+int TLineChart::CurveCount() const { return static_cast<int>(Curves.size()); }
+
+TCurveKind TLineChart::CurveKind(int curve) const { return Curves[static_cast<size_t>(curve)]->Kind; }
+
+QColor TLineChart::CurveColour(int curve) const {
+  return Curves[static_cast<size_t>(curve)]->Plottable()->pen().color();
+}
+
+const TCurveSource* TLineChart::CurveSource(int curve) const {
+  const auto& source = Curves[static_cast<size_t>(curve)]->Source;
+  return source ? &*source : nullptr;
+}
+
+QString TLineChart::CurveName(int curve) const {
+  const TCurveSource* source = CurveSource(curve);
+  return source ? FormulaLine(*source) : QString();
+}
+
+int64_t TLineChart::PointCount(int curve) const { return Curves[static_cast<size_t>(curve)]->Count(); }
+
+double TLineChart::PointX(int64_t index, int curve) const { return Curves[static_cast<size_t>(curve)]->X(index); }
+
+double TLineChart::PointY(int64_t index, int curve) const { return Curves[static_cast<size_t>(curve)]->Y(index); }
+
+int64_t TLineChart::TotalPointCount() const {
+  int64_t total = 0;
+  for (const auto& curve : Curves)
+    total += curve->Count();
+  return total;
+}
+
+QColor TLineChart::KeptColour(int k) {
+  return QColor(Palette[static_cast<size_t>(k) % Palette.size()]);
+}
+
+void TLineChart::UpdateLegend() {
+  QCPLegend* legend = Plot->legend;
+  const bool shown = Curves.size() > 1;
+  if (!shown && !legend->visible())
+    return;
+  legend->clearItems();
+  for (size_t i = 0; i < Curves.size() && shown; ++i) {
+    const TCurve& curve = *Curves[i];
+    // The current curve is named only while it has points.
+    if (i == 0 && curve.Count() == 0)
+      continue;
+    curve.Plottable()->setName(LegendText(curve.Source ? FormulaLine(*curve.Source) : QString()));
+    curve.Plottable()->addToLegend(legend);
+  }
+  legend->setVisible(shown);
+}
+
+void TLineChart::PlaceLegend() {
+  QCPLegend* legend = Plot->legend;
+  if (!legend->visible())
+    return;
+  const QRect area = Explorer->Layout();
+  const QSize size = legend->minimumOuterSizeHint();
+  const Qt::Alignment corners[] = {Qt::AlignTop | Qt::AlignRight, Qt::AlignTop | Qt::AlignLeft,
+                                   Qt::AlignBottom | Qt::AlignRight, Qt::AlignBottom | Qt::AlignLeft};
+  QRect rects[4];
+  for (int c = 0; c < 4; ++c) {
+    const int left = corners[c] & Qt::AlignLeft ? area.left() : area.right() - size.width();
+    const int top = corners[c] & Qt::AlignTop ? area.top() : area.bottom() - size.height();
+    rects[c] = QRect(QPoint(left, top), size);
+  }
+  // The points under each corner, of at most some hundred thousand looked at.
+  int64_t hidden[4] = {};
+  const int64_t stride = std::max<int64_t>(1, TotalPointCount() / 200000);
+  for (const auto& curve : Curves) {
+    const int64_t n = curve->Count();
+    for (int64_t i = 0; i < n; i += stride) {
+      const double x = curve->X(i), y = curve->Y(i);
+      if (std::isnan(x) || std::isnan(y))
+        continue;
+      const QPointF p(Plot->xAxis->coordToPixel(x), Plot->yAxis->coordToPixel(y));
+      for (int c = 0; c < 4; ++c)
+        hidden[c] += rects[c].contains(p.toPoint());
+    }
+  }
+  const int best = static_cast<int>(std::min_element(std::begin(hidden), std::end(hidden)) - std::begin(hidden));
+  Plot->axisRect()->insetLayout()->setInsetAlignment(0, corners[best]);
+}
+
+QStringList TLineChart::LegendTexts() const {
+  QStringList texts;
+  if (!Plot->legend->visible())
+    return texts;
+  for (int i = 0; i < Plot->legend->itemCount(); ++i)
+    if (auto* item = qobject_cast<QCPPlottableLegendItem*>(Plot->legend->item(i)))
+      texts.append(item->plottable()->name());
+  return texts;
+}
+
+QRect TLineChart::LegendRect() const { return Plot->legend->visible() ? Plot->legend->outerRect() : QRect(); }
+
+TReadoutPoint TLineChart::Pick(QPointF pixel) const {
+  const QCPAxis* xAxis = Plot->xAxis;
+  const QCPAxis* yAxis = Plot->yAxis;
+  const double penalty = Plot->axisRect()->height();  // for a point without a value
+  double nearest = std::numeric_limits<double>::infinity();
+  const TCurve* chosen = nullptr;
+  int64_t index = -1;
+  for (const auto& c : Curves) {
+    const TCurve& curve = *c;
+    if (curve.Count() == 0)
+      continue;
+    if (curve.Graph) {
+      // A function of X: its point nearest to the pointer's X.
+      const QCPGraphDataContainer& data = *curve.Graph->data();
+      const double key = xAxis->pixelToCoord(pixel.x());
+      auto it = std::upper_bound(data.constBegin(), data.constEnd(), key,
+                                 [](double k, const QCPGraphData& d) { return k < d.key; });
+      if (it == data.constEnd()) {
+        --it;
+      } else if (it != data.constBegin() && key < ((it - 1)->key + it->key) * 0.5) {
+        --it;
+      }
+      const double dx = xAxis->coordToPixel(it->key) - pixel.x();
+      const double dy = std::isnan(it->value) ? penalty : yAxis->coordToPixel(it->value) - pixel.y();
+      const double distance = dx * dx + dy * dy;
+      if (distance < nearest) {
+        nearest = distance;
+        chosen = &curve;
+        index = it - data.constBegin();
+      }
+      continue;
+    }
+    // A curve in the order of its parameter: its point nearest to the pointer.
+    const double x0 = xAxis->range().lower, y0 = yAxis->range().lower;
+    const double px0 = xAxis->coordToPixel(x0), py0 = yAxis->coordToPixel(y0);
+    const double sx = (xAxis->coordToPixel(xAxis->range().upper) - px0) / xAxis->range().size();
+    const double sy = (yAxis->coordToPixel(yAxis->range().upper) - py0) / yAxis->range().size();
+    const QVector<QCPGraphData>& points = curve.Path->Points();
+    for (qsizetype i = 0; i < points.size(); ++i) {
+      const double dx = px0 + (points[i].key - x0) * sx - pixel.x();
+      const double dy = py0 + (points[i].value - y0) * sy - pixel.y();
+      const double distance = dx * dx + dy * dy;  // NaN for a gap, never nearer
+      if (distance < nearest) {
+        nearest = distance;
+        chosen = &curve;
+        index = i;
+      }
+    }
+  }
+  TReadoutPoint point;
+  if (!chosen)
+    return point;
+  point.Found = true;
+  point.X = chosen->X(index);
+  point.Y = chosen->Y(index);
+  if (chosen->Source) {
+    if (!chosen->Readout)
+      chosen->Readout = std::make_unique<TCurveReadout>(*chosen->Source);
+    point.Text = chosen->Readout->Text(index, point.X, point.Y);
+  } else {
+    point.Text = QStringLiteral("X = ") + General(point.X) + QStringLiteral("; F(X) = ") + General(point.Y);
+  }
+  return point;
 }
 
 QImage TLineChart::Render() {

@@ -1,10 +1,17 @@
-// The line chart of the plane plot window: one line series F(X) over two axes
-// that follow the data, on a yellow-to-blue gradient inside a raised bevel.
+// The line chart of the plane plot window: curves over two axes that follow
+// the data, on a yellow-to-blue gradient inside a raised bevel.
+//
+// Curve 0 is the current curve, red and 2 pixels wide, which each build
+// replaces. The others are kept curves, each in the next colour of
+// KeptColour: the current curve kept (KeepCurve) or a curve added whole
+// (AddCurve: parametric and polar ones too). As soon as a kept curve exists a
+// legend names every curve. The fit of the axes, the double-click view, the
+// readout and the pictures take every curve.
 //
 // The window and the exports talk to this class only; the plotting library
 // behind it stays out of their headers.
 //
-//   Chart1->Clear();                      // no points; the chart repaints
+//   Chart1->Clear();                      // curve 0 without points; the chart repaints
 //   Chart1->AppendPoints(xs, ys);         // in bulk, xs ascending
 //   Chart1->Redraw();                     // axes to the data, then repaint
 //   QImage picture = Chart1->Render();    // the whole chart area as on screen
@@ -12,8 +19,10 @@
 // A long curve is better written in place and handed over whole:
 //   TChartPoints points(count);           // written by the sampling
 //   Chart1->SetPoints(std::move(points));
+//   Chart1->SetSource({TCurveKind::Function, u"sin(x)", u"", -200, 200, 1});
 #pragma once
 
+#include "plot2d/PlotCurves.h"
 #include "plot2d/PlotSampling.h"
 
 #include <QImage>
@@ -22,9 +31,14 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 class QCustomPlot;
 class TChartExplorer;
+struct TReadoutPoint;
+
+// The most points all the curves of the chart hold together.
+inline constexpr int64_t MaxChartPoints = 20'000'000;
 
 // Storage for the points of the chart, written where the chart keeps them:
 // handing them over copies nothing, so a long curve is held once. Different
@@ -54,24 +68,61 @@ class TLineChart : public QWidget {
   explicit TLineChart(QWidget* parent = nullptr);
   ~TLineChart() override;
 
-  // Removes every point of the series and repaints the chart.
+  // Removes every point of curve 0, which then has no source, and repaints
+  // the chart. Kept curves stay.
   void Clear();
-  // Appends the points (x[i], y[i]) after the ones already there; x ascending
-  // and not below the last x present. A NaN y leaves a gap in the line.
-  // Both spans must have the same length. Does not repaint: call Redraw.
+  // Removes every kept curve and every point of curve 0 and repaints.
+  void RemoveCurves();
+  // Appends the points (x[i], y[i]) to curve 0 after the ones already there;
+  // x ascending and not below the last x present. A NaN y leaves a gap in
+  // the line. Both spans must have the same length. Does not repaint: call
+  // Redraw.
   void AppendPoints(std::span<const double> x, std::span<const double> y);
-  // Replaces every point of the series by points, x ascending; does not
+  // Replaces every point of curve 0 by points, x ascending; does not
   // repaint: call Redraw.
   void SetPoints(TChartPoints&& points);
+  // What curve 0 was made of: its name in the legend and its readout.
+  void SetSource(const TCurveSource& source);
+  // Curve 0 with its points and source becomes a kept curve, drawn in the
+  // next kept colour; curve 0 is then empty. Returns the kept curve's index,
+  // or -1 when curve 0 has no points (nothing changes). Repaints.
+  int KeepCurve();
+  // A new kept curve of points made of source: for a function of X the
+  // points are in ascending X, otherwise in the order of the parameter
+  // (a NaN coordinate: a gap). Returns its index. Does not repaint: call
+  // Redraw.
+  int AddCurve(const TCurveSource& source, TChartPoints&& points);
   // Fits both axes to the data and repaints. That view is the one a double
   // click brings back after zooming and panning.
   void Redraw();
   // Back to the view of the last Redraw, as a double click does it.
   void RestoreView();
+  // One unit as long on X as on Y, through zoom, pan and resizing (off at
+  // first). Switching fits the axes to the data anew and repaints.
+  void SetEqualScale(bool on);
+  bool EqualScale() const;
 
-  int64_t PointCount() const;
-  double PointX(int64_t index) const;
-  double PointY(int64_t index) const;
+  // The curves: 0 is the current one. Every index must be below CurveCount.
+  int CurveCount() const;
+  TCurveKind CurveKind(int curve) const;
+  QColor CurveColour(int curve) const;
+  // The curve's source, or nullptr when it was given none; and its formulas
+  // as the legend names them (FormulaLine; empty without a source).
+  const TCurveSource* CurveSource(int curve) const;
+  QString CurveName(int curve) const;
+  int64_t PointCount(int curve = 0) const;
+  double PointX(int64_t index, int curve = 0) const;
+  double PointY(int64_t index, int curve = 0) const;
+  // The points of every curve together.
+  int64_t TotalPointCount() const;
+  // The colours kept curves take in turn; none is red.
+  static constexpr int KeptColourCount = 8;
+  static QColor KeptColour(int k);
+  // The legend's text of each curve shown in it, in its order, and where it
+  // sits (an empty rectangle when there is no legend), in the mouse
+  // widget's pixels.
+  QStringList LegendTexts() const;
+  QRect LegendRect() const;
 
   // The whole chart area (bevel, border, gradient, axes and curve) as drawn on
   // screen, zoomed or not, at the widget's size (one pixel per unit, whatever
@@ -92,9 +143,22 @@ class TLineChart : public QWidget {
   QPointF PixelOf(QPointF value) const;
 
  private:
+  struct TCurve;
+
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
+  // The readout's point for a pixel of the plot: over every curve, the one
+  // nearest to the pointer.
+  TReadoutPoint Pick(QPointF pixel) const;
+  // The legend's entries and its corner, where it hides the fewest points.
+  void UpdateLegend();
+  void PlaceLegend();
+  // The axes to the data, with equal scale when it is on.
+  void Fit();
+
   QCustomPlot* Plot;  // a child widget inside the bevel and border
   TChartExplorer* Explorer;
+  std::vector<std::unique_ptr<TCurve>> Curves;
+  int KeptColours = 0;  // how many kept colours were given since the last wipe
 };

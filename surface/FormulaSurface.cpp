@@ -42,27 +42,6 @@ int64_t Store(TGraphLine& line, const long double* values) {
   return missing;
 }
 
-// The names in the order the text first shows them, as the user reads the
-// formula: the engine lists them as it cuts the formula up («x-y*2» gives y
-// first). A name the text does not hold as written (one before a bracket,
-// «f(x)») comes after them, in the engine's order.
-std::vector<std::u16string> InTextOrder(const std::u16string& text, const std::vector<std::u16string>& names) {
-  auto holds = [](const std::vector<std::u16string>& list, const std::u16string& name) {
-    return std::find(list.begin(), list.end(), name) != list.end();
-  };
-  std::vector<std::u16string> ordered;
-  size_t start = 0;
-  for (size_t i = 0; i <= text.size(); ++i) {
-    if (i < text.size() && std::u16string_view(u"+-*/^();").find(text[i]) == std::u16string_view::npos) continue;
-    const std::u16string operand = text.substr(start, i - start);
-    if (holds(names, operand) && !holds(ordered, operand)) ordered.push_back(operand);
-    start = i + 1;
-  }
-  for (const std::u16string& name : names)
-    if (!holds(ordered, name)) ordered.push_back(name);
-  return ordered;
-}
-
 }  // namespace
 
 void TSurfaceSamples::ShowMessages() const {
@@ -75,12 +54,7 @@ TSurfaceFormula::TSurfaceFormula(std::u16string text) : FText(std::move(text)) {
   FFormula = std::make_unique<TFormula>(FText, -1, 1);
   FCompiled = FFormula->Parse(FText);
   if (!FCompiled) return;
-  std::vector<std::u16string> names;
-  for (int32_t v = 1; v <= FFormula->VarCount; ++v) {
-    const std::u16string& name = FFormula->Vars[static_cast<size_t>(v)].Name;
-    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-  }
-  FNames = InTextOrder(FText, names);
+  FNames = VariableNames(*FFormula, FText);
 }
 
 TSurfaceFormula::~TSurfaceFormula() = default;

@@ -95,6 +95,7 @@ const QString Extension = QStringLiteral(".3dgr");
 const QString OpenTitle = QStringLiteral("Открыть график");
 const QString FormulaSurface = QStringLiteral("Поверхность по формуле…");
 const QString MissingPoints = QStringLiteral(" (точек без значения: %1)");
+const QString Shaded = QStringLiteral("Закрашенная поверхность");
 }  // namespace texts
 
 constexpr int kClientWidth = 523;
@@ -188,6 +189,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N10->setChecked(true);
   N11 = item(N12, texts::LevelBelow, {}, true);
   N13 = item(N12, texts::LevelAbove, {}, true);
+  N7->addSeparator();
+  cbShaded = item(N7, texts::Shaded, {}, true);
 
   N17 = MainMenu1->addMenu(texts::Manipulation);
   N14 = item(N17, texts::MouseNone);
@@ -324,6 +327,7 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   on(cbHiddenLines, &TForm4_3D::cbHiddenLinesClick);
   on(cbAxes, &TForm4_3D::cbAxesClick);
   on(cbIncScroll, &TForm4_3D::cbIncScrollClick);
+  on(cbShaded, &TForm4_3D::cbShadedClick);
   on(N10, &TForm4_3D::N10Click);
   on(N11, &TForm4_3D::N11Click);
   on(N13, &TForm4_3D::N13Click);
@@ -391,11 +395,14 @@ void TForm4_3D::PlotCreate() {
   Plot->OnScroll = [this](TGraph3D* sender) { PlotScroll(sender); };
   Plot->OnStopScrolling = [this](TGraph3D* sender) { PlotStopScrolling(sender); };
   Plot->OnBusy = [](bool busy) { Platform().SetBusyCursor(busy); };
+  ApplyViewSwitches();
   N22Click();
   PlotLines.clear();
   for (auto& line : GenerateSurface()) PlotLines.push_back(Plot->AddLine(std::move(line)));
   Plot->update();
 }
+
+void TForm4_3D::ApplyViewSwitches() { Plot->SetShaded(cbShaded->isChecked()); }
 
 void TForm4_3D::PlotDestroy() {
   if (!Plot) return;
@@ -582,6 +589,7 @@ void TForm4_3D::N22Click() {
   cbHiddenLines->setChecked(Plot->DrawHiddenLines());
   cbUseColours->setChecked(Plot->UseColors());
   cbIncScroll->setChecked(Plot->IncrementalScroll());
+  cbShaded->setChecked(Plot->Shaded());
   LevelModeRead = Plot->WaterMode();
   edWater->setValue(static_cast<int>(std::nearbyint(Plot->WaterLevel())));
   edPercent->setValue(Plot->ViewPercentage());
@@ -619,6 +627,11 @@ void TForm4_3D::cbAxesClick() {
 void TForm4_3D::cbIncScrollClick() {
   cbIncScroll->setChecked(!cbIncScroll->isChecked());
   Plot->SetIncrementalScroll(cbIncScroll->isChecked());
+}
+
+void TForm4_3D::cbShadedClick() {
+  cbShaded->setChecked(!cbShaded->isChecked());
+  Plot->SetShaded(cbShaded->isChecked());
 }
 
 void TForm4_3D::LevelClick(QAction* item, uint8_t mode) {

@@ -67,6 +67,7 @@ class TForm4_3D : public QWidget {
   QAction* N10;           //     Нет
   QAction* N11;           //     График ниже
   QAction* N13;           //     График выше
+  QAction* cbShaded;      //   Закрашенная поверхность (after a separator)
   QMenu* N17;             // "Манипуляция графиком"
   QAction* N14;           //   Нельзя
   QAction* N15;           //   Перемещение
@@ -174,6 +175,7 @@ class TForm4_3D : public QWidget {
   void cbHiddenLinesClick();
   void cbAxesClick();
   void cbIncScrollClick();
+  void cbShadedClick();
   void Label7Click();
 
  protected:
@@ -196,4 +198,6 @@ class TForm4_3D : public QWidget {
   std::optional<TColor> ChooseColor(TColor initial);
   QImage Picture() const;  // what the exports print, save and report
   void SetPanelColor(TColor color);
+  // The view switches the window keeps across rebuilds, handed to a new plot.
+  void ApplyViewSwitches();
 };

@@ -193,6 +193,7 @@ void TForm7::Button1Click() {
   TChartPoints points(range.Count);
   const auto show = [&] {
     Chart1->SetPoints(std::move(points));
+    Chart1->SetSource({TCurveKind::Function, text, std::u16string(), start, end, step});
     Chart1->Redraw();
   };
   try {

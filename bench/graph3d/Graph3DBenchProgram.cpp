@@ -1,13 +1,15 @@
-// graph3d-bench N [W H] [--cpu]: the built-in N × N surface on a W × H
+// graph3d-bench N [W H] [--cpu] [--shaded] [--plain]: the built-in N × N surface on a W × H
 // control (default 523 × 400) on the offscreen platform. Prints one figure a
 // line: generate_ms, first_redraw_ms (build, colour, sort, project, draw),
 // rotate_redraw_ms (Theta + 10; of it rotate_prepare_ms for the keys, sort
 // and projection, rotate_picture_ms for the picture), move_redraw_ms
 // (SetOffset), peak_rss_mb.
 // --cpu adds the processor time of each redraw (…_cpu_ms), a steadier
-// figure on a machine shared with other work.
+// figure on a machine shared with other work. --shaded draws shaded faces,
+// --plain draws with the plain loop where the processor has the vector one.
 #include "graph3d/BuiltinSurface.h"
 #include "graph3d/Graph3D.h"
+#include "graph3d/Graph3DRaster.h"
 
 #include <QApplication>
 
@@ -46,15 +48,20 @@ TTiming Time(F&& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool cpu = false;
-  if (argc >= 2 && std::string(argv[argc - 1]) == "--cpu") {
-    cpu = true;
+  bool cpu = false, shaded = false, plain = false;
+  for (;;) {
+    const std::string last = argc >= 2 ? argv[argc - 1] : "";
+    if (last == "--cpu") cpu = true;
+    else if (last == "--shaded") shaded = true;
+    else if (last == "--plain") plain = true;
+    else break;
     --argc;
   }
   if (argc < 2) {
-    std::fprintf(stderr, "usage: graph3d-bench N [W H] [--cpu]\n");
+    std::fprintf(stderr, "usage: graph3d-bench N [W H] [--cpu] [--shaded] [--plain]\n");
     return 2;
   }
+  graph3d::SetPlainDrawing(plain);
   const int n = std::atoi(argv[1]);
   const int w = argc >= 4 ? std::atoi(argv[2]) : 523;
   const int h = argc >= 4 ? std::atoi(argv[3]) : 400;
@@ -78,6 +85,7 @@ int main(int argc, char** argv) {
 
   TGraph3D plot;
   plot.resize(w, h);
+  plot.SetShaded(shaded);
   plot.show();
   QCoreApplication::processEvents();  // the first paint of the empty control
   for (auto& line : lines) plot.AddLine(std::move(line));

@@ -1,6 +1,6 @@
 // Stages of a redraw of the built-in surface, each timed on its own:
-// build, sort (with the depth keys), projection, colour bands and drawing
-// of the cells into pixels.
+// build, sort (with the depth keys), projection, colour bands, the light of
+// shaded faces and drawing of the cells into pixels.
 #include "graph3d/BuiltinSurface.h"
 #include "graph3d/Graph3DCore.h"
 #include "graph3d/Graph3DRaster.h"
@@ -55,9 +55,20 @@ void BM_Graph3DColor(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * model.TrapezeCount());
 }
 
+void BM_Graph3DShade(benchmark::State& state) {
+  TGraph3DModel model;
+  Fill(model, int(state.range(0)));
+  model.SetShaded(true);
+  model.Prepare();
+  for (auto _ : state) model.ShadeCells();
+  state.SetItemsProcessed(state.iterations() * model.TrapezeCount());
+}
+
+// Args: N, hidden lines, shaded faces.
 void BM_Graph3DDraw(benchmark::State& state) {
   TGraph3DModel model;
   Fill(model, int(state.range(0)));
+  model.SetShaded(state.range(2) != 0);
   model.Prepare();
   std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
   graph3d::TPixelCanvas canvas(pixels.data(), kWidth, kWidth, kHeight);
@@ -74,9 +85,11 @@ BENCHMARK(BM_Graph3DBuild)->Arg(200)->Arg(1000)->Arg(3000)->Unit(benchmark::kMil
 BENCHMARK(BM_Graph3DSort)->Arg(200)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Graph3DProject)->Arg(200)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Graph3DColor)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Graph3DShade)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Graph3DDraw)
-    ->Args({200, 1})
-    ->Args({1000, 1})
-    ->Args({1000, 0})
-    ->Args({3000, 1})
+    ->Args({200, 1, 0})
+    ->Args({1000, 1, 0})
+    ->Args({1000, 0, 0})
+    ->Args({3000, 1, 0})
+    ->Args({3000, 1, 1})
     ->Unit(benchmark::kMillisecond);

@@ -190,6 +190,27 @@ TEST_F(Graph3DWidgetTest, PixelPathMatchesThePolygonPath) {
   EXPECT_LT(Difference(pixmap.toImage(), Render(*plot)), 0.03);
 }
 
+TEST_F(Graph3DWidgetTest, ShadedFacesLookTheSameOnEveryDevice) {
+  auto plot = MakePlot(200, 160);
+  const QImage wire = Render(*plot);
+  plot->show();
+  AfterDrawCount = 0;
+  plot->SetShaded(true);  // redrawn at once
+  EXPECT_EQ(AfterDrawCount, 1);
+  const QImage shaded = Render(*plot);
+  EXPECT_GT(Difference(shaded, wire), 0.15);
+  EXPECT_EQ(plot->CopyToBitmap(12), shaded);
+  // A printer or a vector file gets the cells as polygons in the same colours.
+  QPixmap pixmap(plot->size());
+  {
+    QPainter p(&pixmap);
+    plot->Redraw(p, false);
+  }
+  EXPECT_LT(Difference(pixmap.toImage(), shaded), 0.03);
+  plot->SetShaded(false);
+  EXPECT_EQ(Render(*plot), wire);
+}
+
 TEST_F(Graph3DWidgetTest, SegmentsFarOffTheCanvasAreClippedNotWalked) {
   QImage image(50, 50, QImage::Format_RGB32);
   image.fill(Qt::black);

@@ -26,6 +26,13 @@ std::vector<TCase> Cases() {
   cases.push_back({.Name = "300-zoomed-moved", .N = 300, .Theta = 10, .Phi = 350, .Hidden = false, .ZoomX = 1.6f,
                    .ZoomY = 0.9f, .MoveX = -70, .MoveY = 45});
   cases.push_back({.Name = "300-bands-x2", .N = 300, .Theta = 250, .Phi = 315, .Colors = true, .Scale = 2});
+  // Shaded faces: alone, with bands and water, with holes, and on a dense grid.
+  cases.push_back({.Name = "30-shaded", .N = 30, .Shaded = true});
+  cases.push_back({.Name = "30-shaded-bands-water", .N = 30, .Theta = 200, .Phi = 300, .Colors = true, .WaterMode = 1,
+                   .WaterLevel = 40, .Shaded = true});
+  cases.push_back({.Name = "300-shaded-holes", .N = 300, .Theta = 120, .Phi = 320, .Holes = true, .Shaded = true});
+  cases.push_back({.Name = "300-shaded-below-x2", .N = 300, .Theta = 250, .Phi = 315, .Colors = true, .WaterMode = 2,
+                   .WaterLevel = 60, .Scale = 2, .Shaded = true});
   cases.push_back({.Name = "1000-default", .N = 1000});
   cases.push_back({.Name = "1000-water-below", .N = 1000, .Theta = 200, .Phi = 300, .Colors = true,
                    .WaterMode = 2, .WaterLevel = 60});
@@ -60,6 +67,7 @@ QImage Render(const TCase& c) {
   plot.SetTheta(c.Theta);
   plot.SetPhi(c.Phi);
   plot.SetDrawHiddenLines(c.Hidden);
+  plot.SetShaded(c.Shaded);
   plot.SetUseColors(c.Colors);
   if (c.WaterMode != 0) {
     plot.SetWaterLevel(static_cast<uint8_t>(c.WaterMode), c.WaterLevel);

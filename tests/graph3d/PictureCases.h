@@ -28,6 +28,7 @@ struct TCase {
   float ZoomX = 0, ZoomY = 0;         // 0: the default
   int MoveX = 0, MoveY = 0;
   int Scale = 1;  // 2: drawn as on a screen of two device pixels per unit
+  bool Shaded = false;
 };
 
 std::vector<TCase> Cases();

@@ -217,6 +217,7 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "    Нет (x)\n"
       "    График ниже ( )\n"
       "    График выше ( )\n"
+      "  Закрашенная поверхность ( )\n"
       "Манипуляция графиком\n"
       "  Нельзя\n"
       "  Перемещение [F3]\n"
@@ -517,6 +518,24 @@ TEST_F(Plot3DTest, SwitchesToggleTheirCheckMarksAndThePlot) {
   Form->N22->trigger();
   EXPECT_FALSE(Form->cbHiddenLines->isChecked());
   EXPECT_FALSE(Form->cbAxes->isChecked());
+}
+
+TEST_F(Plot3DTest, ViewSwitchesOfTheirOwnStayAcrossRebuilds) {
+  Form->cbShaded->trigger();
+  EXPECT_TRUE(Form->cbShaded->isChecked());
+  EXPECT_TRUE(Form->Plot->Shaded());
+  // A new plot ("Обновить", "Создать") keeps what the user chose to see.
+  for (QAction* rebuild : {static_cast<QAction*>(nullptr), Form->N3}) {
+    Form->Plot->SetTheta(10);
+    if (rebuild) rebuild->trigger();
+    else Form->Button1->click();
+    ASSERT_EQ(Form->Plot->Theta(), 60);  // a new plot
+    EXPECT_TRUE(Form->Plot->Shaded());
+    Form->N22->trigger();  // and "Считать установки" keeps it too
+    EXPECT_TRUE(Form->cbShaded->isChecked());
+  }
+  Form->cbShadedClick();
+  EXPECT_FALSE(Form->Plot->Shaded());
 }
 
 TEST_F(Plot3DTest, LevelItemsCheckAndSetTheWaterLevel) {

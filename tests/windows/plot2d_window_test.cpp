@@ -237,6 +237,32 @@ TEST_F(Plot2DWindowTest, ZoomedChartIsExportedAsShownWithoutTheReadout) {
   EXPECT_EQ(chart.Render(), built);
 }
 
+TEST_F(Plot2DWindowTest, ReadoutGivesTheFormulasOwnValueWithoutMessages) {
+  struct TCase {
+    const char *Formula, *Start, *End, *Step;
+    double X;
+    const char* Readout;
+  };
+  const TCase cases[] = {
+      {"1/x", "-200", "200", "1", 0, "X = 0; F(X): нет значения"},  // drawn at the held height -1
+      {"sqrt(x)", "-200", "200", "1", -10, "X = -10; F(X): нет значения"},
+      {"x^3", "-100", "100", "0,5", 99.5, "X = 99,5; F(X) = 985074,875 (вне графика)"},
+      {"x/2", "71000", "72000", "0,1", 71428, "X = 71428; F(X) = 35714"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Formula);
+    Type(QString::fromUtf8(c.Start), QString::fromUtf8(c.End), QString::fromUtf8(c.Step), QString::fromUtf8(c.Formula));
+    Press();
+    Scripted().Clear();
+    QWidget* area = Form.Chart1->MouseArea();
+    const TLineChart::TView view = Form.Chart1->View();
+    SendMouse(area, QEvent::MouseMove, Form.Chart1->PixelOf({c.X, (view.YLower + view.YUpper) / 2}));
+    EXPECT_EQ(Form.Chart1->Readout().toStdString(), c.Readout);
+    EXPECT_THAT(Scripted().Lines(), IsEmpty());
+    SendLeave(area);
+  }
+}
+
 TEST_F(Plot2DWindowTest, ShortcutsBuildEraseAndClose) {
   Form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
