@@ -17,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
@@ -29,6 +30,12 @@ namespace {
 // keep the number on one line.
 const QString TooManyPoints =
     QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!");
+
+// A build whose points would not fit in the memory, before any is made.
+QString NotEnoughMemory(int64_t points) {
+  return QStringLiteral("Недостаточно памяти для графика из %1 точек: увеличьте шаг расчета!")
+      .arg(QLocale(QLocale::Russian, QLocale::Russia).toString(qlonglong(points)));
+}
 
 using plotinput::EndError;
 using plotinput::GreenLabel;
@@ -176,6 +183,10 @@ void TForm7::Button1Click() {
   const TPlotRange range = MeasurePlotRange(start, end, step, MaxPlotPoints);
   if (range.Count > MaxPlotPoints) {
     RefuseBuild(Edit4, TooManyPoints);
+    return;
+  }
+  if (!TChartPoints::Fits(range.Count)) {
+    RefuseBuild(Edit4, NotEnoughMemory(range.Count));
     return;
   }
   if (Edit1->text().isEmpty()) {
