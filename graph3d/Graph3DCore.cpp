@@ -296,6 +296,7 @@ bool TGraph3DModel::CellWhole(int64_t j, int32_t i) const {
 }
 
 void TGraph3DModel::BuildTrapezes() {
+  ++FBuildCount;
   ClearTrapezes();
   const int64_t lines = static_cast<int64_t>(FLines.size());
   if (lines < 2) return;

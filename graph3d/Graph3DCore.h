@@ -229,6 +229,9 @@ class TGraph3DModel {
   bool TrapezesBuilt() const { return FTrapezesBuilt; }
   // The last build failed; no new attempt is made until the lines change.
   bool BuildFailed() const { return FBuildFailed; }
+  // How many builds were made: what was worked out from the cells of one
+  // build is still right while this stays the same.
+  uint64_t BuildCount() const { return FBuildCount; }
 
   // ---- what drawing reads ----
   // The list: low 32 bits the cell's point, high 32 bits its depth key.
@@ -387,6 +390,7 @@ class TGraph3DModel {
   bool FLinesChanged = true;
   bool FTrapezesBuilt = false;
   bool FBuildFailed = false;
+  uint64_t FBuildCount = 0;
 
   int FWidth = 100, FHeight = 100;
   float FTheta = 0, FPhi = 0;

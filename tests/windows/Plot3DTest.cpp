@@ -202,6 +202,8 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "    В Word [Ctrl+W]\n"
       "    В файл BMP [Ctrl+B]\n"
       "    В буфер [Ctrl+Ins]\n"
+      "    В файл STL\n"
+      "    В файл OBJ\n"
       "  Центрировать\n"
       "  Спрятать\n"
       "  Показать\n"
@@ -219,6 +221,7 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "    График ниже ( )\n"
       "    График выше ( )\n"
       "  Закрашенная поверхность ( )\n"
+      "  Шкала значений ( )\n"
       "Манипуляция графиком\n"
       "  Нельзя\n"
       "  Перемещение [F3]\n"
@@ -242,6 +245,7 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "Вид\n"
       "  Панель задания (x)\n"
       "  Панель установок (x)\n"
+      "  Карта изолиний ( )\n"
       "Закрыть [F10]\n")
   );
   EXPECT_EQ(Form->GroupBox1->title(), QStringLiteral("Пареметры задания графика"));
