@@ -2,9 +2,13 @@
 // formula F(X) over a range of X with a fixed step, in a line chart.
 #pragma once
 
+#include "analysis/Analysis.h"
+
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -18,6 +22,9 @@ class TFormula;
 class TFormulaMenu;
 class TLineChart;
 class TRangeCheck;
+class TAnalysisDialog;
+class TValueTableDialog;
+class TWorkControl;
 
 class TForm7 : public QWidget {
   Q_OBJECT
@@ -36,6 +43,13 @@ class TForm7 : public QWidget {
   QAction* BMP1;    // В файл BMP
   QAction* N11;     // В буфер
   QAction* N12;     // Печать
+  QMenu* Analysis1;          // "Анализ"
+  QAction* Roots1;           // Корни
+  QAction* Extrema1;         // Экстремумы
+  QAction* Crossings1;       // Пересечения графиков
+  QAction* PointValue1;      // Значение в точке…
+  QAction* ValueTable1;      // Таблица значений…
+  QAction* MarksInExport1;   // Показывать отметки в экспорте (checkable, off)
   QAction* N2;      // Закрыть
   QGroupBox* GroupBox1;  // the formula
   QLabel* Label1;
@@ -56,6 +70,11 @@ class TForm7 : public QWidget {
   // The formula of the last build; each build replaces it.
   std::unique_ptr<TFormula> PlotFormula;
 
+  // The windows of the analysis, made when first needed; children of this
+  // window, so that they can be used while it is shown modally.
+  TAnalysisDialog* AnalysisResults = nullptr;
+  TValueTableDialog* ValueTable = nullptr;
+
   // Handlers.
   void FormActivate();
   void Button1Click();
@@ -72,6 +91,17 @@ class TForm7 : public QWidget {
   void Edit3Change();
   void Edit3Exit();
   void Label5Click();
+  void Roots1Click();
+  void Extrema1Click();
+  void Crossings1Click();
+  void PointValue1Click();
+  void ValueTable1Click();
+  void MarksInExport1Click();
+  // "Вычислить" of the results window: F at its X.
+  void PointValueCompute();
+
+  // The results window, made on first use.
+  TAnalysisDialog* Results();
 
   // Checks a range field as typed (a decimal point is malformed here) and
   // against ±1 000 000: beep, message, focus back. Returns the value read
@@ -80,7 +110,29 @@ class TForm7 : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
+  // False (with the window's message) when no curve is built.
+  bool HasCurve();
+  // Runs the search for roots or for extrema of the built curve as long work
+  // and shows what it found.
+  void Analyse(bool extrema);
+  // The built curve as the analysis takes it: its formula object, text and mode,
+  // and the X of its points.
+  TAnalysisCurve CurrentCurve() const;
+  TAnalysisGrid CurrentGrid() const;
+  // The analysis's stop and progress for part of parts of the long work.
+  static TAnalysisControl ControlOf(TWorkControl& control, int part, int parts);
+  // Findings into the results window (under heading; none is the note when
+  // there are none; kinds, when given, name each row's kind; remark ends the
+  // note) and as marks on the chart.
+  void ShowFindings(const QString& heading, const TAnalysisResult& result, const QString& none,
+                    const std::vector<QString>& kinds = {}, const QString& remark = QString());
+  // Moves an analysis window beside this one.
+  void PlaceBeside(QWidget* window);
+  // The results go: the marks with the curve they belong to.
+  void ForgetAnalysis();
+
   TRangeCheck* RangeCheck;  // the checks of Edit2 and Edit3 while typing and on leaving
 };
