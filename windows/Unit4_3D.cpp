@@ -1,3 +1,4 @@
+// The 3D plot window "Построение 3D графиков".
 #include "windows/Unit4_3D.h"
 
 #include "platform/Application.h"

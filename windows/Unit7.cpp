@@ -1,3 +1,4 @@
+// The plane plot window "Построение плоских графиков".
 #include "windows/Unit7.h"
 
 #include "platform/Application.h"
