@@ -38,6 +38,9 @@ class TSeries : public QCPGraph {
  public:
   using QCPGraph::QCPGraph;
   double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+
+ protected:
+  void drawLegendIcon(QCPPainter* painter, const QRectF& rect) const override { DrawLegendLine(painter, rect, pen()); }
 };
 
 // A line series of the chart's look: a line of width 2 in colour, no markers.

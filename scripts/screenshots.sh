@@ -5,7 +5,8 @@
 #
 #   scripts/screenshots.sh [OUTDIR]      (default docs/; builds the program first if needed)
 #
-# Pictures: main-menu.png, calculator.png, plane-plot.png, plot-3d.png,
+# Pictures: main-menu.png, calculator.png, plane-plot.png,
+# plane-plot-curves.png, plane-plot-parametric.png, plot-3d.png,
 # plot-3d-formula.png. Runs for about a minute and a half; the same build
 # gives the same files. Needs Xvfb, xdotool and ImageMagick
 # (`scripts/setup.sh screenshots` installs them, as this script does).
@@ -133,6 +134,38 @@ keys "$PLOT2D" F5
 sleep 1
 keys "$PLOT2D" Tab Tab Tab Tab
 shot "$PLOT2D" plane-plot.png
+
+# The sine kept on the chart ("Оставить на графике", Ctrl+K) beside cos(x).
+keys "$PLOT2D" ctrl+k
+click "$PLOT2D" 200 64
+keys "$PLOT2D" ctrl+a
+type_text "$PLOT2D" "cos(x)"
+keys "$PLOT2D" F5
+sleep 1
+keys "$PLOT2D" Tab Tab Tab Tab
+shot "$PLOT2D" plane-plot-curves.png
+
+# After "Стереть": a Lissajous figure ("Параметрическая кривая…", Ctrl+T) and
+# a rose ("Кривая в полярных координатах…", Ctrl+R) with "Одинаковый масштаб
+# осей" on (the sixth item of "График").
+keys "$PLOT2D" F6
+click "$PLOT2D" 24 8
+keys "$PLOT2D" Down Down Down Down Down Down Return
+keys "$PLOT2D" ctrl+t
+CURVE=$(window "Параметрическая кривая")
+keys "$CURVE" ctrl+a
+type_text "$CURVE" "sin(3*t)"
+keys "$CURVE" Tab ctrl+a
+type_text "$CURVE" "sin(2*t)"
+keys "$CURVE" Return
+sleep 1
+keys "$PLOT2D" ctrl+r
+CURVE=$(window "Кривая в полярных координатах")
+keys "$CURVE" ctrl+a
+type_text "$CURVE" "cos(4*t)"
+keys "$CURVE" Return
+sleep 1
+shot "$PLOT2D" plane-plot-parametric.png
 keys "$PLOT2D" F10
 
 # The 3D plot of a 60 × 60 grid ("Обновить"), its colour bands on
