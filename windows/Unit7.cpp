@@ -15,7 +15,6 @@
 #include "platform/LongWork.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,23 +35,6 @@ using plotinput::RefuseBuild;
 const QString TooManyOnChart = QStringLiteral(
     "На графике будет больше 20\u00A0000\u00A0000 точек! Уберите оставленные кривые командой «Стереть» (F6).");
 const QString NothingToKeep = QStringLiteral("Сначала постройте график!");
-
-// The window's own keys reach its menu from the fields too: a line field
-// would take Ctrl+K as its own (deleting to the end of the line).
-class TWindowKeysFirst : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::ShortcutOverride) {
-      const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
-      for (Qt::Key k : {Qt::Key_K, Qt::Key_T, Qt::Key_R})
-        if (key == QKeyCombination(Qt::ControlModifier, k)) return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-};
 
 std::u16string U16(const QString& s) { return s.toStdU16String(); }
 
@@ -156,7 +138,11 @@ TForm7::TForm7(QWidget* parent)
   connect(N14, &QAction::triggered, this, Guarded([this] { N14Click(); }));
   connect(N15, &QAction::triggered, this, Guarded([this] { N15Click(); }));
   connect(N16, &QAction::triggered, this, Guarded([this] { N16Click(); }));
-  auto* keys = new TWindowKeysFirst(this);
+  // The window's own keys reach its menu from the fields too: a line field
+  // would take Ctrl+K as its own (deleting to the end of the line).
+  auto* keys = new TWindowKeysFirst(this, {QKeyCombination(Qt::ControlModifier, Qt::Key_K),
+                                           QKeyCombination(Qt::ControlModifier, Qt::Key_T),
+                                           QKeyCombination(Qt::ControlModifier, Qt::Key_R)});
   for (QLineEdit* field : {Edit1, Edit2, Edit3, Edit4}) field->installEventFilter(keys);
   connect(Word1, &QAction::triggered, this, Guarded([this] { Word1Click(); }));
   connect(BMP1, &QAction::triggered, this, Guarded([this] { BMP1Click(); }));
