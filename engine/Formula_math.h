@@ -100,6 +100,11 @@ std::u16string FormatGeneral(long double v);
 // and texts with at most n decimals are returned unchanged.
 double RoundToDigits(int32_t n, double x);
 
+// The longest formula, in UTF-16 code units: what a formula file and the
+// formula fields hold, and what the console front end accepts. A longer one
+// is refused, never cut.
+inline constexpr int32_t MaxFormulaLength = 4 * 32767;
+
 // UTF-8 <-> UTF-16 for the console and the default hook (invalid input
 // becomes U+FFFD).
 std::string ToUtf8(std::u16string_view s);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "graph3d/Graph3DCore.h"
+#include "graph3d/Graph3DGrids.h"
 
 #include <memory>
 #include <vector>
@@ -16,5 +17,10 @@ namespace graph3d {
 // and, before making any value, when the grid fails CheckGridSize.
 std::vector<std::unique_ptr<TGraphLine>> GenerateSurface(int32_t LineTotal, int32_t PointTotal,
                                                          long double PeakHeight);
+
+// The surface's X as its grid index: value i lies at PointTotal × i / (PointTotal − 1).
+inline TAxisMap BuiltinXMap(int32_t PointTotal) {
+  return PointTotal >= 2 ? TAxisMap{double(PointTotal - 1) / PointTotal, 0} : TAxisMap{};
+}
 
 }  // namespace graph3d

@@ -269,6 +269,8 @@ void TGraph3D::DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool
 
 void TGraph3D::PaintAxesOn(QPainter& Canvas, bool Visible) {
   for (int i = 0; i < 5; ++i) DrawAxisLine(Canvas, i, Qt::SolidLine, !Visible);
+  // The numbers go with their axes, also while the mouse turns them.
+  if (FShowScale) DrawScale(Canvas, !Visible);
 }
 
 // The preview erases its axes by putting back the pixels they covered: drawn
@@ -289,6 +291,7 @@ void TGraph3D::KeepUnderAxes(QPainter& Canvas) {
               rect();
     }
   }
+  if (FShowScale) area |= ScaleArea(metrics).adjusted(-2, -2, 2, 2) & rect();
   const qreal ratio = FCanvas.devicePixelRatio();
   const QRect pixels = QRect(QPoint(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio))),
                              QPoint(int(std::ceil((area.right() + 1) * ratio)) - 1,
@@ -325,7 +328,9 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   PrepareModel();
   // Without cells (no lines, one line) the axes still show around the data
   // centre; after a failed build only background, frame and caption do.
-  if (!FModel.BuildFailed()) {
+  if (FContourMap && !FModel.BuildFailed()) {
+    DrawMap(Canvas);
+  } else if (!FModel.BuildFailed()) {
     bool behind[5];
     for (int i = 0; i < 5; ++i) behind[i] = FModel.AxisBehind(i);
     if (FDrawAxes) {
@@ -337,6 +342,7 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
       for (int i = 0; i < 5; ++i)
         if (!behind[i]) DrawAxisLine(Canvas, i, Qt::SolidLine, false);
     }
+    if (FShowScale) DrawScale(Canvas, false);
   }
   // The closing frame always goes to the control itself.
   if (FShowFrame) OnOwnCanvas([&](QPainter& p) { DrawFrame(p); });
@@ -380,6 +386,7 @@ void TGraph3D::PrepareModel() {
 void TGraph3D::CenterGraph() {
   SyncSize();
   FModel.CenterGraph();
+  FMapOffset = QPointF();
 }
 
 void TGraph3D::ClearPicture() {
@@ -406,7 +413,7 @@ void TGraph3D::SetDrawAxes(bool Value) {
 void TGraph3D::SetDrawHiddenLines(bool Value) {
   if (Value == FDrawHiddenLines) return;
   FDrawHiddenLines = Value;
-  if (Value) OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
+  if (Value && !FContourMap) OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
   else RedrawOwn(true);
 }
 
@@ -426,7 +433,9 @@ void TGraph3D::SetCaption(const QString& Value) {
 void TGraph3D::SetUseColors(bool Value) {
   if (!FModel.SetUseColors(Value)) return;
   Prepare();
-  OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
+  // The map and the scale's bar show the bands otherwise.
+  if (FContourMap || FShowScale) RedrawOwn(true);
+  else OnOwnCanvas([&](QPainter& p) { DrawSurface(p); });
 }
 
 void TGraph3D::SetWaterLevel(uint8_t Mode, float Percentage) {
@@ -460,6 +469,10 @@ void TGraph3D::mouseMoveEvent(QMouseEvent* event) {
   FStopRequested = true;
   const int64_t dx = int64_t(pos.x()) - FLastMouse.x(), dy = int64_t(pos.y()) - FLastMouse.y();
   FLastMouse = pos;
+  if (FContourMap) {
+    Reported([&] { MapMouseMove(dx, dy); });
+    return;
+  }
   const int w = width(), h = height();
   Reported([&] { OnOwnCanvas([&](QPainter& p) {
     if (!FPreviewStarted) {

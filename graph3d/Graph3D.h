@@ -20,6 +20,7 @@
 #pragma once
 
 #include "graph3d/Graph3DCore.h"
+#include "graph3d/Graph3DGrids.h"
 
 #include <QImage>
 #include <QString>
@@ -28,7 +29,10 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
+class QFontMetrics;
 class QPainter;
 
 enum TMouseControl { mcNone = 0, mcMove = 1, mcRotate = 2, mcZoom = 3 };
@@ -83,6 +87,34 @@ class TGraph3D : public QWidget {
   // off at start. Full redraw.
   bool Shaded() const { return FModel.Shaded(); }
   void SetShaded(bool Value);
+
+  // ---- the value scale (Graph3DScaleDraw.cpp)
+  // Numbers on the three axes, drawn as the axes are drawn (they turn, move
+  // and zoom with them, also in the mouse's preview), and with the bands on a
+  // bar of the bands and the heights they cover; off at start. Full redraw.
+  bool ShowScale() const { return FShowScale; }
+  void SetShowScale(bool Value);
+  // How the ground positions of the lines (TGraphLine::GetX, GetY) give the
+  // values the axes show for X (axis 0) and Y (axis 1): by default the
+  // positions themselves; a user whose lines lie at grid indices (the
+  // built-in surface, a formula's grid) sets the map to its own values.
+  // The scale, the map and the mesh files show the mapped values.
+  void SetAxisMap(int Axis, graph3d::TAxisMap Map);
+  graph3d::TAxisMap AxisMap(int Axis) const { return Axis >= 0 && Axis <= 1 ? FAxisMap[Axis] : graph3d::TAxisMap(); }
+  // The values at percent 0 and 100 of axis 0 (X), 1 (Y) or 2 (heights).
+  std::pair<double, double> AxisValues(int Axis) const;
+  // The numbers the scale writes for a painter of this font, each with its
+  // box, as the next picture would show them (after Prepare).
+  std::vector<std::pair<QRect, QString>> ScaleTexts(const QFontMetrics& Metrics) const;
+
+  // ---- the contour map (Graph3DMap.cpp)
+  // The surface seen from above as a flat map: isolines at the bounds of the
+  // ten bands, the water level as a thick blue line, X to the right and Y up
+  // with numbers on both. Moving and zooming by the mouse work on the map,
+  // which keeps its own view; rotation does nothing while it shows, and the
+  // 3D view is as it was when it is switched off. Full redraw.
+  bool ContourMap() const { return FContourMap; }
+  void SetContourMap(bool Value);
   QString Caption() const { return FCaption; }
   void SetCaption(const QString& Value);  // trimmed, written at once
   QString LabelX() const { return FLabelX; }
@@ -187,6 +219,16 @@ class TGraph3D : public QWidget {
   void PaintAxesOn(QPainter& Canvas, bool Visible);
   void DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase);
   void KeepUnderAxes(QPainter& Canvas);
+  // The scale: its layout for the painter's font, and its drawing.
+  struct TScaleLayout;
+  TScaleLayout LayoutScale(const QFontMetrics& Metrics) const;
+  QRect ScaleArea(const QFontMetrics& Metrics) const;  // all the scale covers
+  void DrawScale(QPainter& Canvas, bool Erase);
+  QRect ScaleBar(const QFontMetrics& Metrics, QRect Within) const;
+  void DrawScaleBar(QPainter& Canvas, const QRect& Bar);
+  // The map.
+  void DrawMap(QPainter& Canvas);
+  void MapMouseMove(int64_t Dx, int64_t Dy);
   bool PutBackUnderAxes();  // false when nothing was kept
   void MouseRelease();
 
@@ -201,6 +243,16 @@ class TGraph3D : public QWidget {
   bool FDrawHiddenLines = true;
   QString FCaption;
   QString FLabelX, FLabelY, FLabelZ;
+
+  bool FShowScale = false;
+  graph3d::TAxisMap FAxisMap[2];
+
+  bool FContourMap = false;
+  double FMapZoomX = 1, FMapZoomY = 1;
+  QPointF FMapOffset;
+  // The isolines last computed for the map, and what they were computed for.
+  struct TMapLines;
+  std::shared_ptr<TMapLines> FMapLines;
 
   TMouseControl FMouseControl = mcNone;
   QPoint FLastMouse;

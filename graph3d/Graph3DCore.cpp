@@ -2,7 +2,7 @@
 
 #include "graph3d/Graph3DKernels.h"
 #include "graph3d/Graph3DParts.h"
-#include "graph3d/SystemMemory.h"
+#include "memory/SystemMemory.h"
 
 #include <sys/mman.h>
 
@@ -32,8 +32,6 @@ constexpr const char* kWaterPercentage = "Waterlevel-percentage must be betwenn 
 // Ours, in the same style.
 constexpr const char* kNotFinite = "Graph3D.BuildTrapezes: Bad values: not a finite number";
 constexpr const char* kBuildTooLarge = "Graph3D.BuildTrapezes: Not enough memory for ";
-
-uint64_t GMemoryBudget = 0;
 
 int NormaliseDegrees(int v) {
   if (v > 360) return (v - 1) % 360 + 1;  // 720 stays 360, 370 becomes 10
@@ -88,18 +86,6 @@ uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine) {
   return static_cast<uint64_t>(bytes);
 }
 
-uint64_t MemoryBudget() {
-  if (GMemoryBudget != 0) return GMemoryBudget;
-  // Room for the picture, the toolkit and the rest of the program first;
-  // of what is left a grid takes at most a third, as the estimate leaves
-  // out what the system and the other programs need meanwhile.
-  constexpr uint64_t kReserve = uint64_t(256) << 20;
-  const uint64_t available = AvailableMemory();
-  return available > kReserve ? (available - kReserve) / 3 : 0;
-}
-
-void SetMemoryBudget(uint64_t bytes) { GMemoryBudget = bytes; }
-
 void CheckGridSize(int64_t lines, int64_t valuesPerLine) {
   // Nothing is made for a grid without lines, and a line of fewer than 2
   // values is refused before its values are made.
@@ -112,7 +98,7 @@ void CheckGridSize(int64_t lines, int64_t valuesPerLine) {
   const long double points = static_cast<long double>(lines) * static_cast<long double>(valuesPerLine);
   if ((lines >= 2 && points > static_cast<long double>(uint64_t(1) << 32)) ||
       lineBytes + static_cast<long double>(EstimateBuildBytes(lines, valuesPerLine)) >
-          static_cast<long double>(MemoryBudget())) {
+          static_cast<long double>(memory::MemoryBudget())) {
     ThrowTooLarge(lines, valuesPerLine);
   }
 }
@@ -135,7 +121,7 @@ TGraphLine::TGraphLine(int32_t count) : FCount(count) {
   // one is checked against the memory available before it is made.
   const uint64_t bytes = uint64_t(count) * sizeof(float);
   // calloc: large blocks come zeroed from the system, without a second pass
-  float* values = bytes <= (uint64_t(64) << 20) || bytes <= graph3d::MemoryBudget()
+  float* values = bytes <= (uint64_t(64) << 20) || bytes <= memory::MemoryBudget()
                       ? static_cast<float*>(std::calloc(size_t(count), sizeof(float)))
                       : nullptr;
   if (!values) {
@@ -310,6 +296,7 @@ bool TGraph3DModel::CellWhole(int64_t j, int32_t i) const {
 }
 
 void TGraph3DModel::BuildTrapezes() {
+  ++FBuildCount;
   ClearTrapezes();
   const int64_t lines = static_cast<int64_t>(FLines.size());
   if (lines < 2) return;
@@ -318,7 +305,7 @@ void TGraph3DModel::BuildTrapezes() {
   int64_t count = (lines - 1) * (vpl - 1);
   try {
     // Cells are named by their first point in 32 bits.
-    if (points > (int64_t(1) << 32) || graph3d::EstimateBuildBytes(lines, vpl) > graph3d::MemoryBudget()) {
+    if (points > (int64_t(1) << 32) || graph3d::EstimateBuildBytes(lines, vpl) > memory::MemoryBudget()) {
       ThrowTooLarge(lines, vpl);
     }
 

@@ -103,16 +103,11 @@ int32_t RoundCoord(double value);
 // Bytes a build of lines × valuesPerLine values will need (cells, sort
 // buffers); saturates instead of overflowing.
 uint64_t EstimateBuildBytes(int64_t lines, int64_t valuesPerLine);
-// What a grid may take: a third of the memory available now (SystemMemory.h)
-// after room for the picture and the rest of the program, unless a budget
-// was set with SetMemoryBudget.
-uint64_t MemoryBudget();
-// 0 goes back to the machine's own figure.
-void SetMemoryBudget(uint64_t bytes);
 // Throws the build's "not enough memory" error when a grid of lines ×
 // valuesPerLine values, stored as lines and then built into cells, would not
-// fit in MemoryBudget(). Code that makes a grid calls it first, so a grid too
-// large is refused before any of its values are made, whatever its shape.
+// fit in memory::MemoryBudget() (memory/SystemMemory.h). Code that makes a
+// grid calls it first, so a grid too large is refused before any of its
+// values are made, whatever its shape.
 // Grids that make nothing (no lines, lines of fewer than 2 values) are left
 // to the line checks.
 void CheckGridSize(int64_t lines, int64_t valuesPerLine);
@@ -234,6 +229,9 @@ class TGraph3DModel {
   bool TrapezesBuilt() const { return FTrapezesBuilt; }
   // The last build failed; no new attempt is made until the lines change.
   bool BuildFailed() const { return FBuildFailed; }
+  // How many builds were made: what was worked out from the cells of one
+  // build is still right while this stays the same.
+  uint64_t BuildCount() const { return FBuildCount; }
 
   // ---- what drawing reads ----
   // The list: low 32 bits the cell's point, high 32 bits its depth key.
@@ -392,6 +390,7 @@ class TGraph3DModel {
   bool FLinesChanged = true;
   bool FTrapezesBuilt = false;
   bool FBuildFailed = false;
+  uint64_t FBuildCount = 0;
 
   int FWidth = 100, FHeight = 100;
   float FTheta = 0, FPhi = 0;

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <new>
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
@@ -16,6 +18,9 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 QString ExceptionText(const std::exception_ptr& error) {
   try {
     std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    // Its what() is the library's internal English name.
+    return QStringLiteral("Недостаточно памяти для выполнения операции.");
   } catch (const std::exception& e) {
     return QString::fromUtf8(e.what());
   } catch (...) {

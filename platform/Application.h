@@ -30,7 +30,9 @@ class TApplication : public QApplication {
 // only inside a catch block. Never throws.
 void ReportCurrentException();
 
-// The text the general error report shows for an exception.
+// The text the general error report shows for an exception: its what(),
+// but a Russian text of its own for a failed allocation and for an
+// exception that is no std::exception.
 QString ExceptionText(const std::exception_ptr& error);
 
 // A callable that runs handler() and reports any exception it throws.

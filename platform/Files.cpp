@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -29,6 +31,10 @@ QString NotAFileReason(mode_t mode) {
 }  // namespace
 
 TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
+  return SaveFileInPieces(fileName, [data](const TWritePiece& write) { return write(data); });
+}
+
+TSaveResult SaveFileInPieces(const QString& fileName, const std::function<bool(const TWritePiece& write)>& produce) {
   // The new file would take the place of a pipe or a device, and a folder
   // cannot be replaced: refused as an open refuses them. A link is followed
   // to what it names, as the save itself does.
@@ -50,18 +56,34 @@ TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data) {
     return {TSaveResult::TFailure::Create, SystemReason(file)};
   // A full disk takes the part that fits and refuses the rest: the refusal
   // of the next write is what names the cause.
-  for (qsizetype done = 0; done < data.size();) {
-    const qint64 written = file.write(data.data() + done, data.size() - done);
-    if (written <= 0) {
-      const QString reason = SystemReason(file);
-      file.cancelWriting();
-      file.commit();  // drops the new file
-      return {TSaveResult::TFailure::Write, reason};
+  std::optional<QString> refused;
+  const TWritePiece write = [&](QByteArrayView data) {
+    if (refused) return false;
+    for (qsizetype done = 0; done < data.size();) {
+      const qint64 written = file.write(data.data() + done, data.size() - done);
+      if (written <= 0) {
+        refused = SystemReason(file);
+        return false;
+      }
+      done += written;
     }
-    done += written;
+    return true;
+  };
+  const bool complete = produce(write);
+  if (!complete || refused) {
+    file.cancelWriting();
+    file.commit();  // drops the new file
+    if (refused) return {TSaveResult::TFailure::Write, *refused};
+    return {TSaveResult::TFailure::Stopped, QString()};
   }
   if (!file.commit()) return {TSaveResult::TFailure::Write, SystemReason(file)};
   return {};
+}
+
+int64_t FreeBytesFor(const QString& fileName) {
+  const QStorageInfo storage(QFileInfo(fileName).absolutePath());
+  if (!storage.isValid() || !storage.isReady()) return -1;
+  return storage.bytesAvailable();
 }
 
 TOpenResult OpenForReading(QFile& file) {

@@ -16,13 +16,16 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 class QFile;
 struct TFileDialogRequest;
 
 struct TSaveResult {
-  enum class TFailure { None, NotAFile, Create, Write };
+  // Stopped: the contents were given up on before they were complete.
+  enum class TFailure { None, NotAFile, Create, Write, Stopped };
   TFailure Failure = TFailure::None;
   QString Reason;  // NotAFile: what it is instead, in Russian; otherwise the system's words
   explicit operator bool() const { return Failure == TFailure::None; }
@@ -32,6 +35,18 @@ struct TSaveResult {
 // complete. A folder where nothing can be created fails the save (the old
 // file is never written in place).
 TSaveResult SaveFileContents(const QString& fileName, QByteArrayView data);
+
+// The same for contents made a piece at a time, too large to hold at once:
+// produce(write) hands every piece to write in order and returns true once
+// the contents are complete; write returns false once the file refused a
+// piece, and produce should then return false soon. Produce returning false
+// leaves the old file as it was (Stopped when no write failed).
+using TWritePiece = std::function<bool(QByteArrayView piece)>;
+TSaveResult SaveFileInPieces(const QString& fileName, const std::function<bool(const TWritePiece& write)>& produce);
+
+// Bytes the file system that would hold the file has free for it, or -1
+// when that cannot be told.
+int64_t FreeBytesFor(const QString& fileName);
 
 // The save dialog for a file of one kind: the chosen name with the extension
 // appended, always. The dialog asks nothing about existing files, since the

@@ -2,6 +2,7 @@
 
 #include "engine/Formula_math.h"
 #include "plot2d/ChartExplorer.h"
+#include "memory/SystemMemory.h"
 #include "plot2d/ChartPath.h"
 #include "plot2d/CurveReadout.h"
 
@@ -223,6 +224,10 @@ TChartPoints::TChartPoints(int64_t count) : Data(std::make_unique<TData>()) {
     throw std::bad_alloc();
   Data->Points = QVector<QCPGraphData>(QArrayDataPointer<QCPGraphData>(block, count));
   Data->Begin = Data->Points.data();
+}
+
+bool TChartPoints::Fits(int64_t count) {
+  return count <= 0 || uint64_t(count) <= memory::MemoryBudget() / sizeof(QCPGraphData);
 }
 
 TChartPoints::~TChartPoints() = default;

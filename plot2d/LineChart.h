@@ -46,6 +46,10 @@ inline constexpr int64_t MaxChartPoints = 20'000'000;
 class TChartPoints final : public TPlotSink {
  public:
   explicit TChartPoints(int64_t count);
+  // Whether the storage of count points fits in the memory budget
+  // (memory/SystemMemory.h): asked before a build makes it, so that a curve
+  // too long for the memory is refused instead of ending the program.
+  static bool Fits(int64_t count);
   ~TChartPoints();
   TChartPoints(TChartPoints&&) noexcept;
   TChartPoints& operator=(TChartPoints&&) noexcept;

@@ -98,6 +98,20 @@ bool TSurfaceFormula::UsesRandom() const {
   return false;
 }
 
+namespace {
+
+// Position p = direction × k of grid point k gives from + k × (to − from) / (count − 1).
+graph3d::TAxisMap IndexMap(long double from, long double to, int32_t count) {
+  const double last = double(Direction(from, to)) * double(count - 1);
+  if (count < 2 || last == 0) return {};
+  return {double(to - from) / last, double(from)};
+}
+
+}  // namespace
+
+graph3d::TAxisMap XMap(const TSurfaceGrid& grid) { return IndexMap(grid.XFrom, grid.XTo, grid.PointTotal); }
+graph3d::TAxisMap YMap(const TSurfaceGrid& grid) { return IndexMap(grid.YFrom, grid.YTo, grid.LineTotal); }
+
 TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   graph3d::CheckGridSize(grid.LineTotal, grid.PointTotal);
   const int32_t lines = std::max(grid.LineTotal, 0), points = grid.PointTotal;

@@ -12,6 +12,7 @@
 
 #include "engine/Formula_math.h"
 #include "graph3d/Graph3DCore.h"
+#include "graph3d/Graph3DGrids.h"
 
 #include <cstdint>
 #include <memory>
@@ -79,6 +80,11 @@ class TSurfaceFormula {
   std::vector<std::u16string> FNames;
   bool FCompiled = false;
 };
+
+// How the ground positions of the lines Sample makes (grid indices) give the
+// grid's own X and Y, for what the 3D control shows of them.
+graph3d::TAxisMap XMap(const TSurfaceGrid& grid);
+graph3d::TAxisMap YMap(const TSurfaceGrid& grid);
 
 // The refusal of a formula with more than two variables, naming the extra ones.
 std::u16string TooManyVariablesMessage(const std::vector<std::u16string>& extra);

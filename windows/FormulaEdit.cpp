@@ -1,5 +1,6 @@
 #include "windows/FormulaEdit.h"
 
+#include "engine/Formula_math.h"
 #include "platform/Application.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"

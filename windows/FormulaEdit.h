@@ -58,15 +58,11 @@ class TFormulaMenu : public QObject {
   bool TooLongPending = false;  // the message about a refused long formula is on its way
 };
 
-// The longest formula: what a formula file can hold, and so what the field
-// holds. A longer one is refused, never cut.
-inline constexpr int MaxFormulaLength = 4 * 32767;
-
 // Formula files (*.math): one line of UTF-8 text ended by CR LF.
 
 // The formula of a file: its first line, up to the first CR or LF. Throws
 // EPlatformError with the reason when the file cannot be read, is not a
-// regular file, or holds a formula longer than MaxFormulaLength.
+// regular file, or holds a formula longer than MaxFormulaLength (engine/Formula_math.h).
 QString ReadFormulaFile(const QString& fileName);
 // Creates or replaces the file with the formula and CR LF. Throws
 // EPlatformError when it cannot be written (or is no regular file); an

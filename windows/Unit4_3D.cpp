@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "windows/FormTools.h"
 #include "graph3d/Graph3D.h"
+#include "export/MeshExport.h"
 #include "export/PictureExport.h"
 #include "platform/Platform.h"
 #include "export/Report.h"
@@ -95,6 +96,11 @@ const QString OpenTitle = QStringLiteral("Открыть график");
 const QString FormulaSurface = QStringLiteral("Поверхность по формуле…");
 const QString MissingPoints = QStringLiteral(" (точек без значения: %1)");
 const QString Shaded = QStringLiteral("Закрашенная поверхность");
+const QString Scale = QStringLiteral("Шкала значений");
+const QString ContourMap = QStringLiteral("Карта изолиний");
+const QString ToStl = QStringLiteral("В файл STL");
+const QString ToObj = QStringLiteral("В файл OBJ");
+const QString BuiltinSurface = QStringLiteral("встроенная поверхность, %1 × %2 точек");
 }  // namespace texts
 
 constexpr int kClientWidth = 523;
@@ -155,6 +161,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   Word1 = item(N2, texts::ToWord, QKeySequence(Qt::CTRL | Qt::Key_W));
   BMP1 = item(N2, texts::ToBmp, QKeySequence(Qt::CTRL | Qt::Key_B));
   N40 = item(N2, texts::ToClipboard, QKeySequence(Qt::CTRL | Qt::Key_Insert));
+  STL1 = item(N2, texts::ToStl);
+  OBJ1 = item(N2, texts::ToObj);
   N6 = item(N1, texts::Centre);
   N9 = item(N1, texts::Hide);
   N8 = item(N1, texts::Show);
@@ -176,6 +184,7 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N13 = item(N12, texts::LevelAbove, {}, true);
   N7->addSeparator();
   cbShaded = item(N7, texts::Shaded, {}, true);
+  cbScale = item(N7, texts::Scale, {}, true);
 
   N17 = MainMenu1->addMenu(texts::Manipulation);
   N14 = item(N17, texts::MouseNone);
@@ -194,6 +203,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N25 = MainMenu1->addMenu(texts::View);
   N21 = item(N25, texts::SettingsPanel, {}, true);
   N28 = item(N25, texts::ViewPanel, {}, true);
+  N25->addSeparator();
+  cbContourMap = item(N25, texts::ContourMap, {}, true);
 
   N38 = MainMenu1->addAction(texts::Close);
   N38->setShortcut(QKeySequence(Qt::Key_F10));
@@ -313,6 +324,10 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   on(cbAxes, &TForm4_3D::cbAxesClick);
   on(cbIncScroll, &TForm4_3D::cbIncScrollClick);
   on(cbShaded, &TForm4_3D::cbShadedClick);
+  on(cbScale, &TForm4_3D::cbScaleClick);
+  on(cbContourMap, &TForm4_3D::cbContourMapClick);
+  on(STL1, &TForm4_3D::STL1Click);
+  on(OBJ1, &TForm4_3D::OBJ1Click);
   on(N10, &TForm4_3D::N10Click);
   on(N11, &TForm4_3D::N11Click);
   on(N13, &TForm4_3D::N13Click);
@@ -387,7 +402,19 @@ void TForm4_3D::PlotCreate() {
   Plot->update();
 }
 
-void TForm4_3D::ApplyViewSwitches() { Plot->SetShaded(cbShaded->isChecked()); }
+void TForm4_3D::ApplyViewSwitches() {
+  Plot->SetShaded(cbShaded->isChecked());
+  Plot->SetShowScale(cbScale->isChecked());
+  Plot->SetContourMap(cbContourMap->isChecked());
+  N16->setEnabled(!cbContourMap->isChecked());  // a map is not turned
+  // The axes show the formula's own X and Y, or the built-in surface's grid indices.
+  if (SurfaceFormula.isEmpty()) {
+    Plot->SetAxisMap(0, graph3d::BuiltinXMap(PlotSettings.PointTotal));
+  } else {
+    Plot->SetAxisMap(0, surface::XMap(SurfaceRange));
+    Plot->SetAxisMap(1, surface::YMap(SurfaceRange));
+  }
+}
 
 void TForm4_3D::PlotDestroy() {
   if (!Plot) return;
@@ -472,6 +499,18 @@ QImage TForm4_3D::Picture() const { return Plot ? Plot->CopyToBitmap(12) : QImag
 void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, [this] { return Picture(); }); }
 void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, [this] { return Picture(); }); }
 void TForm4_3D::N40Click() { CopyPictureToClipboard(Picture()); }
+
+void TForm4_3D::STL1Click() { SaveMesh(TMeshFormat::Stl); }
+void TForm4_3D::OBJ1Click() { SaveMesh(TMeshFormat::Obj); }
+
+void TForm4_3D::SaveMesh(TMeshFormat format) {
+  // The surface in the values the axes show, named by its formula.
+  const graph3d::TLinesGrid grid(Plot->Model(), Plot->AxisMap(0), Plot->AxisMap(1));
+  const QString name = SurfaceFormula.isEmpty()
+                           ? texts::BuiltinSurface.arg(PlotSettings.PointTotal).arg(PlotSettings.LineTotal)
+                           : QStringLiteral("Z(X;Y) = ") + SurfaceFormula;
+  SaveMeshFile(this, format, grid, name);
+}
 void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, [this] { return Picture(); }); }
 
 void TForm4_3D::N38Click() { close(); }
@@ -575,6 +614,8 @@ void TForm4_3D::N22Click() {
   cbUseColours->setChecked(Plot->UseColors());
   cbIncScroll->setChecked(Plot->IncrementalScroll());
   cbShaded->setChecked(Plot->Shaded());
+  cbScale->setChecked(Plot->ShowScale());
+  cbContourMap->setChecked(Plot->ContourMap());
   LevelModeRead = Plot->WaterMode();
   edWater->setValue(static_cast<int>(std::nearbyint(Plot->WaterLevel())));
   edPercent->setValue(Plot->ViewPercentage());
@@ -617,6 +658,17 @@ void TForm4_3D::cbIncScrollClick() {
 void TForm4_3D::cbShadedClick() {
   cbShaded->setChecked(!cbShaded->isChecked());
   Plot->SetShaded(cbShaded->isChecked());
+}
+
+void TForm4_3D::cbScaleClick() {
+  cbScale->setChecked(!cbScale->isChecked());
+  Plot->SetShowScale(cbScale->isChecked());
+}
+
+void TForm4_3D::cbContourMapClick() {
+  cbContourMap->setChecked(!cbContourMap->isChecked());
+  Plot->SetContourMap(cbContourMap->isChecked());
+  N16->setEnabled(!cbContourMap->isChecked());
 }
 
 void TForm4_3D::LevelClick(QAction* item, uint8_t mode) {

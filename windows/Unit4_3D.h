@@ -9,6 +9,7 @@
 // PlotSettings carry over to the new one.
 #pragma once
 
+#include "export/MeshExport.h"
 #include "surface/FormulaSurface.h"
 #include "graph3d/Graph3DFile.h"
 
@@ -51,6 +52,8 @@ class TForm4_3D : public QWidget {
   QAction* Word1;         //     В Word
   QAction* BMP1;          //     В файл BMP
   QAction* N40;           //     В буфер
+  QAction* STL1;          //     В файл STL
+  QAction* OBJ1;          //     В файл OBJ
   QAction* N6;            //   Центрировать
   QAction* N9;            //   Спрятать
   QAction* N8;            //   Показать
@@ -68,6 +71,7 @@ class TForm4_3D : public QWidget {
   QAction* N11;           //     График ниже
   QAction* N13;           //     График выше
   QAction* cbShaded;      //   Закрашенная поверхность (after a separator)
+  QAction* cbScale;       //   Шкала значений
   QMenu* N17;             // "Манипуляция графиком"
   QAction* N14;           //   Нельзя
   QAction* N15;           //   Перемещение
@@ -82,6 +86,7 @@ class TForm4_3D : public QWidget {
   QMenu* N25;             // "Вид"
   QAction* N21;           //   Панель задания
   QAction* N28;           //   Панель установок
+  QAction* cbContourMap;  //   Карта изолиний (after a separator)
   QAction* N38;           // "Закрыть"
 
   QGroupBox* GroupBox1;  // Пареметры задания графика
@@ -176,6 +181,10 @@ class TForm4_3D : public QWidget {
   void cbAxesClick();
   void cbIncScrollClick();
   void cbShadedClick();
+  void cbScaleClick();
+  void cbContourMapClick();
+  void STL1Click();
+  void OBJ1Click();
   void Label7Click();
 
  protected:
@@ -200,4 +209,5 @@ class TForm4_3D : public QWidget {
   void SetPanelColor(TColor color);
   // The view switches the window keeps across rebuilds, handed to a new plot.
   void ApplyViewSwitches();
+  void SaveMesh(TMeshFormat format);
 };

@@ -18,12 +18,19 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
+
+// A build whose points would not fit in the memory, before any is made.
+QString NotEnoughMemory(int64_t points) {
+  return QStringLiteral("Недостаточно памяти для графика из %1 точек: увеличьте шаг расчета!")
+      .arg(QLocale(QLocale::Russian, QLocale::Russia).toString(qlonglong(points)));
+}
 
 using plotinput::GreenLabel;
 using plotinput::NumberField;
@@ -186,6 +193,10 @@ void TForm7::Button1Click() {
     RefuseBuild(Edit4, TooManyOnChart);
     return;
   }
+  if (!TChartPoints::Fits(range.Count)) {
+    RefuseBuild(Edit4, NotEnoughMemory(range.Count));
+    return;
+  }
   if (Edit1->text().isEmpty()) {
     RefuseBuild(Edit1, NoFormula);
     return;
@@ -242,8 +253,11 @@ void TForm7::N16Click() { Chart1->SetEqualScale(N16->isChecked()); }
 
 void TForm7::AddDialogCurve(TCurveDialog& dialog) {
   const TPlotRange& range = dialog.Range();
-  if (Chart1->TotalPointCount() + range.Count > MaxChartPoints) {
-    Platform().Error(TooManyOnChart);
+  const QString refusal = Chart1->TotalPointCount() + range.Count > MaxChartPoints ? TooManyOnChart
+                          : !TChartPoints::Fits(range.Count)                         ? NotEnoughMemory(range.Count)
+                                                                                     : QString();
+  if (!refusal.isEmpty()) {
+    Platform().Error(refusal);
     Platform().Beep();
     return;
   }

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <optional>
 
 namespace {
@@ -51,9 +53,33 @@ std::string Escaped(const std::u16string& text) {
   return out;
 }
 
-}  // namespace
+// The first line of a formula file, without its line break and a leading
+// byte order mark. Reads no further than a formula can be long: a longer
+// line sets tooLong and is left unread. False when the file cannot be read
+// or is empty.
+bool ReadFormulaLine(const std::string& file, std::string& line, bool& tooLong) {
+  // Three bytes per character in UTF-8, and a byte order mark.
+  constexpr size_t kMaxLineBytes = 3 * size_t(MaxFormulaLength) + 3;
+  std::ifstream in(file, std::ios::binary);
+  line.clear();
+  tooLong = false;
+  bool read = false;
+  char c = 0;
+  while (in.get(c)) {
+    read = true;
+    if (c == '\n' || c == '\r') break;
+    if (line.size() == kMaxLineBytes) {
+      tooLong = true;
+      return true;
+    }
+    line += c;
+  }
+  if (!read || in.bad()) return false;
+  if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+  return true;
+}
 
-int RunCalc(const std::vector<std::string>& args, std::string& out, std::string& err) {
+int Run(const std::vector<std::string>& args, std::string& out, std::string& err) {
   double precision = 0;
   int32_t mode = 1, varMode = 1, repeat = 1;
   std::optional<std::string> file;
@@ -86,16 +112,20 @@ int RunCalc(const std::vector<std::string>& args, std::string& out, std::string&
     }
   }
   std::u16string formula;
+  bool tooLong = false;
   if (file) {
     // A formula too long for a command line: the first line of a UTF-8 file.
-    std::ifstream in(*file, std::ios::binary);
     std::string line;
-    if (!in || !std::getline(in, line)) return bad("cannot read " + *file);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    formula = FromUtf8(line);
+    if (!ReadFormulaLine(*file, line, tooLong)) return bad("cannot read " + *file);
+    if (!tooLong) formula = FromUtf8(line);
   } else {
     if (i >= args.size()) return bad("no formula");
     formula = FromUtf8(args[i++]);
+  }
+  // Never cut: a formula cut short is another formula.
+  if (tooLong || formula.size() > size_t(MaxFormulaLength)) {
+    err += "matrikon-calc: формула длиннее " + std::to_string(MaxFormulaLength) + " символов\n";
+    return 2;
   }
 
   struct TAssignment {
@@ -122,9 +152,17 @@ int RunCalc(const std::vector<std::string>& args, std::string& out, std::string&
 
   auto f = std::make_unique<TFormula>(formula, precision, varMode);
   f->Parse(formula);
-  for (const TAssignment& a : values)
+  for (const TAssignment& a : values) {
+    bool found = false;
     for (int32_t v = 1; v <= f->VarCount; ++v)
-      if (f->Vars[v].Name == a.Name) f->Vars[v].Value = a.Value;
+      if (f->Vars[v].Name == a.Name) {
+        f->Vars[v].Value = a.Value;
+        found = true;
+      }
+    // A misspelt name would leave the variable at 0 without a word. A formula
+    // that did not compile has its own message and no full list of names.
+    if (!found && f->ErrorFlag == 0) err += "matrikon-calc: в формуле нет переменной " + ToUtf8(a.Name) + "\n";
+  }
 
   std::string outcome;
   try {
@@ -140,4 +178,33 @@ int RunCalc(const std::vector<std::string>& args, std::string& out, std::string&
   out += "\n" + outcome;
   out += "error: " + std::to_string(f->ErrorFlag) + "\n";
   return 0;
+}
+
+}  // namespace
+
+int RunCalc(const std::vector<std::string>& args, std::string& out, std::string& err) {
+  // A failed run reports no result, only why it failed.
+  const auto failed = [&](const std::string& why) {
+    out.clear();
+    err += "matrikon-calc: " + why + "\n";
+    return 1;
+  };
+  try {
+    return Run(args, out, err);
+  } catch (const std::bad_alloc&) {
+    return failed("недостаточно памяти");
+  } catch (const std::exception& e) {
+    return failed(e.what());
+  } catch (...) {
+    return failed("неизвестная ошибка");
+  }
+}
+
+int WriteCalcReport(const std::string& out, std::string& err, int status, std::FILE* stream) {
+  errno = 0;
+  if (std::fwrite(out.data(), 1, out.size(), stream) != out.size() || std::fflush(stream) != 0) {
+    err += std::string("matrikon-calc: не удалось вывести результат: ") + std::strerror(errno ? errno : EIO) + "\n";
+    return 1;
+  }
+  return status;
 }

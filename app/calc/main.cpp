@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string out, err;
   int status = RunCalc(args, out, err);
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  status = WriteCalcReport(out, err, status, stdout);
   std::fwrite(err.data(), 1, err.size(), stderr);
   return status;
 }

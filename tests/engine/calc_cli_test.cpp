@@ -1,10 +1,18 @@
 // The console front end: its command line and its report, line by line.
 #include "app/calc/Calc_cli.h"
+#include "engine/Formula_math.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include <utility>
+
+#include <sys/wait.h>
 
 namespace {
 
@@ -45,7 +53,6 @@ TEST(CalcCliTest, Reports) {
       {{"--repeat", "3", "random(1)"}, "vars:\nvalue: 0\nresult: 0\nerror: 0\n"},
       {{"--repeat", "0", "7"}, "vars:\nvalue: 0\nresult: \nerror: 0\n"},
       {{"éa+1", "éa=1"}, "vars: éa\nvalue: 2\nresult: 2\nerror: 0\n"},
-      {{"x", "z=1"}, "vars: x\nvalue: 0\nresult: 0\nerror: 0\n"},
   };
   for (const auto& c : cases) {
     TRun r = RunArgs(c.Args);
@@ -66,6 +73,78 @@ TEST(CalcCliTest, FormulaFromAFile) {
   EXPECT_EQ(r.Out, "vars: x éa\nvalue: 7\nresult: 7\nerror: 0\n");
   std::remove(path.c_str());
   EXPECT_EQ(RunArgs({"--file", path}).Status, 2);  // gone
+}
+
+TEST(CalcCliTest, NameTheFormulaDoesNotHaveIsReportedOnStandardError) {
+  TRun r = RunArgs({"x", "z=1", "x=2"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "vars: x\nvalue: 2\nresult: 2\nerror: 0\n");
+  EXPECT_EQ(r.Err, "matrikon-calc: в формуле нет переменной z\n");
+  // A formula that did not compile has its own message, and no list of names to go by.
+  EXPECT_EQ(RunArgs({"2*-x", "x=1"}).Err, "");
+}
+
+// The windows take formulas of up to MaxFormulaLength characters; longer ones
+// are refused, on the command line and in a file, whose line is not read on.
+TEST(CalcCliTest, FormulasLongerThanTheWindowsTakeAreRefused) {
+  const std::string tooLong = "matrikon-calc: формула длиннее 131068 символов\n";
+  const std::string path = ::testing::TempDir() + "calc_cli_long.math";
+  const auto file = [&](const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    return std::vector<std::string>{"--file", path};
+  };
+  std::string name;  // Cyrillic: two bytes each in UTF-8
+  for (int k = 0; k < MaxFormulaLength; ++k) name += "я";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{std::string(MaxFormulaLength, 'x')}, file(name + "\r\n"),
+        file("\xEF\xBB\xBF" + name)}) {
+    TRun r = RunArgs(args);
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
+  }
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{std::string(MaxFormulaLength + 1, 'x')}, file(name + "я\r\n"),
+        file(std::string(4 << 20, '1'))}) {
+    TRun r = RunArgs(args);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, tooLong);
+  }
+  // The byte order mark of an editor is not part of the formula.
+  EXPECT_EQ(RunArgs(file("\xEF\xBB\xBF" "2+3\n")).Out, "vars:\nvalue: 5\nresult: 5\nerror: 0\n");
+  std::remove(path.c_str());
+}
+
+// The program itself: what it cannot do ends with status 1 and a message,
+// never with a signal.
+TEST(CalcCliTest, ProgramFailsWithStatusOneAndSaysWhy) {
+  const std::string err = ::testing::TempDir() + "calc_cli_err.txt";
+  const auto run = [&](const std::string& command) {
+    const int status = std::system((command + " 2>" + err).c_str());
+    std::ifstream in(err);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(err.c_str());
+    return std::pair{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+  };
+  const std::string calc = "'" MATRIKON_CALC "'";
+  if (std::ifstream("/dev/full")) {
+    EXPECT_EQ(run(calc + " 2+3 >/dev/full"),
+              std::pair(1, std::string("matrikon-calc: не удалось вывести результат: ") + std::strerror(ENOSPC) + "\n"));
+  }
+  EXPECT_EQ(run(calc + " 2+3 >/dev/null"), std::pair(0, std::string()));
+#if !defined(__SANITIZE_ADDRESS__)
+  // The longest formula takes some 25 MB to compile; 20 MB of address space
+  // is enough to start the program, not to compile it.
+  const std::string path = ::testing::TempDir() + "calc_cli_sum.math";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << '1';
+    for (int k = 1; k < MaxFormulaLength / 2; ++k) out << "+1";
+  }
+  EXPECT_EQ(run("ulimit -v 20000; exec " + calc + " --file '" + path + "' >/dev/null"),
+            std::pair(1, std::string("matrikon-calc: недостаточно памяти\n")));
+  std::remove(path.c_str());
+#endif
 }
 
 TEST(CalcCliTest, BadCommandLines) {

@@ -3,6 +3,7 @@
 #include "graph3d/Graph3DCore.h"
 #include "tests/graph3d/Graph3DMessages.h"
 #include "graph3d/Graph3DRaster.h"
+#include "memory/SystemMemory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -244,11 +245,11 @@ TEST(Graph3DBuild, RefusesBuildsBeyondTheMemoryBudget) {
   EXPECT_GT(graph3d::EstimateBuildBytes(int64_t(1) << 40, int64_t(1) << 40), uint64_t(1) << 60);
   EXPECT_EQ(graph3d::EstimateBuildBytes(1, 1000), 0u);
   // the window's largest grid fits this machine
-  EXPECT_LT(graph3d::EstimateBuildBytes(3000, 3000), graph3d::MemoryBudget());
+  EXPECT_LT(graph3d::EstimateBuildBytes(3000, 3000), memory::MemoryBudget());
 
   TGraph3DModel m;
   Fill(m, 50, 50, Bowl);
-  graph3d::SetMemoryBudget(graph3d::EstimateBuildBytes(50, 50) - 1);
+  memory::SetMemoryBudget(graph3d::EstimateBuildBytes(50, 50) - 1);
   try {
     m.BuildTrapezes();
     ADD_FAILURE() << "built beyond the budget";
@@ -260,7 +261,7 @@ TEST(Graph3DBuild, RefusesBuildsBeyondTheMemoryBudget) {
   ExpectError([] { TGraphLine huge(std::numeric_limits<int32_t>::max()); },
               msg::CreateLinePrefix + std::to_string(std::numeric_limits<int32_t>::max()) + msg::CreateLineSuffix +
                   ": not enough memory");
-  graph3d::SetMemoryBudget(0);
+  memory::SetMemoryBudget(0);
   m.ClearData();
   Fill(m, 50, 50, Bowl);
   m.BuildTrapezes();

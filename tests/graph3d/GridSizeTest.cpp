@@ -1,17 +1,12 @@
 // The size check that code making a grid runs before making any value.
 #include "graph3d/BuiltinSurface.h"
 #include "graph3d/Graph3DCore.h"
-#include "graph3d/SystemMemory.h"
+#include "memory/SystemMemory.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -22,55 +17,16 @@ std::string TooLarge(int64_t lines, int64_t values) {
 
 class GridSizeTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    graph3d::SetMemoryBudget(0);
-    graph3d::SetSystemRoot({});
-    if (!Root.empty()) std::filesystem::remove_all(Root);
-  }
-  // A system of files of its own: /proc/meminfo with this much available,
-  // the process in cgroup /app.slice/plot of a cgroup2 mount.
-  void FakeSystem(uint64_t availableKb) {
-    Root = std::filesystem::temp_directory_path() / ("graph3d-memory-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(Root);
-    Write("proc/meminfo", "MemTotal:       24683772 kB\nMemFree:  100 kB\nMemAvailable:   " +
-                              std::to_string(availableKb) + " kB\n");
-    Write("proc/self/cgroup", "0::/app.slice/plot\n");
-    Write("proc/self/mountinfo", "24 30 0:22 / /proc rw - proc proc rw\n"
-                                 "31 30 0:26 / /sys/fs/cgroup rw,nosuid - cgroup2 cgroup2 rw,nsdelegate\n");
-    std::filesystem::create_directories(Root / "sys/fs/cgroup/app.slice/plot");
-    graph3d::SetSystemRoot(Root.string());
-  }
-  void Write(const std::string& file, const std::string& text) {
-    std::filesystem::create_directories((Root / file).parent_path());
-    std::ofstream(Root / file) << text;
-  }
-  std::filesystem::path Root;
+  void TearDown() override { memory::SetMemoryBudget(0); }
 };
 
 constexpr uint64_t MiB = uint64_t(1) << 20;
 
-TEST_F(GridSizeTest, BudgetFollowsTheMemoryAvailableAndTheCgroupLimits) {
-  FakeSystem(4 * 1024 * 1024);  // 4 GiB
-  EXPECT_EQ(graph3d::AvailableMemory(), 4096 * MiB);
-  // a limit above the process's own cgroup, with part of it in use
-  Write("sys/fs/cgroup/app.slice/memory.max", "1073741824\n");
-  Write("sys/fs/cgroup/app.slice/memory.current", "268435456\n");
-  Write("sys/fs/cgroup/app.slice/plot/memory.max", "max\n");
-  EXPECT_EQ(graph3d::AvailableMemory(), 768 * MiB);
-  // the picture and the rest of the program first, then a third of what is left
-  EXPECT_EQ(graph3d::MemoryBudget(), (768 - 256) * MiB / 3);
-  // a lower one on the process's own
-  Write("sys/fs/cgroup/app.slice/plot/memory.max", "536870912\n");
-  Write("sys/fs/cgroup/app.slice/plot/memory.current", "436207616\n");
-  EXPECT_EQ(graph3d::AvailableMemory(), 96 * MiB);
-  EXPECT_EQ(graph3d::MemoryBudget(), 0u);
+// The budget of a machine with this much memory available.
+void AvailableMiB(uint64_t mib) { memory::SetMemoryBudget((mib - 256) * MiB / 3); }
 
-  // The window's largest grid does not fit a cgroup that leaves it 400 MiB,
-  // though the machine has plenty.
-  std::filesystem::remove(Root / "sys/fs/cgroup/app.slice/plot/memory.max");
-  Write("sys/fs/cgroup/app.slice/memory.max", std::to_string(656 * MiB) + "\n");
-  Write("sys/fs/cgroup/app.slice/memory.current", "0\n");
-  EXPECT_EQ(graph3d::AvailableMemory(), 656 * MiB);
+TEST_F(GridSizeTest, WindowsLargestGridDoesNotFitACgroupThatLeavesIt656MiB) {
+  AvailableMiB(656);
   EXPECT_THROW(graph3d::CheckGridSize(3000, 3000), EGraph3DError);
   EXPECT_NO_THROW(graph3d::CheckGridSize(1000, 1000));
 }
@@ -78,7 +34,7 @@ TEST_F(GridSizeTest, BudgetFollowsTheMemoryAvailableAndTheCgroupLimits) {
 TEST_F(GridSizeTest, OneLongLineIsRefusedBeforeItsValuesAreMade) {
   // What a 30-byte settings file may ask for: 1 line of 2147483647 values
   // (8 GiB of them) on a machine with 4 GiB available.
-  FakeSystem(4 * 1024 * 1024);
+  AvailableMiB(4096);
   const auto start = std::chrono::steady_clock::now();
   for (auto make : {+[] { graph3d::CheckGridSize(1, 2147483647); },
                     +[] { graph3d::GenerateSurface(1, 2147483647, 8.8L); }}) {
@@ -121,18 +77,18 @@ TEST_F(GridSizeTest, CountsTheLinesAsWellAsTheCells) {
   // The window's largest grid fits this machine.
   EXPECT_NO_THROW(graph3d::CheckGridSize(3000, 3000));
   // A budget that holds the cells but not the lines' values besides them.
-  graph3d::SetMemoryBudget(graph3d::EstimateBuildBytes(100, 100) + 100 * 100 * sizeof(float) / 2);
+  memory::SetMemoryBudget(graph3d::EstimateBuildBytes(100, 100) + 100 * 100 * sizeof(float) / 2);
   EXPECT_THROW(graph3d::CheckGridSize(100, 100), EGraph3DError);
-  graph3d::SetMemoryBudget(graph3d::EstimateBuildBytes(100, 100) + 100 * 1024);
+  memory::SetMemoryBudget(graph3d::EstimateBuildBytes(100, 100) + 100 * 1024);
   EXPECT_NO_THROW(graph3d::CheckGridSize(100, 100));
 }
 
 TEST_F(GridSizeTest, GridsThatMakeNothingAreLeftToTheLineChecks) {
-  graph3d::SetMemoryBudget(1);
+  memory::SetMemoryBudget(1);
   for (int64_t lines : {-5, 0}) EXPECT_NO_THROW(graph3d::CheckGridSize(lines, 2000000000));
   EXPECT_THROW(graph3d::CheckGridSize(1, 2000000000), EGraph3DError);  // one line is made
   EXPECT_NO_THROW(graph3d::CheckGridSize(2000000000, 1));
-  graph3d::SetMemoryBudget(0);
+  memory::SetMemoryBudget(0);
   // A grid of 1-value lines fails on its first line, without room kept for all.
   try {
     graph3d::GenerateSurface(2000000000, 1, 8.8L);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <new>
+
 using ::testing::ElementsAre;
 
 namespace {
@@ -34,11 +36,15 @@ TEST_F(ErrorReportTest, EventHandlerExceptionIsShownAndWorkStays) {
   EXPECT_THAT(Scripted().Lines(), ElementsAre("error: Ошибка в обработчике", "error: Ошибка в обработчике"));
 }
 
-TEST_F(ErrorReportTest, UnknownExceptionHasATextToo) {
+TEST_F(ErrorReportTest, ExceptionsWithoutAUserTextGetARussianOne) {
   ThrowingWidget w;
   w.show();
   QTest::keyClick(&w, Qt::Key_A);
-  EXPECT_THAT(Scripted().Lines(), ElementsAre("error: Неизвестная ошибка."));
+  Guarded([] { throw std::bad_alloc(); })();
+  Guarded([] { throw std::bad_array_new_length(); })();
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("error: Неизвестная ошибка.",
+                                              "error: Недостаточно памяти для выполнения операции.",
+                                              "error: Недостаточно памяти для выполнения операции."));
 }
 
 TEST_F(ErrorReportTest, PostedEventThroughTheEventLoopIsReported) {

@@ -206,6 +206,16 @@ const std::vector<TSavePath>& SavePaths() {
          t.Plot->BMP1->trigger();
        }},
       {"Report", QStringLiteral("ex.odt"), false, [](SaveFailureTest& t) { t.Plot->Word1->trigger(); }},
+      {"Stl", QStringLiteral("s.stl"), true,
+       [](SaveFailureTest& t) {
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("s")));
+         t.Plot3D->STL1->trigger();
+       }},
+      {"Obj", QStringLiteral("s.obj"), true,
+       [](SaveFailureTest& t) {
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("s")));
+         t.Plot3D->OBJ1->trigger();
+       }},
       {"PrintToFile", QStringLiteral("print.pdf"), false,
        [](SaveFailureTest& t) {
          TestPlatform().PrintAnswers.push_back(true);

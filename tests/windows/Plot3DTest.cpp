@@ -4,6 +4,7 @@
 #include "windows/FormTools.h"
 #include "graph3d/Graph3D.h"
 #include "graph3d/Graph3DFile.h"
+#include "memory/SystemMemory.h"
 #include "windows/Unit4_3D.h"
 #include "windows/Unit6.h"
 #include "windows/WebPage.h"
@@ -201,6 +202,8 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "    В Word [Ctrl+W]\n"
       "    В файл BMP [Ctrl+B]\n"
       "    В буфер [Ctrl+Ins]\n"
+      "    В файл STL\n"
+      "    В файл OBJ\n"
       "  Центрировать\n"
       "  Спрятать\n"
       "  Показать\n"
@@ -218,6 +221,7 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "    График ниже ( )\n"
       "    График выше ( )\n"
       "  Закрашенная поверхность ( )\n"
+      "  Шкала значений ( )\n"
       "Манипуляция графиком\n"
       "  Нельзя\n"
       "  Перемещение [F3]\n"
@@ -241,6 +245,7 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "Вид\n"
       "  Панель задания (x)\n"
       "  Панель установок (x)\n"
+      "  Карта изолиний ( )\n"
       "Закрыть [F10]\n")
   );
   EXPECT_EQ(Form->GroupBox1->title(), QStringLiteral("Пареметры задания графика"));
@@ -734,7 +739,7 @@ TEST_F(Plot3DTest, BadGridsAreReportedByTheControl) {
       {Settings(4, 4, -inf), NotFinite, 4},
   };
   // A machine with 4 GiB to spare: 1 line of 2147483647 values takes 8.
-  graph3d::SetMemoryBudget(uint64_t(4) << 30);
+  memory::SetMemoryBudget(uint64_t(4) << 30);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Report);
     Scripted().Clear();
@@ -754,7 +759,7 @@ TEST_F(Plot3DTest, BadGridsAreReportedByTheControl) {
     EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
     EXPECT_EQ(Form->Plot->Model().TrapezeCount(), 9);
   }
-  graph3d::SetMemoryBudget(0);
+  memory::SetMemoryBudget(0);
 }
 
 TEST_F(Plot3DTest, GridsWithoutCellsStillShowAxesAndFrame) {

@@ -3,6 +3,7 @@
 // that keep or drop it, the report and the settings file.
 #include "graph3d/BuiltinSurface.h"
 #include "tests/support/ExportCheck.h"
+#include "tests/support/MeshReader.h"
 #include "windows/FormulaEdit.h"
 #include "graph3d/Graph3D.h"
 #include "graph3d/Graph3DFile.h"
@@ -288,6 +289,59 @@ TEST_F(SurfaceWindowTest, PictureHasCellsAroundAndTheHoleInTheMiddle) {
     }
   EXPECT_GT(inside, 50);
   EXPECT_GT(around, 800);
+}
+
+TEST_F(SurfaceWindowTest, MeshFilesAndTheScaleShowTheFormulasOwnCoordinates) {
+  auto read = [](const QString& name) {
+    QFile file(name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return file.readAll().toStdString();
+  };
+  // The built-in surface: X and Y are its grid indices.
+  Form.SpinEdit1->setValue(6);
+  Form.SpinEdit2->setValue(9);
+  Form.Button1->click();
+  Form.Plot->Prepare();
+  EXPECT_EQ(Form.Plot->AxisValues(0), std::make_pair(0.0, 8.0));
+  EXPECT_EQ(Form.Plot->AxisValues(1), std::make_pair(0.0, 5.0));
+  Scripted().SaveFileAnswers.push_back(Home.filePath(QStringLiteral("builtin")));
+  Form.STL1->trigger();
+  const mesh_reader::TMesh builtin = mesh_reader::ReadStl(read(Home.filePath(QStringLiteral("builtin.stl"))));
+  EXPECT_EQ(builtin.Error, "");
+  EXPECT_EQ(builtin.Triangles.size(), 2u * 5 * 8);
+  EXPECT_NEAR(builtin.Bounds()[1][0], 8, 1e-5);
+  EXPECT_EQ(builtin.Bounds()[1][1], 5);
+  EXPECT_THAT(Scripted().Lines(),
+              ::testing::Contains("save file dialog: Сохранение 3D графика в файл STL | Файлы STL (*.stl)|*.stl| | 1"));
+  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+
+  // A formula surface with holes: X and Y from its ranges, Z its values,
+  // the cells around the holes left out.
+  Build(21, 21, {QStringLiteral("sqrt(1-x^2-y^2)"), "-1", "1", "-1", "1"});
+  Form.Plot->Prepare();
+  EXPECT_EQ(Form.Plot->AxisValues(0).first, -1);
+  EXPECT_EQ(Form.Plot->AxisValues(1).second, 1);
+  int whole = 0, present = 0;
+  for (int L = 0; L + 1 < 21; ++L)
+    for (int i = 0; i + 1 < 21; ++i)
+      whole += !(Form.PlotLines[L]->IsMissing(i) || Form.PlotLines[L]->IsMissing(i + 1) ||
+                 Form.PlotLines[L + 1]->IsMissing(i) || Form.PlotLines[L + 1]->IsMissing(i + 1));
+  for (int L = 0; L < 21; ++L)
+    for (int i = 0; i < 21; ++i) present += !Form.PlotLines[L]->IsMissing(i);
+  Scripted().Clear();
+  Scripted().SaveFileAnswers.push_back(Home.filePath(QStringLiteral("dome")));
+  Form.OBJ1->trigger();
+  const mesh_reader::TMesh dome = mesh_reader::ReadObj(read(Home.filePath(QStringLiteral("dome.obj"))));
+  EXPECT_EQ(dome.Error, "");
+  EXPECT_EQ(dome.Header, "Матрикон\nZ(X;Y) = sqrt(1-x^2-y^2)\n");
+  EXPECT_EQ(dome.Points, size_t(present));
+  EXPECT_EQ(dome.Triangles.size(), 2u * whole);
+  for (const auto& t : dome.Triangles)
+    for (const auto& p : t) {
+      EXPECT_LE(p[0] * p[0] + p[1] * p[1], 1.0001f);
+      EXPECT_NEAR(p[2], std::sqrt(std::max(0.0f, 1 - p[0] * p[0] - p[1] * p[1])), 1e-5);
+    }
+  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
 }
 
 }  // namespace

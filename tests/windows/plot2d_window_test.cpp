@@ -1,6 +1,7 @@
 // The plane plot window driven through its controls, with the scripted
 // platform recording message boxes, beeps and web pages.
 #include "tests/plot2d/ChartMouse.h"
+#include "memory/SystemMemory.h"
 #include "plot2d/LineChart.h"
 #include "windows/Unit7.h"
 #include "windows/WebPage.h"
@@ -36,6 +37,11 @@ class Plot2DWindowTest : public TWidgetTest {
     TWidgetTest::SetUp();
     Form.show();  // opening runs FormActivate
     Scripted().Clear();
+  }
+
+  void TearDown() override {
+    memory::SetMemoryBudget(0);
+    TWidgetTest::TearDown();
   }
 
   // The four fields as a user leaves them; the messages of typing are forgotten.
@@ -91,6 +97,10 @@ TEST_F(Plot2DWindowTest, BuildChecksRunInOrderAndLeaveTheChartAlone) {
   };
   // No-break spaces: the message box never breaks the line inside the number.
   const std::string tooMany = "error: Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!";
+  // A machine that has 64 MiB to give a build: 10 million points take 160.
+  memory::SetMemoryBudget(64 << 20);
+  const std::string noMemory =
+      "error: Недостаточно памяти для графика из 10\u00A0000\u00A0000 точек: увеличьте шаг расчета!";
   const TCase cases[] = {
       {"a", "b", "c", "", "error: Неправильная запись начала диапазона!", &TForm7::Edit2},
       {"-200", "", "c", "", "error: Неправильная запись конца диапазона!", &TForm7::Edit3},
@@ -100,6 +110,7 @@ TEST_F(Plot2DWindowTest, BuildChecksRunInOrderAndLeaveTheChartAlone) {
       {"-200", "200", "-1", "sin(x)", "error: Неправильная запись шага расчета!", &TForm7::Edit4},
       {"-1000000", "1000000", "0,0001", "sin(x)", tooMany, &TForm7::Edit4},
       {"1E20", "1E20", "1", "sin(x)", tooMany, &TForm7::Edit4},  // 1E20 + 1 is 1E20 again
+      {"0", "9999999", "1", "sin(x)", noMemory, &TForm7::Edit4},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Message);
