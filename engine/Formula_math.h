@@ -94,6 +94,10 @@ long double StrToFloat(const std::u16string& s);
 // trailing zeros; exponent form («1E20», «1,5E-6») below 0,00001 and from
 // 10^15 on. Zero is «0»; NaN is «NAN», infinities «INF» and «-INF».
 std::u16string FormatGeneral(long double v);
+// The same text for a double in ASCII, written to out (room for 32
+// characters), and many times faster: for tables of millions of numbers.
+// Returns the length.
+size_t FormatGeneralAscii(double v, char* out);
 
 // Rounds x to n decimals by its text in the general format: the n-th decimal
 // is rounded by the two digits after it, ties to even. Zero, negative values

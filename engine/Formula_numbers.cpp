@@ -111,32 +111,118 @@ void Digits15(long double v, std::string& digits, int& exponent) {
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 }
 
-}  // namespace
+// Lays out the significant digits (no trailing zeros), the first of which
+// stands for 10^e: plain from 0,00001 up to 15 whole digits, exponent form
+// otherwise. out has room for 32 characters; returns the length.
+size_t Layout(bool negative, const char* digits, size_t n, int e, char* out) {
+  char* p = out;
+  if (negative) *p++ = '-';
+  const auto put = [&p](const char* from, size_t count) {
+    for (size_t i = 0; i < count; ++i) *p++ = from[i];
+  };
+  const auto zeros = [&p](size_t count) {
+    for (size_t i = 0; i < count; ++i) *p++ = '0';
+  };
+  if (e >= -5 && e < 15) {
+    if (e >= 0) {
+      const size_t whole = static_cast<size_t>(e) + 1;
+      if (n <= whole) {
+        put(digits, n);
+        zeros(whole - n);
+      } else {
+        put(digits, whole);
+        *p++ = ',';
+        put(digits + whole, n - whole);
+      }
+    } else {
+      put("0,", 2);
+      zeros(static_cast<size_t>(-e - 1));
+      put(digits, n);
+    }
+  } else {
+    *p++ = digits[0];
+    if (n > 1) {
+      *p++ = ',';
+      put(digits + 1, n - 1);
+    }
+    *p++ = 'E';
+    p = std::to_chars(p, out + 32, e).ptr;
+  }
+  return static_cast<size_t>(p - out);
+}
 
-std::u16string FormatGeneral(long double v) {
-  if (std::isnan(v)) return u"NAN";
-  if (std::isinf(v)) return v > 0 ? u"INF" : u"-INF";
-  if (v == 0) return u"0";
+// The texts of the values that have no digits; 0 when v has digits.
+size_t Special(long double v, char* out) {
+  const char* text = std::isnan(v) ? "NAN" : std::isinf(v) ? (v > 0 ? "INF" : "-INF") : v == 0 ? "0" : nullptr;
+  if (!text) return 0;
+  size_t n = 0;
+  for (; text[n]; ++n) out[n] = text[n];
+  return n;
+}
+
+size_t GeneralAscii(long double v, char* out) {
+  if (const size_t n = Special(v, out)) return n;
   std::string digits;
   int e;
   Digits15(v, digits, e);
-  std::string out = v < 0 ? "-" : "";
-  if (e >= -5 && e < 15) {
-    if (e >= 0) {
-      if (digits.size() <= static_cast<size_t>(e) + 1) {
-        out += digits + std::string(e + 1 - digits.size(), '0');
-      } else {
-        out += digits.substr(0, e + 1) + "," + digits.substr(e + 1);
-      }
-    } else {
-      out += "0," + std::string(-e - 1, '0') + digits;
+  return Layout(v < 0, digits.data(), digits.size(), e, out);
+}
+
+// The 15 significant digits of a double from 0,00001 up to below 10^15 as
+// the whole number m (10^14 <= m < 10^15 before its trailing zeros go) and
+// the exponent e of the first: |v| times a power of ten that long double
+// holds exactly, rounded once, so the product is off by far less than the
+// 0,001 from a half that decides the rounding here. False where it does
+// not decide it (a tie or near one) or v is out of that range.
+bool FastDigits15(double v, uint64_t& m, int& e) {
+  static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                           1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                           1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L};
+  const double a = std::fabs(v);
+  if (!(a >= 1e-5 && a < 1e15)) return false;
+  int e0 = static_cast<int>(std::floor(std::log10(a)));
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int k = 14 - e0;
+    if (k < 0 || k > 20) return false;
+    const long double scaled = static_cast<long double>(a) * kPow10[k];
+    if (scaled >= 1e15L) {
+      ++e0;
+      continue;
     }
-  } else {
-    out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "," + digits.substr(1);
-    out += "E" + std::to_string(e);
+    if (scaled < 1e14L) {
+      --e0;
+      continue;
+    }
+    const long double whole = std::floor(scaled), fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5L) < 1e-3L) return false;
+    m = static_cast<uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+    e = e0;
+    if (m == 1000000000000000ull) {
+      m = 100000000000000ull;
+      ++e;
+    }
+    return true;
   }
-  return std::u16string(out.begin(), out.end());
+  return false;
+}
+
+}  // namespace
+
+std::u16string FormatGeneral(long double v) {
+  char buf[32];
+  const size_t n = GeneralAscii(v, buf);
+  return std::u16string(buf, buf + n);
+}
+
+size_t FormatGeneralAscii(double v, char* out) {
+  uint64_t m;
+  int e;
+  if (!FastDigits15(v, m, e)) return GeneralAscii(v, out);
+  char digits[15];
+  for (int i = 14; i >= 0; --i, m /= 10) digits[i] = static_cast<char>('0' + m % 10);
+  size_t n = 15;
+  while (n > 1 && digits[n - 1] == '0') --n;
+  return Layout(v < 0, digits, n, e, out);
 }
 
 double RoundToDigits(int32_t n, double x) {

@@ -87,6 +87,12 @@ QString TChartExplorer::ReadoutText() const { return ReadoutVisible() ? Label->t
 
 void TChartExplorer::RepaintReadout() { Layer->replot(); }
 
+void TChartExplorer::PointAt(double x, double y) {
+  Pointer = QPointF(x, y);
+  PointerInside = true;
+  UpdateReadout();
+}
+
 void TChartExplorer::UpdateReadout() {
   const QRect area = Plot->axisRect()->rect();
   if (!PointerInside || !area.contains(Pointer.toPoint())) {

@@ -67,6 +67,9 @@ class TChartExplorer : public QObject {
   QString ReadoutText() const;
   // Repaints the readout's layer alone.
   void RepaintReadout();
+  // Shows the readout as if the pointer were at this pixel of the plot; no
+  // repaint.
+  void PointAt(double x, double y);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -259,11 +259,15 @@ void TLineChart::Clear() {
   current.Graph->data()->set(QVector<QCPGraphData>(), /*alreadySorted=*/true);
   current.Source.reset();
   current.Readout.reset();
+  // The marks belong to the curve that goes.
+  for (QCPGraph* marks : Marks)
+    if (marks) marks->data()->clear();
   UpdateLegend();
   // The empty chart keeps the axes of the last build, as they were fitted.
   Explorer->HideReadout();
   Explorer->RestoreView();
   Plot->replot();
+  emit PointsChanged();
 }
 
 void TLineChart::RemoveCurves() {
@@ -281,6 +285,7 @@ void TLineChart::AppendPoints(std::span<const double> x, std::span<const double>
   const QVector<double> values(y.begin(), y.end());
   Curves[0]->Graph->addData(keys, values, /*alreadySorted=*/true);
   UpdateLegend();
+  emit PointsChanged();
 }
 
 void TLineChart::SetPoints(TChartPoints&& points) {
@@ -288,6 +293,7 @@ void TLineChart::SetPoints(TChartPoints&& points) {
   Curves[0]->Graph->data()->set(points.Data->Points, /*alreadySorted=*/true);
   points.Data->Points = QVector<QCPGraphData>();
   UpdateLegend();
+  emit PointsChanged();
 }
 
 void TLineChart::SetSource(const TCurveSource& source) {
@@ -310,10 +316,14 @@ int TLineChart::KeepCurve() {
   kept->Readout = std::move(current.Readout);
   current.Source.reset();
   Curves.push_back(std::move(kept));
+  // The marks told of the current curve, which is now empty.
+  for (QCPGraph* marks : Marks)
+    if (marks) marks->data()->clear();
   UpdateLegend();
   PlaceLegend();
   Explorer->UpdateReadout();
   Plot->replot();
+  emit PointsChanged();
   return CurveCount() - 1;
 }
 
@@ -364,7 +374,12 @@ void TLineChart::PrepareCurves() {
 void TLineChart::SetSampledAhead(bool on) { SampleAhead = on; }
 
 void TLineChart::Fit() {
-  Plot->rescaleAxes();
+  // The axes follow the curves; marks never widen them.
+  for (QCPGraph* marks : Marks)
+    if (marks) marks->setVisible(false);
+  Plot->rescaleAxes(/*onlyVisiblePlottables=*/true);
+  for (QCPGraph* marks : Marks)
+    if (marks) marks->setVisible(true);
   if (Explorer->IsEqualScale())
     Explorer->FitEqualScale();
 }
@@ -417,6 +432,109 @@ int64_t TLineChart::TotalPointCount() const {
   for (const auto& curve : Curves)
     total += curve->Count();
   return total;
+}
+
+void TLineChart::CopyPoints(int64_t first, int64_t count, double* x, double* y) const {
+  // Through the constant iterators only: nothing may detach the shared data.
+  const QCPGraphDataContainer& data = *Curves[0]->Graph->data();
+  if (count <= 0) return;
+  const QCPGraphData* p = &*(data.constBegin() + first);
+  for (int64_t i = 0; i < count; ++i) {
+    x[i] = p[i].key;
+    y[i] = p[i].value;
+  }
+}
+
+int64_t TLineChart::NearestPoint(double x) const {
+  const QCPGraphDataContainer& data = *Curves[0]->Graph->data();
+  if (data.isEmpty()) return -1;
+  // The first point not left of x, or the one before it if that is nearer.
+  auto at = data.findBegin(x, /*expandedRange=*/false);
+  if (at == data.constEnd() || (at != data.constBegin() && x - (at - 1)->key < at->key - x)) --at;
+  return at - data.constBegin();
+}
+
+QCPLayer* TLineChart::MarksLayer() {
+  // A layer of their own above the curves, with its own buffer: taking them
+  // out of a picture repaints them alone, not the curves.
+  static const QString name = QStringLiteral("marks");
+  if (QCPLayer* layer = Plot->layer(name)) return layer;
+  Plot->addLayer(name, Plot->layer(QStringLiteral("current")), QCustomPlot::limAbove);
+  QCPLayer* layer = Plot->layer(name);
+  layer->setMode(QCPLayer::lmBuffered);
+  return layer;
+}
+
+QCPGraph* TLineChart::MarkGraph(TMarkShape shape) {
+  const size_t index = static_cast<size_t>(shape);
+  if (Marks.size() <= index) Marks.resize(index + 1, nullptr);
+  if (!Marks[index]) {
+    // Symbols alone, black-ringed over a fill of their own, which shows on
+    // yellow, blue and the red curve alike.
+    static const struct {
+      QCPScatterStyle::ScatterShape Shape;
+      QColor Fill;
+    } styles[] = {
+        {QCPScatterStyle::ssCircle, QColor(0, 170, 0)},              // Root
+        {QCPScatterStyle::ssTriangle, QColor(255, 140, 0)},          // Maximum
+        {QCPScatterStyle::ssTriangleInverted, QColor(255, 140, 0)},  // Minimum
+        {QCPScatterStyle::ssDiamond, QColor(0, 200, 255)},           // Intersection
+        {QCPScatterStyle::ssCrossSquare, QColor(255, 255, 255)},     // Break
+        {QCPScatterStyle::ssSquare, QColor(255, 255, 255)},          // Value
+    };
+    QCPGraph* graph = new TSeries(Plot->xAxis, Plot->yAxis);
+    graph->setLineStyle(QCPGraph::lsNone);
+    graph->setScatterStyle(QCPScatterStyle(styles[index].Shape, QPen(Qt::black, 1.5), styles[index].Fill, 10));
+    graph->setSelectable(QCP::stNone);
+    graph->setLayer(MarksLayer());
+    graph->removeFromLegend();
+    Marks[index] = graph;
+  }
+  return Marks[index];
+}
+
+void TLineChart::SetMarks(std::span<const TMark> marks) {
+  for (QCPGraph* graph : Marks)
+    if (graph) graph->data()->clear();
+  for (const TMark& mark : marks) MarkGraph(mark.Shape)->addData(mark.X, mark.Y);
+  Plot->replot();
+}
+
+void TLineChart::AddMark(const TMark& mark) {
+  MarkGraph(mark.Shape)->addData(mark.X, mark.Y);
+  Plot->replot();
+}
+
+void TLineChart::ClearMarks() { SetMarks({}); }
+
+int64_t TLineChart::MarkCount() const {
+  int64_t count = 0;
+  for (const QCPGraph* graph : Marks)
+    if (graph) count += graph->dataCount();
+  return count;
+}
+
+void TLineChart::SetMarksInExport(bool on) { MarksInExport = on; }
+
+void TLineChart::ShowReadoutAt(double x) {
+  const int64_t i = NearestPoint(x);
+  if (i < 0) return;
+  const double px = PointX(i), py = PointY(i);
+  // Out of sight, the view is moved to the point, keeping its size.
+  const QCPRange xs = Plot->xAxis->range(), ys = Plot->yAxis->range();
+  bool moved = false;
+  if (!xs.contains(px)) {
+    Plot->xAxis->setRange(px, xs.size(), Qt::AlignCenter);
+    moved = true;
+  }
+  if (std::isfinite(py) && !ys.contains(py)) {
+    Plot->yAxis->setRange(py, ys.size(), Qt::AlignCenter);
+    moved = true;
+  }
+  if (moved) Plot->replot();
+  Explorer->PointAt(Plot->xAxis->coordToPixel(px),
+                    std::isfinite(py) ? Plot->yAxis->coordToPixel(py) : Plot->axisRect()->center().y());
+  Explorer->RepaintReadout();
 }
 
 QColor TLineChart::KeptColour(int k) {
@@ -560,13 +678,23 @@ QImage TLineChart::Render() {
   if (image.isNull()) return image;
   image.setDevicePixelRatio(ratio);
   image.fill(palette().window().color());
-  // The readout belongs to the pointer, not to the picture.
+  // The readout belongs to the pointer, not to the picture; the marks too,
+  // unless the user wants them there.
   const bool readout = Explorer->ReadoutVisible();
   if (readout) {
     Explorer->HideReadout();
     Explorer->RepaintReadout();
   }
+  const bool hideMarks = !MarksInExport && MarkCount() > 0;
+  if (hideMarks) {
+    MarksLayer()->setVisible(false);
+    MarksLayer()->replot();
+  }
   render(&image);
+  if (hideMarks) {
+    MarksLayer()->setVisible(true);
+    MarksLayer()->replot();
+  }
   if (readout) {
     Explorer->UpdateReadout();
     Explorer->RepaintReadout();

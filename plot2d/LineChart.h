@@ -20,6 +20,11 @@
 //   TChartPoints points(count);           // written by the sampling
 //   Chart1->SetPoints(std::move(points));
 //   Chart1->SetSource({TCurveKind::Function, u"sin(x)", u"", -200, 200, 1});
+//
+// Marks at points over the curves (what an analysis found) stay until curve
+// 0 changes or ClearMarks, and are left out of Render unless
+// SetMarksInExport(true):
+//   Chart1->SetMarks({{x, y, TLineChart::TMarkShape::Root}});
 #pragma once
 
 #include "plot2d/PlotCurves.h"
@@ -33,6 +38,8 @@
 #include <span>
 #include <vector>
 
+class QCPGraph;
+class QCPLayer;
 class QCustomPlot;
 class TChartExplorer;
 struct TReadoutPoint;
@@ -119,6 +126,31 @@ class TLineChart : public QWidget {
   double PointY(int64_t index, int curve = 0) const;
   // The points of every curve together.
   int64_t TotalPointCount() const;
+  // Copies points first .. first + count - 1 of curve 0 into x and y; may be
+  // called from other threads at once while the points do not change.
+  void CopyPoints(int64_t first, int64_t count, double* x, double* y) const;
+  // The index of curve 0's point whose X is nearest to x; -1 without points.
+  int64_t NearestPoint(double x) const;
+
+  // Marks over the curves, drawn above them: one symbol each.
+  enum class TMarkShape { Root, Maximum, Minimum, Intersection, Break, Value };
+  struct TMark {
+    double X, Y;
+    TMarkShape Shape;
+  };
+  // Replaces the marks and repaints.
+  void SetMarks(std::span<const TMark> marks);
+  // Adds one mark to them and repaints.
+  void AddMark(const TMark& mark);
+  void ClearMarks();
+  int64_t MarkCount() const;
+  // Whether Render draws the marks (off at first: a mark belongs to the
+  // screen, not to the picture).
+  void SetMarksInExport(bool on);
+
+  // Puts the readout on curve 0's point nearest to x, as if the pointer were
+  // there, moving the view to it when it is out of sight.
+  void ShowReadoutAt(double x);
   // The colours kept curves take in turn; none is red.
   static constexpr int KeptColourCount = 8;
   static QColor KeptColour(int k);
@@ -150,8 +182,15 @@ class TLineChart : public QWidget {
   // the pictures are the same).
   static void SetSampledAhead(bool on);
 
+ signals:
+  // The points of curve 0 were replaced, kept or removed.
+  void PointsChanged();
+
  private:
   struct TCurve;
+
+  QCPGraph* MarkGraph(TMarkShape shape);
+  QCPLayer* MarksLayer();
 
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -171,4 +210,6 @@ class TLineChart : public QWidget {
   TChartExplorer* Explorer;
   std::vector<std::unique_ptr<TCurve>> Curves;
   int KeptColours = 0;  // how many kept colours were given since the last wipe
+  std::vector<QCPGraph*> Marks;  // by shape, made when first used
+  bool MarksInExport = false;
 };

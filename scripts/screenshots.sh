@@ -6,8 +6,8 @@
 #   scripts/screenshots.sh [OUTDIR]      (default docs/; builds the program first if needed)
 #
 # Pictures: main-menu.png, calculator.png, plane-plot.png,
-# plane-plot-curves.png, plane-plot-parametric.png, plot-3d.png,
-# plot-3d-formula.png. Runs for about a minute and a half; the same build
+# plane-plot-curves.png, plane-plot-parametric.png, plane-plot-analysis.png,
+# plot-3d.png, plot-3d-formula.png. Runs for about two minutes; the same build
 # gives the same files. Needs Xvfb, xdotool and ImageMagick
 # (`scripts/setup.sh screenshots` installs them, as this script does).
 # QT_SCALE_FACTOR, when set, is passed on (the virtual screen grows with it),
@@ -78,6 +78,25 @@ keys() {
     xdotool key --clearmodifiers "$key"
     sleep 0.15
   done
+}
+
+# Saves the picture of two windows side by side: the part of the screen that
+# holds both.
+shot_pair() {
+  local name=$3
+  xdotool mousemove 0 0
+  sleep 1.5
+  local box="" id X Y WIDTH HEIGHT
+  for id in "$1" "$2"; do
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    box="$box $X $Y $((X + WIDTH)) $((Y + HEIGHT))"
+  done
+  set -- $box
+  local left=$(( $1 < $5 ? $1 : $5 )) top=$(( $2 < $6 ? $2 : $6 ))
+  local right=$(( $3 > $7 ? $3 : $7 )) bottom=$(( $4 > $8 ? $4 : $8 ))
+  import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" "$WORK/shot.png"
+  convert "$WORK/shot.png" +repage -strip -define png:exclude-chunks=date,time "$OUT/$name"
+  echo "screenshots: $OUT/$name"
 }
 
 # Types text into the focused control of a window.
@@ -166,6 +185,29 @@ type_text "$CURVE" "cos(4*t)"
 keys "$CURVE" Return
 sleep 1
 shot "$PLOT2D" plane-plot-parametric.png
+# "Одинаковый масштаб осей" off again, the window closed and opened anew
+# with its defaults, built as at first.
+click "$PLOT2D" 24 8
+keys "$PLOT2D" Down Down Down Down Down Down Return
+keys "$PLOT2D" F10
+click "$MENU" 191 69
+PLOT2D=$(window "Построение плоских графиков")
+sleep 1
+keys "$PLOT2D" F5
+sleep 1
+keys "$PLOT2D" Tab Tab Tab Tab
+
+# The analysis of x^3-2*x from -3 to 3 by 0,01: its roots ("Анализ" →
+# "Корни", Ctrl+1) listed in "Результаты анализа" and marked on the chart.
+# The start is typed as "3" and then given its minus: a lone minus would
+# bring the range field's message.
+keys "$PLOT2D" shift+Tab shift+Tab shift+Tab shift+Tab ctrl+a
+type_text "$PLOT2D" 'x^3-2*x'
+keys "$PLOT2D" Tab ctrl+a 3 Home minus Tab ctrl+a 3 Tab ctrl+a
+type_text "$PLOT2D" '0,01'
+keys "$PLOT2D" F5 Tab ctrl+1
+RESULTS=$(window "Результаты анализа")
+shot_pair "$PLOT2D" "$RESULTS" plane-plot-analysis.png
 keys "$PLOT2D" F10
 
 # The 3D plot of a 60 × 60 grid ("Обновить"), its colour bands on

@@ -12,17 +12,24 @@
 #include "export/Report.h"
 #include "windows/WebPage.h"
 #include "windows/CurveDialogs.h"
+#include "windows/AnalysisResults.h"
+#include "windows/ValueTable.h"
 #include "platform/LongWork.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -41,8 +48,24 @@ using plotinput::RefuseBuild;
 // The curves of the chart together hold at most MaxChartPoints.
 const QString TooManyOnChart = QStringLiteral(
     "На графике будет больше 20\u00A0000\u00A0000 точек! Уберите оставленные кривые командой «Стереть» (F6).");
-const QString NothingToKeep = QStringLiteral("Сначала постройте график!");
 
+using plotinput::StepError;
+const QString NoCurve = QStringLiteral("Сначала постройте график!");
+const QString NoSecondCurve = QStringLiteral("Для поиска пересечений нужен второй график!");
+const QString XError = QStringLiteral("Неправильная запись значения X!");
+
+// The mark of a finding on the chart.
+TLineChart::TMarkShape ShapeOf(TFindingKind kind) {
+  switch (kind) {
+    case TFindingKind::Root: return TLineChart::TMarkShape::Root;
+    case TFindingKind::Minimum: return TLineChart::TMarkShape::Minimum;
+    case TFindingKind::Maximum: return TLineChart::TMarkShape::Maximum;
+    case TFindingKind::Intersection: return TLineChart::TMarkShape::Intersection;
+    case TFindingKind::Break: return TLineChart::TMarkShape::Break;
+    case TFindingKind::Value: break;
+  }
+  return TLineChart::TMarkShape::Value;
+}
 std::u16string U16(const QString& s) { return s.toStdU16String(); }
 
 }  // namespace
@@ -77,6 +100,20 @@ TForm7::TForm7(QWidget* parent)
   N11->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   N12 = N1->addAction(QStringLiteral("Печать"));
   N12->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  Analysis1 = MainMenu1->addMenu(QStringLiteral("Анализ"));
+  Roots1 = Analysis1->addAction(QStringLiteral("Корни"));
+  Roots1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  Extrema1 = Analysis1->addAction(QStringLiteral("Экстремумы"));
+  Extrema1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+  Crossings1 = Analysis1->addAction(QStringLiteral("Пересечения графиков"));
+  Crossings1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
+  PointValue1 = Analysis1->addAction(QStringLiteral("Значение в точке…"));
+  PointValue1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_4));
+  ValueTable1 = Analysis1->addAction(QStringLiteral("Таблица значений…"));
+  ValueTable1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_5));
+  Analysis1->addSeparator();
+  MarksInExport1 = Analysis1->addAction(QStringLiteral("Показывать отметки в экспорте"));
+  MarksInExport1->setCheckable(true);
   N2 = MainMenu1->addAction(QStringLiteral("Закрыть"));
   N2->setShortcut(QKeySequence(Qt::Key_F10));
 
@@ -156,6 +193,15 @@ TForm7::TForm7(QWidget* parent)
   connect(N11, &QAction::triggered, this, Guarded([this] { N11Click(); }));
   connect(N12, &QAction::triggered, this, Guarded([this] { N12Click(); }));
   connect(N2, &QAction::triggered, this, Guarded([this] { N2Click(); }));
+  connect(Roots1, &QAction::triggered, this, Guarded([this] { Roots1Click(); }));
+  connect(Extrema1, &QAction::triggered, this, Guarded([this] { Extrema1Click(); }));
+  connect(Crossings1, &QAction::triggered, this, Guarded([this] { Crossings1Click(); }));
+  connect(PointValue1, &QAction::triggered, this, Guarded([this] { PointValue1Click(); }));
+  connect(ValueTable1, &QAction::triggered, this, Guarded([this] { ValueTable1Click(); }));
+  connect(MarksInExport1, &QAction::triggered, this, Guarded([this] { MarksInExport1Click(); }));
+  // The findings belong to the curve: a new build, "Стереть" and an edit of
+  // the formula take them away with it.
+  connect(Chart1, &TLineChart::PointsChanged, this, [this] { ForgetAnalysis(); });
   connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
   connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { Edit1Change(); }));
   RangeCheck = new TRangeCheck(this);
@@ -175,6 +221,15 @@ void TForm7::showEvent(QShowEvent* event) {
     Chart1->RestoreView();  // a curve kept from before, as it was built
   }
   QWidget::showEvent(event);
+}
+
+void TForm7::hideEvent(QHideEvent* event) {
+  // The analysis windows go with the plot window.
+  if (!event->spontaneous()) {
+    if (AnalysisResults) AnalysisResults->hide();
+    if (ValueTable) ValueTable->hide();
+  }
+  QWidget::hideEvent(event);
 }
 
 void TForm7::FormActivate() {
@@ -233,7 +288,7 @@ void TForm7::N7Click() { Chart1->RemoveCurves(); }
 
 void TForm7::N13Click() {
   if (Chart1->PointCount(0) == 0) {
-    RefuseBuild(Edit1, NothingToKeep);
+    RefuseBuild(Edit1, NoCurve);
     return;
   }
   Chart1->KeepCurve();
@@ -303,3 +358,194 @@ void TForm7::Edit3Change() { CheckRangeEdit(Edit3); }
 void TForm7::Edit3Exit() { CheckRangeEdit(Edit3); }
 
 void TForm7::Label5Click() { OpenWebPage(QString::fromLatin1(MakerWebAddress)); }
+
+void TForm7::PlaceBeside(QWidget* window) {
+  // Beside the plot window, where it hides the least of the chart: on the
+  // side with more room, against the screen's edge when it does not fit.
+  const QRect frame = frameGeometry();
+  const QRect screen = this->screen()->availableGeometry();
+  const int width = window->frameGeometry().width();
+  const int roomRight = screen.right() - frame.right(), roomLeft = frame.left() - screen.left();
+  const int left = roomRight >= roomLeft ? std::min(frame.right() + 1, screen.right() + 1 - width)
+                                         : std::max(frame.left() - width, screen.left());
+  window->move(left, std::max(screen.top(), frame.top()));
+}
+
+bool TForm7::HasCurve() {
+  const TCurveSource* source = Chart1->CurveSource(0);
+  if (PlotFormula && source && source->Kind == TCurveKind::Function && Chart1->PointCount(0) > 0) return true;
+  Platform().Error(NoCurve);
+  Platform().Beep();
+  return false;
+}
+
+TAnalysisCurve TForm7::CurrentCurve() const { return {PlotFormula.get(), Chart1->CurveSource(0)->First, 2}; }
+
+TAnalysisGrid TForm7::CurrentGrid() const {
+  // The points the build made: all of its range, or those before a fault.
+  const TCurveSource& source = *Chart1->CurveSource(0);
+  return {source.Start, source.Step, Chart1->PointCount(0)};
+}
+
+TAnalysisDialog* TForm7::Results() {
+  if (!AnalysisResults) {
+    AnalysisResults = new TAnalysisDialog(this);
+    connect(AnalysisResults, &TAnalysisDialog::PointChosen, this, [this](double x) { Chart1->ShowReadoutAt(x); });
+    connect(AnalysisResults, &TAnalysisDialog::ValueRequested, this, Guarded([this] { PointValueCompute(); }));
+    PlaceBeside(AnalysisResults);
+  }
+  return AnalysisResults;
+}
+
+void TForm7::ForgetAnalysis() {
+  if (AnalysisResults) AnalysisResults->Clear();
+}
+
+void TForm7::ShowFindings(const QString& heading, const TAnalysisResult& result, const QString& none,
+                          const std::vector<QString>& kinds, const QString& remark) {
+  QString note = result.More               ? QStringLiteral("Показаны первые 10\u00A0000; на графике их больше.")
+                 : result.Findings.empty() ? none
+                                           : QStringLiteral("Найдено: %1.").arg(result.Findings.size());
+  if (!remark.isEmpty()) note += QLatin1Char(' ') + remark;
+
+  std::vector<TLineChart::TMark> marks;
+  marks.reserve(result.Findings.size());
+  const TLineChart::TView view = Chart1->View();
+  for (const TFinding& f : result.Findings) {
+    const double x = static_cast<double>(f.X);
+    double y = static_cast<double>(f.Y);
+    // A break has no value of its own: its mark sits on the curve as drawn,
+    // or on the line F(X) = 0 where the curve has a gap.
+    if (std::isnan(y)) {
+      const int64_t i = Chart1->NearestPoint(x);
+      y = i >= 0 ? Chart1->PointY(i) : 0;
+      if (std::isnan(y)) y = std::clamp(0.0, view.YLower, view.YUpper);
+    }
+    marks.push_back({x, y, ShapeOf(f.Kind)});
+  }
+  Results()->SetFindings(heading, result.Findings, note, kinds);
+  Chart1->SetMarks(marks);
+  Results()->show();
+  Results()->raise();
+}
+
+void TForm7::Analyse(bool extrema) {
+  if (!HasCurve()) return;
+  const TAnalysisCurve curve = CurrentCurve();
+  const TAnalysisGrid grid = CurrentGrid();
+  TAnalysisResult result;
+  const bool done = RunLongWork(this, [&](TWorkControl& control) {
+    const TAnalysisControl c = ControlOf(control, 0, 1);
+    result = extrema ? FindExtrema(curve, grid, c) : FindRoots(curve, grid, c);
+  });
+  if (!done || result.Stopped) return;  // stopped: everything as it was
+  const QString formula = QStringLiteral(" F(X) = ") + QString::fromStdU16String(curve.Text);
+  if (extrema)
+    ShowFindings(QStringLiteral("Экстремумы") + formula, result, QStringLiteral("Экстремумов на графике нет."));
+  else
+    ShowFindings(QStringLiteral("Корни") + formula, result, QStringLiteral("Корней на графике нет."));
+}
+
+TAnalysisControl TForm7::ControlOf(TWorkControl& control, int part, int parts) {
+  TAnalysisControl c;
+  c.Stopped = [&control] { return control.Stopped(); };
+  c.Progress = [&control, part, parts](double fraction) { control.SetProgress((part + fraction) / parts); };
+  return c;
+}
+
+void TForm7::Roots1Click() { Analyse(false); }
+void TForm7::Extrema1Click() { Analyse(true); }
+
+void TForm7::Crossings1Click() {
+  if (!HasCurve()) return;
+  // The current curve meets the kept curves of X; a parametric or polar
+  // curve is no function of X and is left out.
+  std::vector<int> others;
+  bool leftOut = false;
+  for (int c = 1; c < Chart1->CurveCount(); ++c) {
+    if (Chart1->CurveKind(c) == TCurveKind::Function && Chart1->CurveSource(c))
+      others.push_back(c);
+    else
+      leftOut = true;
+  }
+  const QString remark =
+      leftOut ? QStringLiteral("Параметрические и полярные кривые не рассматриваются.") : QString();
+  if (others.empty()) {
+    Platform().Error(leftOut ? NoSecondCurve + QLatin1Char(' ') + remark : NoSecondCurve);
+    Platform().Beep();
+    return;
+  }
+
+  const TAnalysisCurve curve = CurrentCurve();
+  const TAnalysisGrid grid = CurrentGrid();
+  std::vector<TAnalysisResult> results(others.size());
+  const bool done = RunLongWork(this, [&](TWorkControl& control) {
+    for (size_t k = 0; k < others.size() && !control.Stopped(); ++k) {
+      // The kept curve's formula compiled anew: its build showed its messages.
+      const TAnalysisCurve kept{nullptr, Chart1->CurveSource(others[k])->First, 2};
+      results[k] = FindIntersections(curve, kept, grid, ControlOf(control, static_cast<int>(k), static_cast<int>(others.size())));
+    }
+  });
+  if (!done) return;
+
+  // All of them by X, each named by the curve it meets when there are several.
+  struct TMeeting {
+    TFinding Finding;
+    int Curve;
+  };
+  std::vector<TMeeting> meetings;
+  TAnalysisResult all;
+  for (size_t k = 0; k < others.size(); ++k) {
+    if (results[k].Stopped) return;
+    all.More = all.More || results[k].More;
+    for (const TFinding& f : results[k].Findings) meetings.push_back({f, others[k]});
+  }
+  std::stable_sort(meetings.begin(), meetings.end(),
+                   [](const TMeeting& a, const TMeeting& b) { return a.Finding.X < b.Finding.X; });
+  if (meetings.size() > MaxFindings) {
+    meetings.resize(MaxFindings);
+    all.More = true;
+  }
+  std::vector<QString> kinds;
+  for (const TMeeting& m : meetings) {
+    all.Findings.push_back(m.Finding);
+    if (others.size() > 1)
+      kinds.push_back(TAnalysisDialog::KindText(m.Finding.Kind) + QStringLiteral(" с ") +
+                      Chart1->CurveName(m.Curve));
+  }
+  ShowFindings(QStringLiteral("Пересечения графиков: F(X) = ") + QString::fromStdU16String(curve.Text), all,
+               QStringLiteral("Пересечений на графике нет."), kinds, remark);
+}
+
+void TForm7::PointValue1Click() {
+  if (!HasCurve()) return;
+  TAnalysisDialog* results = Results();
+  results->show();
+  results->raise();
+  results->activateWindow();
+  results->Edit1->setFocus();
+  results->Edit1->selectAll();
+}
+
+void TForm7::PointValueCompute() {
+  if (!HasCurve()) return;
+  long double x = 0;
+  if (!ReadNumber(Results()->Edit1, XError, x)) return;
+  // The engine shows its own message where F has no value.
+  const TFinding value = ValueAt(CurrentCurve().Text, x, 2);
+  Results()->AddFinding(value);
+  if (!std::isnan(value.Y))
+    Chart1->AddMark({static_cast<double>(value.X), static_cast<double>(value.Y), TLineChart::TMarkShape::Value});
+}
+
+void TForm7::ValueTable1Click() {
+  if (!HasCurve()) return;
+  if (!ValueTable) {
+    ValueTable = new TValueTableDialog(Chart1, this);
+    PlaceBeside(ValueTable);
+  }
+  ValueTable->show();
+  ValueTable->raise();
+}
+
+void TForm7::MarksInExport1Click() { Chart1->SetMarksInExport(MarksInExport1->isChecked()); }

@@ -3,9 +3,13 @@
 // kept on the chart beside it, parametric and polar curves.
 #pragma once
 
+#include "analysis/Analysis.h"
+
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -22,6 +26,9 @@ class TLineChart;
 class TParametricDialog;
 class TPolarDialog;
 class TRangeCheck;
+class TAnalysisDialog;
+class TValueTableDialog;
+class TWorkControl;
 
 class TForm7 : public QWidget {
   Q_OBJECT
@@ -44,6 +51,13 @@ class TForm7 : public QWidget {
   QAction* BMP1;    // В файл BMP
   QAction* N11;     // В буфер
   QAction* N12;     // Печать
+  QMenu* Analysis1;          // "Анализ"
+  QAction* Roots1;           // Корни
+  QAction* Extrema1;         // Экстремумы
+  QAction* Crossings1;       // Пересечения графиков
+  QAction* PointValue1;      // Значение в точке…
+  QAction* ValueTable1;      // Таблица значений…
+  QAction* MarksInExport1;   // Показывать отметки в экспорте (checkable, off)
   QAction* N2;      // Закрыть
   QGroupBox* GroupBox1;  // the formula
   QLabel* Label1;
@@ -67,6 +81,11 @@ class TForm7 : public QWidget {
   TParametricDialog* ParametricDialog = nullptr;
   TPolarDialog* PolarDialog = nullptr;
 
+  // The windows of the analysis, made when first needed; children of this
+  // window, so that they can be used while it is shown modally.
+  TAnalysisDialog* AnalysisResults = nullptr;
+  TValueTableDialog* ValueTable = nullptr;
+
   // Handlers.
   void FormActivate();
   void Button1Click();
@@ -87,6 +106,17 @@ class TForm7 : public QWidget {
   void Edit3Change();
   void Edit3Exit();
   void Label5Click();
+  void Roots1Click();
+  void Extrema1Click();
+  void Crossings1Click();
+  void PointValue1Click();
+  void ValueTable1Click();
+  void MarksInExport1Click();
+  // "Вычислить" of the results window: F at its X.
+  void PointValueCompute();
+
+  // The results window, made on first use.
+  TAnalysisDialog* Results();
 
   // Checks a range field as typed (a decimal point is malformed here) and
   // against ±1 000 000: beep, message, focus back. Returns the value read
@@ -95,10 +125,31 @@ class TForm7 : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   // Samples the curve the dialog accepted and adds it as a kept curve.
   void AddDialogCurve(TCurveDialog& dialog);
+  // False (with the window's message) when no curve is built.
+  bool HasCurve();
+  // Runs the search for roots or for extrema of the built curve as long work
+  // and shows what it found.
+  void Analyse(bool extrema);
+  // The built curve as the analysis takes it: its formula object, text and mode,
+  // and the X of its points.
+  TAnalysisCurve CurrentCurve() const;
+  TAnalysisGrid CurrentGrid() const;
+  // The analysis's stop and progress for part of parts of the long work.
+  static TAnalysisControl ControlOf(TWorkControl& control, int part, int parts);
+  // Findings into the results window (under heading; none is the note when
+  // there are none; kinds, when given, name each row's kind; remark ends the
+  // note) and as marks on the chart.
+  void ShowFindings(const QString& heading, const TAnalysisResult& result, const QString& none,
+                    const std::vector<QString>& kinds = {}, const QString& remark = QString());
+  // Moves an analysis window beside this one.
+  void PlaceBeside(QWidget* window);
+  // The results go: the marks with the curve they belong to.
+  void ForgetAnalysis();
 
   TRangeCheck* RangeCheck;  // the checks of Edit2 and Edit3 while typing and on leaving
 };

@@ -3,7 +3,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -94,6 +96,42 @@ TEST(FormatTest, GeneralFormat) {
       {-std::numeric_limits<long double>::infinity(), u"-INF"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatGeneral(c.V), c.Text) << U8(c.Text);
+}
+
+// The fast ASCII form of a double is FormatGeneral's text exactly: on the
+// points of plot grids (sums of a decimal step), at the edges of the plain
+// form and of a digit more, at ties, and on doubles of any bits.
+TEST(FormatTest, AsciiFormOfDoublesIsTheGeneralFormat) {
+  const auto same = [](double v) {
+    char buf[32];
+    const size_t n = FormatGeneralAscii(v, buf);
+    const std::u16string slow = FormatGeneral(v);
+    if (std::u16string(buf, buf + n) == slow) return true;
+    ADD_FAILURE() << std::hexfloat << v << ": " << std::string(buf, n) << " != " << U8(slow);
+    return false;
+  };
+  for (const double v : {0.0, -0.0, 1e-5, 0.99999e-5, 9.999999999999995e-6, 1e15, 999999999999999.5,
+                         999999999999999.4, 99999999999999.95, 123456789012345.5, 0.5, 2.5, -1.5, 0.1,
+                         std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                         -std::numeric_limits<double>::infinity(), DBL_MIN, DBL_MAX, 1e300})
+    same(v);
+  int failures = 0;
+  for (const long double step : {0.01L, 0.1L, 0.001L, 0.7L, 1e-7L}) {
+    long double x = -1000;
+    for (int i = 0; i < 40000 && failures < 5; ++i, x += step) failures += !same(static_cast<double>(x));
+  }
+  std::mt19937_64 bits(20);
+  std::uniform_real_distribution<double> exponent(-8, 17);
+  for (int i = 0; i < 150000 && failures < 5; ++i) {
+    failures += !same(std::pow(10.0, exponent(bits)) * (i % 2 ? -1 : 1));
+    uint64_t b = bits();
+    double any;
+    std::memcpy(&any, &b, sizeof any);
+    failures += !same(any);
+  }
+  // Whole numbers with decimal halves beyond the 15th digit.
+  for (int64_t k = 0; k < 20000 && failures < 5; ++k)
+    failures += !same(static_cast<double>(100000000000000 + k * 7919) + 0.5);
 }
 
 TEST(FormatTest, RoundToDigits) {

@@ -9,9 +9,11 @@
 #include "windows/FormulaEdit.h"
 #include "windows/Unit4_3D.h"
 #include "windows/Unit7.h"
+#include "windows/ValueTable.h"
 #include "tests/support/WidgetTest.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -206,6 +208,12 @@ const std::vector<TSavePath>& SavePaths() {
          t.Plot->BMP1->trigger();
        }},
       {"Report", QStringLiteral("ex.odt"), false, [](SaveFailureTest& t) { t.Plot->Word1->trigger(); }},
+      {"ValuesCsv", QStringLiteral("t.csv"), true,
+       [](SaveFailureTest& t) {
+         t.Plot->ValueTable1->trigger();
+         TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("t")));
+         t.Plot->ValueTable->Button1->click();
+       }},
       {"Stl", QStringLiteral("s.stl"), true,
        [](SaveFailureTest& t) {
          TestPlatform().SaveFileAnswers.push_back(t.Path(QStringLiteral("s")));
