@@ -49,6 +49,7 @@ using plotinput::RefuseBuild;
 const QString TooManyOnChart = QStringLiteral(
     "На графике будет больше 20\u00A0000\u00A0000 точек! Уберите оставленные кривые командой «Стереть» (F6).");
 
+using plotinput::ReadNumber;
 using plotinput::StepError;
 const QString NoCurve = QStringLiteral("Сначала постройте график!");
 const QString NoSecondCurve = QStringLiteral("Для поиска пересечений нужен второй график!");
