@@ -325,7 +325,7 @@ void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   ClearBackground(Canvas);
   if (FShowFrame) DrawFrame(Canvas);
   DrawCaption(Canvas);
-  PrepareModel();
+  FModel.Prepare();
   // Without cells (no lines, one line) the axes still show around the data
   // centre; after a failed build only background, frame and caption do.
   if (FContourMap && !FModel.BuildFailed()) {
@@ -359,29 +359,21 @@ QImage TGraph3D::CopyToBitmap(TColor /*Color*/) {
 
 void TGraph3D::Prepare() {
   SyncSize();
-  PrepareModel();
+  FModel.Prepare();
+}
+
+bool TGraph3D::PrepareBeforeShowing(TWorkControl& control) {
+  SyncSize();
+  FModel.Prepare(&control);
+  return !control.Stopped();
 }
 
 namespace {
 int64_t GLargeBuildPoints = 3000000;
 }
 
+int64_t TGraph3D::LargeBuildPoints() { return GLargeBuildPoints; }
 void TGraph3D::SetLargeBuildPoints(int64_t Points) { GLargeBuildPoints = Points; }
-
-void TGraph3D::PrepareModel() {
-  const bool large = OnBusy && FModel.BuildPending() &&
-                     int64_t(FModel.LineCount()) * FModel.ValuesPerLine() >= GLargeBuildPoints;
-  if (!large) {
-    FModel.Prepare();
-    return;
-  }
-  struct TBusy {
-    const std::function<void(bool)> Report;
-    explicit TBusy(std::function<void(bool)> report) : Report(std::move(report)) { Report(true); }
-    ~TBusy() { Report(false); }
-  } busy(OnBusy);
-  FModel.Prepare();
-}
 
 void TGraph3D::CenterGraph() {
   SyncSize();

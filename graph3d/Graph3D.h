@@ -160,13 +160,6 @@ class TGraph3D : public QWidget {
 
   // ---- events
   TNotifyEvent AfterDraw;        // after a full redraw of the control itself
-  // A build of a large grid (one that takes a noticeable time) runs between
-  // OnBusy(true) and OnBusy(false), also when it fails; the window shows the
-  // busy cursor meanwhile.
-  std::function<void(bool Busy)> OnBusy;
-  // From how many grid points a build counts as large (about 0.3 s on a
-  // small machine); tests lower it.
-  static void SetLargeBuildPoints(int64_t Points);
   TNotifyEvent OnScroll;         // after each animation step
   TNotifyEvent OnStopScrolling;  // when the animation stops
 
@@ -182,6 +175,18 @@ class TGraph3D : public QWidget {
   // for callers that pass one; an image has no lasting brush to give it to.
   QImage CopyToBitmap(TColor Color);
   void Prepare();
+  // For a control not shown yet, holding its lines and sized as it will be
+  // shown: all that its first redraw would compute, done now, on whatever
+  // thread runs it while nothing else touches the control (long work). False
+  // when control asked it to stop: the first redraw then does it all.
+  bool PrepareBeforeShowing(TWorkControl& control);
+  // From how many grid points a build counts as large (about 0.3 s on a
+  // small machine), worth long work of its own; tests lower it.
+  static int64_t LargeBuildPoints();
+  static void SetLargeBuildPoints(int64_t Points);
+  // A surface of equal heights is a plane at half height (a formula's
+  // surface), instead of the build's "no range".
+  void SetFlatAllowed(bool Allowed) { FModel.SetFlatAllowed(Allowed); }
   void PaintAxes(bool Visible);
   // The control's own canvas as last drawn, at the screen's resolution (its
   // devicePixelRatio() tells how many pixels a unit of the control's size has).
@@ -206,7 +211,6 @@ class TGraph3D : public QWidget {
   void OnOwnCanvas(const std::function<void(QPainter&)>& draw);
   void CopyToScreen();
   void RedrawOwn(bool FireAfterDraw);
-  void PrepareModel();  // FModel.Prepare, a large build inside OnBusy
   void ReportLater(std::exception_ptr Error);
 
   void ClearBackground(QPainter& Canvas);

@@ -212,4 +212,19 @@ std::u16string TooManyVariablesMessage(const std::vector<std::u16string>& extra)
 
 std::u16string NoValueMessage() { return u"Формула не имеет значения ни в одной точке поверхности!"; }
 
+std::u16string RefusalOf(const TSurfaceSamples& samples) {
+  int64_t points = 0;
+  for (const auto& line : samples.Lines) points += line->Count();
+  const int64_t valued = points - samples.MissingPoints;
+  if (valued <= 0) return NoValueMessage();
+  if (valued == 1) return u"Формула имеет значение только в одной точке поверхности!";
+  // A cell is drawn when all four of its corners have a value.
+  for (size_t L = 0; L + 1 < samples.Lines.size(); ++L) {
+    const TGraphLine &a = *samples.Lines[L], &b = *samples.Lines[L + 1];
+    for (int32_t i = 0; i + 1 < a.Count(); ++i)
+      if (!a.IsMissing(i) && !a.IsMissing(i + 1) && !b.IsMissing(i) && !b.IsMissing(i + 1)) return {};
+  }
+  return u"Точки, в которых формула имеет значение, не образуют ни одной клетки поверхности!";
+}
+
 }  // namespace surface

@@ -10,6 +10,7 @@
 #include "export/PictureExport.h"
 #include "platform/Platform.h"
 #include "export/Report.h"
+#include "platform/LongWork.h"
 #include "windows/SurfaceDialog.h"
 #include "windows/WebPage.h"
 
@@ -101,6 +102,9 @@ const QString ContourMap = QStringLiteral("Карта изолиний");
 const QString ToStl = QStringLiteral("В файл STL");
 const QString ToObj = QStringLiteral("В файл OBJ");
 const QString BuiltinSurface = QStringLiteral("встроенная поверхность, %1 × %2 точек");
+const QString NoSurfaceGrid = QStringLiteral("Сетка %1 × %2 не задает поверхности!");
+const QString GridTooLarge = QStringLiteral("Сетка %1 × %2 слишком велика для памяти компьютера!");
+const QString BadPeak = QStringLiteral("Высота вершины поверхности не годится для построения графика!");
 }  // namespace texts
 
 constexpr int kClientWidth = 523;
@@ -364,7 +368,7 @@ void TForm4_3D::FormCreate() {
   N21->setChecked(true);
   N28->setChecked(true);
   SetDefault();
-  PlotCreate();
+  Rebuild(PlotSettings);
 }
 
 void TForm4_3D::FormDestroy() { PlotDestroy(); }
@@ -372,33 +376,101 @@ void TForm4_3D::FormDestroy() { PlotDestroy(); }
 void TForm4_3D::SetDefault() {
   SpinEdit1->setValue(4);
   SpinEdit2->setValue(4);
-  SetValues();
+  SetValues(PlotSettings);
   PlotSettings.BackColor = 0;
   PlotSettings.SurfaceColor = kDefaultSurfaceColor;
   PlotSettings.AxisColor = kDefaultAxisColor;
 }
 
-void TForm4_3D::SetValues() {
-  PlotSettings.LineTotal = SpinEdit1->value();
-  PlotSettings.PointTotal = SpinEdit2->value();
-  PlotSettings.PeakHeight = PeakFor(PlotSettings.PointTotal, PlotSettings.LineTotal);
+void TForm4_3D::SetValues(TPlotSettings& Settings) {
+  Settings.LineTotal = SpinEdit1->value();
+  Settings.PointTotal = SpinEdit2->value();
+  Settings.PeakHeight = PeakFor(Settings.PointTotal, Settings.LineTotal);
 }
 
-void TForm4_3D::PlotCreate() {
-  Plot = new TGraph3D(Panel1);
+bool TForm4_3D::Rebuild(const TPlotSettings& Settings, std::unique_ptr<surface::TSurfaceFormula> Formula,
+                        const surface::TSurfaceGrid& Range) {
+  const int64_t lineTotal = Settings.LineTotal, pointTotal = Settings.PointTotal;
+  // Grids a file may hold that make no surface; a peak that makes no number.
+  if (lineTotal < 1 || pointTotal < 2) {
+    Platform().Error(texts::NoSurfaceGrid.arg(lineTotal).arg(pointTotal));
+    return false;
+  }
+  if (!Formula && !(std::fabs(Settings.PeakHeight) <= 1e30L)) {
+    Platform().Error(texts::BadPeak);
+    return false;
+  }
+  surface::TSurfaceGrid grid = Range;
+  grid.LineTotal = Settings.LineTotal;
+  grid.PointTotal = Settings.PointTotal;
+
+  // The new control, not shown yet, sized as the old one it will replace.
+  auto plot = std::make_unique<TGraph3D>(Panel1);
+  plot->resize(Plot ? Plot->size() : Panel1->contentsRect().size());
+  plot->SetDataColor(Settings.SurfaceColor);
+  plot->SetAxesColor(Settings.AxisColor);
+  plot->SetFlatAllowed(Formula != nullptr);
+  plot->SetShaded(cbShaded->isChecked());  // shaded cells are made with the others
+  std::vector<TGraphLine*> lines;
+  int64_t missing = 0;
+  std::u16string refusal;
+  auto work = [&](TWorkControl& control) {
+    std::vector<std::unique_ptr<TGraphLine>> made;
+    const double sampled = Formula ? 0.9 : 0.1;  // of the whole, roughly
+    control.SetProgressRange(0, sampled);
+    if (Formula) {
+      surface::TSurfaceSamples samples = Formula->Sample(grid);
+      if (control.Stopped()) return;
+      refusal = surface::RefusalOf(samples);
+      if (!refusal.empty()) return;
+      missing = samples.MissingPoints;
+      made = std::move(samples.Lines);
+    } else {
+      made = graph3d::GenerateSurface(Settings.LineTotal, Settings.PointTotal, Settings.PeakHeight);
+    }
+    lines.reserve(made.size());
+    for (auto& line : made) lines.push_back(plot->AddLine(std::move(line)));
+    made.clear();
+    control.SetProgressRange(sampled, 1);
+    plot->PrepareBeforeShowing(control);
+  };
+  try {
+    // A small built-in surface is made at once; anything else may take long.
+    if (Formula || lineTotal * pointTotal >= TGraph3D::LargeBuildPoints()) {
+      if (!RunLongWork(this, work)) return false;
+    } else {
+      TWorkControl control;
+      work(control);
+    }
+  } catch (const EGraph3DTooLarge&) {
+    Platform().Error(texts::GridTooLarge.arg(lineTotal).arg(pointTotal));
+    return false;
+  }
+  if (!refusal.empty()) {
+    Platform().Error(QString::fromStdU16String(refusal));
+    return false;
+  }
+
+  PlotDestroy();
+  PlotSettings = Settings;
+  SurfaceFormula = Formula ? QString::fromStdU16String(Formula->Text()) : QString();
+  SurfaceRange = grid;
+  MissingPoints = missing;
+  PlotCreate(std::move(plot), std::move(lines));
+  return true;
+}
+
+void TForm4_3D::PlotCreate(std::unique_ptr<TGraph3D> NewPlot, std::vector<TGraphLine*> Lines) {
+  Plot = NewPlot.release();
   Panel1->layout()->addWidget(Plot);
   Plot->show();
-  Plot->SetDataColor(PlotSettings.SurfaceColor);
-  Plot->SetAxesColor(PlotSettings.AxisColor);
   SetPanelColor(PlotSettings.BackColor);
   Plot->AfterDraw = [this](TGraph3D* sender) { PlotAfterDraw(sender); };
   Plot->OnScroll = [this](TGraph3D* sender) { PlotScroll(sender); };
   Plot->OnStopScrolling = [this](TGraph3D* sender) { PlotStopScrolling(sender); };
-  Plot->OnBusy = [](bool busy) { Platform().SetBusyCursor(busy); };
   ApplyViewSwitches();
   N22Click();
-  PlotLines.clear();
-  for (auto& line : GenerateSurface()) PlotLines.push_back(Plot->AddLine(std::move(line)));
+  PlotLines = std::move(Lines);
   Plot->update();
 }
 
@@ -429,12 +501,6 @@ void TForm4_3D::PlotDestroy() {
   PlotLines.clear();
 }
 
-std::vector<std::unique_ptr<TGraphLine>> TForm4_3D::GenerateSurface() {
-  if (!SurfaceFormula.isEmpty()) return std::move(FormulaLines);  // sampled before the old plot went
-  // The generator refuses a grid too large for memory before making any value.
-  return graph3d::GenerateSurface(PlotSettings.LineTotal, PlotSettings.PointTotal, PlotSettings.PeakHeight);
-}
-
 void TForm4_3D::PlotAfterDraw(TGraph3D*) {
   QString text = texts::AfterDrawing;
   if (!SurfaceFormula.isEmpty() && MissingPoints > 0) text += texts::MissingPoints.arg(MissingPoints);
@@ -449,7 +515,7 @@ void TForm4_3D::PlotStopScrolling(TGraph3D*) { StatusBar1->showMessage(texts::Af
 
 // ------------------------------------------------------------ grid fields
 
-void TForm4_3D::Button1Click() {
+TPlotSettings TForm4_3D::SettingsFromGridFields() {
   for (QSpinBox* field : {SpinEdit1, SpinEdit2}) {
     // The field's text as typed counts, even before the field was left.
     bool number = false;
@@ -460,28 +526,44 @@ void TForm4_3D::Button1Click() {
     }
     field->interpretText();
   }
-  SetValues();
-  if (!PrepareFormulaSurface()) return;
-  PlotDestroy();
-  PlotCreate();
+  TPlotSettings settings = PlotSettings;
+  SetValues(settings);
+  return settings;
 }
+
+std::unique_ptr<surface::TSurfaceFormula> TForm4_3D::ShownFormula() const {
+  if (SurfaceFormula.isEmpty()) return nullptr;
+  return std::make_unique<surface::TSurfaceFormula>(SurfaceFormula.toStdU16String());
+}
+
+void TForm4_3D::Button1Click() { Rebuild(SettingsFromGridFields(), ShownFormula(), SurfaceRange); }
 
 // ------------------------------------------------------------ "График"
 
 void TForm4_3D::N3Click() {
-  SurfaceFormula.clear();
   if (SurfaceDialog) SurfaceDialog->SetDefaults();
   SetDefault();
-  PlotDestroy();
-  PlotCreate();
+  Rebuild(PlotSettings);
 }
 
 void TForm4_3D::N4Click() {
+  // A cancelled, unreadable or refused file changes nothing, the grid
+  // fields (which reading the file sets) included.
+  const int lines = SpinEdit1->value(), points = SpinEdit2->value();
   TPlotSettings loaded = PlotSettings;
-  if (Loadvar(loaded)) PlotSettings = loaded;
-  SurfaceFormula.clear();
-  PlotDestroy();
-  PlotCreate();
+  if (!Loadvar(loaded)) return;
+  bool rebuilt = false;
+  struct TRestoreFields {
+    TForm4_3D* Form;
+    const bool& Rebuilt;
+    int Lines, Points;
+    ~TRestoreFields() {
+      if (Rebuilt) return;
+      Form->SpinEdit1->setValue(Lines);
+      Form->SpinEdit2->setValue(Points);
+    }
+  } restore{this, rebuilt, lines, points};
+  rebuilt = Rebuild(loaded);
 }
 
 void TForm4_3D::N5Click() { Savevar(PlotSettings); }
@@ -520,37 +602,10 @@ void TForm4_3D::N38Click() { close(); }
 void TForm4_3D::N41Click() {
   if (!SurfaceDialog) SurfaceDialog = new TSurfaceDialog(this);
   if (SurfaceDialog->exec() != QDialog::Accepted) return;
-  ChosenFormula = SurfaceDialog->TakeFormula();
-  SurfaceDialog->GetRanges(ChosenRange);
+  surface::TSurfaceGrid range;
+  SurfaceDialog->GetRanges(range);
   // The grid fields count as "Обновить" reads them.
-  Button1Click();
-}
-
-bool TForm4_3D::PrepareFormulaSurface() {
-  std::unique_ptr<surface::TSurfaceFormula> formula = std::move(ChosenFormula);
-  surface::TSurfaceGrid grid = ChosenRange;
-  if (!formula) {
-    if (SurfaceFormula.isEmpty()) return true;
-    formula = std::make_unique<surface::TSurfaceFormula>(SurfaceFormula.toStdU16String());
-    grid = SurfaceRange;
-  }
-  grid.LineTotal = PlotSettings.LineTotal;
-  grid.PointTotal = PlotSettings.PointTotal;
-  surface::TSurfaceSamples samples;
-  {
-    TBusyCursor busy;
-    samples = formula->Sample(grid);
-  }
-  samples.ShowMessages();
-  if (samples.MissingPoints == int64_t(grid.LineTotal) * grid.PointTotal) {
-    Platform().Error(QString::fromStdU16String(surface::NoValueMessage()));
-    return false;
-  }
-  SurfaceFormula = QString::fromStdU16String(formula->Text());
-  SurfaceRange = grid;
-  MissingPoints = samples.MissingPoints;
-  FormulaLines = std::move(samples.Lines);
-  return true;
+  Rebuild(SettingsFromGridFields(), SurfaceDialog->TakeFormula(), range);
 }
 
 // ------------------------------------------------------------ the file

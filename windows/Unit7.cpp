@@ -1,6 +1,7 @@
 #include "windows/Unit7.h"
 
 #include "platform/Application.h"
+#include "platform/LongWork.h"
 #include "windows/FormTools.h"
 #include "engine/Formula_math.h"
 #include "windows/FormulaEdit.h"
@@ -30,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -260,23 +262,29 @@ void TForm7::Button1Click() {
   const long double start = range.Start, end = range.End, step = range.Step;
 
   const std::u16string text = U16(Edit1->text());
-  PlotFormula = std::make_unique<TFormula>(text, -1, 1);
+  auto formula = std::make_unique<TFormula>(text, -1, 1);
   // A syntax error is shown by the parser; the sampling runs all the same.
-  PlotFormula->Parse(text);
-  // The old curve goes before the new one is made: never two in memory.
-  Chart1->Clear();
+  formula->Parse(text);
 
-  TChartPoints points(range.Count);
+  // The points go into storage of their own; the chart and the formula of
+  // the last build stay as they are until the new curve is whole, so that
+  // "Прервать" changes nothing.
+  std::optional<TChartPoints> points;
   const auto show = [&] {
-    Chart1->SetPoints(std::move(points));
+    PlotFormula = std::move(formula);
+    Chart1->SetPoints(std::move(*points));
     Chart1->SetSource({TCurveKind::Function, text, std::u16string(), start, end, step});
     Chart1->Redraw();
   };
   try {
-    SamplePlot(*PlotFormula, text, range, points);
+    if (!RunLongWork(this, [&](TWorkControl&) {
+          points.emplace(range.Count);
+          SamplePlot(*formula, text, range, *points);
+        }))
+      return;
   } catch (...) {
-    // An arithmetic fault ends the build; the points made so far stay.
-    show();
+    // An arithmetic fault ends the build; the points made so far are shown.
+    if (points) show();
     throw;
   }
   show();
