@@ -94,8 +94,8 @@ void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource
     report.TypeText(QStringLiteral("     Z(X;Y) = ") + formula);
     report.TypeText(QStringLiteral(" \r"));
   }
-  report.PastePicture(picture());
-  Publish(report, QStringLiteral("Построение 3D графиков"));
+  report.PastePicture(picture.Image());
+  Publish(report, PlotTitle(TPlotKind::Plot3D));
 }
 
 void MakePlotReport(const QStringList& formulas, const TPictureSource& picture) {
@@ -108,8 +108,8 @@ void MakePlotReport(const QStringList& formulas, const TPictureSource& picture) 
     report.TypeText(QStringLiteral("     ") + formula);
     report.TypeText(QStringLiteral(" \r"));
   }
-  report.PastePicture(picture());
-  Publish(report, QStringLiteral("Построение плоских графиков"));
+  report.PastePicture(picture.Image());
+  Publish(report, PlotTitle(TPlotKind::Plot2D));
 }
 
 void MakeCalculationReport(const QString& formula, const QString& result) {

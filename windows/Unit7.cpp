@@ -1,3 +1,4 @@
+// The plane plot window "Построение плоских графиков".
 #include "windows/Unit7.h"
 
 #include "platform/Application.h"
@@ -99,6 +100,8 @@ TForm7::TForm7(QWidget* parent)
   Word1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
   BMP1 = N8->addAction(QStringLiteral("В файл BMP"));
   BMP1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  SVG1 = N8->addAction(QStringLiteral("В файл SVG"));
+  PDF1 = N8->addAction(QStringLiteral("В файл PDF"));
   N11 = N8->addAction(QStringLiteral("В буфер"));
   N11->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   N12 = N1->addAction(QStringLiteral("Печать"));
@@ -193,6 +196,8 @@ TForm7::TForm7(QWidget* parent)
   for (QLineEdit* field : {Edit1, Edit2, Edit3, Edit4}) field->installEventFilter(keys);
   connect(Word1, &QAction::triggered, this, Guarded([this] { Word1Click(); }));
   connect(BMP1, &QAction::triggered, this, Guarded([this] { BMP1Click(); }));
+  connect(SVG1, &QAction::triggered, this, Guarded([this] { SVG1Click(); }));
+  connect(PDF1, &QAction::triggered, this, Guarded([this] { PDF1Click(); }));
   connect(N11, &QAction::triggered, this, Guarded([this] { N11Click(); }));
   connect(N12, &QAction::triggered, this, Guarded([this] { N12Click(); }));
   connect(N2, &QAction::triggered, this, Guarded([this] { N2Click(); }));
@@ -340,17 +345,23 @@ void TForm7::AddDialogCurve(TCurveDialog& dialog) {
 }
 
 // Every export renders the chart as it is on screen, an empty chart included.
+TPictureSource TForm7::Picture() const {
+  return {Chart1->size(), [chart = Chart1](QPainter& painter, QSize size) { chart->RenderTo(painter, size); }};
+}
+
 // The report names every curve's formulas; with the current curve alone, the
 // formula as the field holds it.
 void TForm7::Word1Click() {
   QStringList formulas;
   if (Chart1->CurveCount() == 1 || Chart1->PointCount(0) > 0) formulas << QStringLiteral("F(X) = ") + Edit1->text();
   for (int curve = 1; curve < Chart1->CurveCount(); ++curve) formulas << Chart1->CurveName(curve);
-  MakePlotReport(formulas, [this] { return Chart1->Render(); });
+  MakePlotReport(formulas, Picture());
 }
-void TForm7::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot2D, [this] { return Chart1->Render(); }); }
-void TForm7::N11Click() { CopyPictureToClipboard(Chart1->Render()); }
-void TForm7::N12Click() { PrintPicture(TPlotKind::Plot2D, [this] { return Chart1->Render(); }); }
+void TForm7::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot2D, Picture()); }
+void TForm7::SVG1Click() { SavePictureAsSvg(TPlotKind::Plot2D, Picture(), this); }
+void TForm7::PDF1Click() { SavePictureAsPdf(TPlotKind::Plot2D, Picture(), this); }
+void TForm7::N11Click() { CopyPictureToClipboard(Picture()); }
+void TForm7::N12Click() { PrintPicture(TPlotKind::Plot2D, Picture()); }
 
 void TForm7::N2Click() {
   Chart1->RemoveCurves();
