@@ -199,6 +199,8 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "  Експортировать\n"
       "    В Word [Ctrl+W]\n"
       "    В файл BMP [Ctrl+B]\n"
+      "    В файл SVG\n"
+      "    В файл PDF\n"
       "    В буфер [Ctrl+Ins]\n"
       "    В файл STL\n"
       "    В файл OBJ\n"
