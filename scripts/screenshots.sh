@@ -208,6 +208,7 @@ keys "$PLOT2D" F10
 click "$MENU" 191 69
 PLOT2D=$(window "Построение плоских графиков")
 sleep 1
+click "$PLOT2D" 200 64
 keys "$PLOT2D" F5
 sleep 1
 keys "$PLOT2D" Tab Tab Tab Tab
