@@ -56,6 +56,8 @@ constexpr int64_t RunPoints = 1024;
 // message at its place among the others.
 thread_local bool tHelperThread = false;
 struct THelperStop {};
+// The user asked the sampling to stop.
+struct TSamplingStopped {};
 
 // Puts the helper-aware message hook in place for one sampling.
 class THelperMessages {
@@ -84,9 +86,10 @@ class THelperMessages {
 // height of the block before.
 class TSampler {
  public:
-  TSampler(const TPlotRange& range, TPlotSink& sink)
+  TSampler(const TPlotRange& range, TPlotSink& sink, TWorkControl* control)
       : Range(range),
         Sink(sink),
+        Control(control),
         Blocks((range.Count + range.BlockPoints - 1) / range.BlockPoints),
         Back(Blocks),
         Ends(static_cast<size_t>(Blocks)) {}
@@ -179,6 +182,8 @@ class TSampler {
         const int64_t n = std::min(RunPoints, last - runFirst);
         const int64_t plottable = MakeX(x, Range.Step, n, xl, xs);
         for (i = 0; i < n; ++i) {
+          if (Control && Control->Stopped())
+            throw TSamplingStopped{};
           // A plain copy of the 80 bits: the x87 unit would take far longer.
           if (variable)
             std::memcpy(variable, &xl[i], sizeof(long double));
@@ -207,6 +212,8 @@ class TSampler {
           previous = y;
         }
         Sink.Write(runFirst, {xs, static_cast<size_t>(n)}, {ys, static_cast<size_t>(n)});
+        if (Control)
+          Control->SetProgress(double(Done += n) / double(Range.Count));
         i = 0;
         if (tHelperThread && Stop)
           throw THelperStop{};
@@ -229,6 +236,8 @@ class TSampler {
 
   const TPlotRange& Range;
   TPlotSink& Sink;
+  TWorkControl* const Control;
+  std::atomic<int64_t> Done = 0;  // points made by both objects, for the progress
   const int64_t Blocks;
   std::mutex Mutex;
   int64_t Front = 0;  // the next block of the caller's object
@@ -294,10 +303,10 @@ int64_t CountPlotPoints(long double start, long double end, long double step, in
 }
 
 int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRange& range, TPlotSink& sink,
-                   int threads) {
+                   int threads, TWorkControl* control) {
   // Only the number is read: skip making the result text at every point.
   formula.NumericOnly = true;
-  TSampler sampler(range, sink);
+  TSampler sampler(range, sink, control);
 
   std::unique_ptr<TFormula> helper;
   if (threads > 1 && range.Count > range.BlockPoints && !text.empty() && formula.ErrorFlag == 0 &&
@@ -329,6 +338,10 @@ int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRan
         thread->Join();
         sampler.RunCaller(formula);
       }
+    } catch (const TSamplingStopped&) {
+      thread.reset();
+      sink.Cut(0);
+      return 0;
     } catch (...) {
       thread.reset();
       sampler.Join(sampler.Made);

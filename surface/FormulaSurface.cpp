@@ -112,7 +112,7 @@ graph3d::TAxisMap IndexMap(long double from, long double to, int32_t count) {
 graph3d::TAxisMap XMap(const TSurfaceGrid& grid) { return IndexMap(grid.XFrom, grid.XTo, grid.PointTotal); }
 graph3d::TAxisMap YMap(const TSurfaceGrid& grid) { return IndexMap(grid.YFrom, grid.YTo, grid.LineTotal); }
 
-TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
+TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads, TWorkControl* control) {
   graph3d::CheckGridSize(grid.LineTotal, grid.PointTotal);
   const int32_t lines = std::max(grid.LineTotal, 0), points = grid.PointTotal;
   TSurfaceSamples out;
@@ -141,9 +141,14 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   // The engine puts its first argument into the variable it lists first:
   // that is Y when the text shows Y first.
   const bool yFirst = FNames.size() >= 2 && FNames[0] != FFormula->Vars[1].Name;
-  auto evaluate = [yFirst](TFormula& f, const long double* x, const long double* y, size_t count,
-                           long double* values, TPointFault* faults) {
-    f.EvaluatePoints(2, yFirst ? y : x, yFirst ? x : y, count, values, faults);
+  const std::atomic<bool>* stop = control ? &control->StopFlag() : nullptr;
+  auto evaluate = [yFirst, stop](TFormula& f, const long double* x, const long double* y, size_t count,
+                                 long double* values, TPointFault* faults) {
+    f.EvaluatePoints(2, yFirst ? y : x, yFirst ? x : y, count, values, faults, stop);
+  };
+  std::atomic<int32_t> done{0};  // lines made, for the progress
+  auto made = [&] {
+    if (control) control->SetProgress(double(++done) / double(lines));
   };
   // Line L's heights; returns how many of its points have no value.
   auto makeLine = [&](TFormula& formula, int32_t L) {
@@ -157,6 +162,7 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   // evaluation: the one whose refusal mode 2 shows. Every later point, on any
   // thread, shows none.
   const int64_t firstMissing = makeLine(*FFormula, 0);
+  made();
 
   int workers = 1;
   if (!UsesRandom()) {
@@ -181,7 +187,10 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   missing[0] = firstMissing;
   auto work = [&](TFormula& formula, int w) {
     try {
-      for (int32_t L; !failed && (L = next++) < lines;) missing[size_t(w)] += makeLine(formula, L);
+      for (int32_t L; !failed && !(stop && *stop) && (L = next++) < lines;) {
+        missing[size_t(w)] += makeLine(formula, L);
+        made();
+      }
     } catch (...) {
       const std::lock_guard lock(errorMutex);
       if (!error) error = std::current_exception();
@@ -200,6 +209,7 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   for (std::thread& t : pool) t.join();
   messages.reset();
   if (error) std::rethrow_exception(error);
+  if (stop && *stop) return {};  // stopped: nothing made
   for (int64_t m : missing) out.MissingPoints += m;
   return out;
 }
