@@ -34,6 +34,12 @@
 
 class QFontMetrics;
 class QPainter;
+class TWorkControl;
+
+namespace graph3d {
+struct TScene;
+struct TAxisShape;
+}  // namespace graph3d
 
 enum TMouseControl { mcNone = 0, mcMove = 1, mcRotate = 2, mcZoom = 3 };
 
@@ -170,6 +176,15 @@ class TGraph3D : public QWidget {
   void ClearPicture();
   // The whole picture on any painter, sized as the control.
   void Redraw(QPainter& Canvas, bool FireAfterDraw);
+  // The picture for an export, scaled to size: into pixels on an image, as
+  // vector shapes on an SVG or PDF painter. AfterDraw is not fired.
+  void Render(QPainter& Painter, QSize Size);
+  // How many cells a vector picture holds now.
+  int64_t VectorCells();
+  // A copy of the picture as it is now, drawn later as vector shapes on any
+  // painter and any thread without the control: for a long file written off
+  // the window's thread. The drawing returns false when the control stops it.
+  std::function<bool(QPainter&, TWorkControl&)> DetachPicture();
   // A new image holding the picture, of the control's size in pixels (not the
   // screen's resolution); the caller owns it. Color is accepted
   // for callers that pass one; an image has no lasting brush to give it to.
@@ -214,8 +229,11 @@ class TGraph3D : public QWidget {
   void ReportLater(std::exception_ptr Error);
 
   void ClearBackground(QPainter& Canvas);
-  // The sunken border: left and top edges in one colour, right and bottom in the other.
-  void FramePath(QPainter& Canvas, const QColor& TopLeft, const QColor& BottomRight);
+  // What a picture shows besides the cells: background, frame, caption, then
+  // (once the model is prepared) the axes.
+  graph3d::TScene SceneHead() const;
+  void SceneBody(graph3d::TScene& scene) const;
+  graph3d::TAxisShape AxisShape(int Line) const;
   void DrawFrame(QPainter& Canvas);
   void EraseFrame(QPainter& Canvas);
   void DrawCaption(QPainter& Canvas);

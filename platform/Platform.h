@@ -9,6 +9,7 @@
 //
 //   Platform().Error(u"Неправильная запись ...");      // error icon, one OK
 //   Platform().Beep();
+//   if (Platform().Question(u"Сохранить ...?")) ...     // "Да" / "Нет"
 //   if (auto name = Platform().SaveFileDialog({u"Title", u"Файлы BMP (*.bmp)|*.bmp|", 1})) ...
 //   { TBusyCursor busy; ...long work... }               // normal cursor restored on every exit
 //   RunLongWork(window, work)  (LongWork.h) shows the progress window through here

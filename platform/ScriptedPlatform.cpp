@@ -148,8 +148,8 @@ void TScriptedPlatform::Clear() {
   OpenFileAnswers.clear();
   SaveFileAnswers.clear();
   ColorAnswers.clear();
-  PrintAnswers.clear();
   QuestionAnswers.clear();
+  PrintAnswers.clear();
   PrintOutputFile.clear();
   FailWebPage = false;
   FailOpenDocument = false;

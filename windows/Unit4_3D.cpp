@@ -1,3 +1,4 @@
+// The 3D plot window "Построение 3D графиков".
 #include "windows/Unit4_3D.h"
 
 #include "platform/Application.h"
@@ -55,6 +56,8 @@ const QString Save = QStringLiteral("Сохранить");
 const QString Export = QStringLiteral("Експортировать");
 const QString ToWord = QStringLiteral("В Word");
 const QString ToBmp = QStringLiteral("В файл BMP");
+const QString ToSvg = QStringLiteral("В файл SVG");
+const QString ToPdf = QStringLiteral("В файл PDF");
 const QString ToClipboard = QStringLiteral("В буфер");
 const QString Centre = QStringLiteral("Центрировать");
 const QString Hide = QStringLiteral("Спрятать");
@@ -178,6 +181,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N2 = N1->addMenu(texts::Export);
   Word1 = item(N2, texts::ToWord, QKeySequence(Qt::CTRL | Qt::Key_W));
   BMP1 = item(N2, texts::ToBmp, QKeySequence(Qt::CTRL | Qt::Key_B));
+  SVG1 = item(N2, texts::ToSvg);
+  PDF1 = item(N2, texts::ToPdf);
   N40 = item(N2, texts::ToClipboard, QKeySequence(Qt::CTRL | Qt::Key_Insert));
   STL1 = item(N2, texts::ToStl);
   OBJ1 = item(N2, texts::ToObj);
@@ -330,6 +335,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   on(N5, &TForm4_3D::N5Click);
   on(Word1, &TForm4_3D::Word1Click);
   on(BMP1, &TForm4_3D::BMP1Click);
+  on(SVG1, &TForm4_3D::SVG1Click);
+  on(PDF1, &TForm4_3D::PDF1Click);
   on(N40, &TForm4_3D::N40Click);
   on(N6, &TForm4_3D::N6Click);
   on(N9, &TForm4_3D::N9Click);
@@ -590,10 +597,17 @@ void TForm4_3D::N6Click() {
 void TForm4_3D::N9Click() { Plot->ClearPicture(); }
 
 // Every export works on a new picture of the graph as it is drawn now.
-QImage TForm4_3D::Picture() const { return Plot ? Plot->CopyToBitmap(12) : QImage(); }
+TPictureSource TForm4_3D::Picture() const {
+  if (!Plot) return {};
+  TGraph3D* plot = Plot;
+  return {plot->size(), [plot](QPainter& painter, QSize size) { plot->Render(painter, size); },
+          [plot] { return plot->VectorCells(); }, [plot] { return TDetachedPicture(plot->DetachPicture()); }};
+}
 
-void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, [this] { return Picture(); }); }
-void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, [this] { return Picture(); }); }
+void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, Picture()); }
+void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, Picture()); }
+void TForm4_3D::SVG1Click() { SavePictureAsSvg(TPlotKind::Plot3D, Picture(), this); }
+void TForm4_3D::PDF1Click() { SavePictureAsPdf(TPlotKind::Plot3D, Picture(), this); }
 void TForm4_3D::N40Click() { CopyPictureToClipboard(Picture()); }
 
 void TForm4_3D::STL1Click() { SaveMesh(TMeshFormat::Stl); }
@@ -607,7 +621,7 @@ void TForm4_3D::SaveMesh(TMeshFormat format) {
                            : QStringLiteral("Z(X;Y) = ") + SurfaceFormula;
   SaveMeshFile(this, format, grid, name);
 }
-void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, [this] { return Picture(); }); }
+void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, Picture()); }
 
 void TForm4_3D::N38Click() { close(); }
 
@@ -616,10 +630,14 @@ void TForm4_3D::N38Click() { close(); }
 void TForm4_3D::N41Click() {
   if (!SurfaceDialog) SurfaceDialog = new TSurfaceDialog(this);
   if (SurfaceDialog->exec() != QDialog::Accepted) return;
+  ApplySurfaceDialog();
+}
+
+bool TForm4_3D::ApplySurfaceDialog() {
   surface::TSurfaceGrid range;
   SurfaceDialog->GetRanges(range);
   // The grid fields count as "Обновить" reads them.
-  Rebuild(SettingsFromGridFields(), SurfaceDialog->TakeFormula(), range);
+  return Rebuild(SettingsFromGridFields(), SurfaceDialog->TakeFormula(), range);
 }
 
 // ------------------------------------------------------------ the file

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "export/MeshExport.h"
+#include "export/PictureExport.h"
 #include "surface/FormulaSurface.h"
 #include "graph3d/Graph3DFile.h"
 
@@ -51,6 +52,8 @@ class TForm4_3D : public QWidget {
   QMenu* N2;              //   Експортировать
   QAction* Word1;         //     В Word
   QAction* BMP1;          //     В файл BMP
+  QAction* SVG1;          //     В файл SVG
+  QAction* PDF1;          //     В файл PDF
   QAction* N40;           //     В буфер
   QAction* STL1;          //     В файл STL
   QAction* OBJ1;          //     В файл OBJ
@@ -121,6 +124,7 @@ class TForm4_3D : public QWidget {
   TSurfaceDialog* SurfaceDialog = nullptr;  // made at its first use
 
   // ---- operations
+  TPictureSource Picture() const;  // what the exports print, save and report
   // The one way a new surface comes ("Обновить", "Создать", "Открыть", the
   // formula dialog): makes its lines (the built-in surface of Settings, or
   // Formula's surface on Settings' grid within Range), a control holding them
@@ -173,7 +177,12 @@ class TForm4_3D : public QWidget {
   void N38Click();  // Закрыть
   void N40Click();  // В буфер
   void N41Click();  // Поверхность по формуле…
+  // The surface the dialog accepted, shown on the grid of the spin fields;
+  // false when it is not shown (the reason was shown).
+  bool ApplySurfaceDialog();
   void BMP1Click();
+  void SVG1Click();
+  void PDF1Click();
   void Word1Click();
   void cmdDcolorClick();
   void cmdAxescolorClick();
@@ -211,7 +220,6 @@ class TForm4_3D : public QWidget {
   void PartColorClick(int index);
   void TogglePanel(QAction* item, QGroupBox* box);
   std::optional<TColor> ChooseColor(TColor initial);
-  QImage Picture() const;  // what the exports print, save and report
   void SetPanelColor(TColor color);
   // The view switches the window keeps across rebuilds, handed to a new plot.
   void ApplyViewSwitches();

@@ -199,6 +199,8 @@ TEST_F(Plot3DTest, MenusLayoutAndTextsAreTheWindowsOwn) {
       "  Експортировать\n"
       "    В Word [Ctrl+W]\n"
       "    В файл BMP [Ctrl+B]\n"
+      "    В файл SVG\n"
+      "    В файл PDF\n"
       "    В буфер [Ctrl+Ins]\n"
       "    В файл STL\n"
       "    В файл OBJ\n"
@@ -555,8 +557,18 @@ TEST_F(Plot3DTest, SwitchesToggleTheirCheckMarksAndThePlot) {
 
 TEST_F(Plot3DTest, ViewSwitchesOfTheirOwnStayAcrossRebuilds) {
   Form->cbShaded->trigger();
+  Form->cbScale->trigger();
+  Form->cbContourMap->trigger();
   EXPECT_TRUE(Form->cbShaded->isChecked());
   EXPECT_TRUE(Form->Plot->Shaded());
+  EXPECT_TRUE(Form->Plot->ShowScale());
+  EXPECT_TRUE(Form->Plot->ContourMap());
+  EXPECT_FALSE(Form->N16->isEnabled());  // no turning a map
+  // None of them goes into the settings file.
+  Scripted().SaveFileAnswers = {Path(QStringLiteral("switches"))};
+  Form->N5->trigger();
+  EXPECT_EQ(ReadAll(Path(QStringLiteral("switches.3dgr"))).toHex(' ').toUpper(),
+            QByteArray("04 00 00 00 04 00 00 00 CD CC CC CC CC CC CC 8C 02 40 00 00 00 00 00 00 FF 00 FF 80 00 00"));
   // A new plot ("Обновить", "Создать") keeps what the user chose to see.
   for (QAction* rebuild : {static_cast<QAction*>(nullptr), Form->N3}) {
     Form->Plot->SetTheta(10);
@@ -564,11 +576,18 @@ TEST_F(Plot3DTest, ViewSwitchesOfTheirOwnStayAcrossRebuilds) {
     else Form->Button1->click();
     ASSERT_EQ(Form->Plot->Theta(), 60);  // a new plot
     EXPECT_TRUE(Form->Plot->Shaded());
+    EXPECT_TRUE(Form->Plot->ShowScale());
+    EXPECT_TRUE(Form->Plot->ContourMap());
     Form->N22->trigger();  // and "Считать установки" keeps it too
     EXPECT_TRUE(Form->cbShaded->isChecked());
+    EXPECT_TRUE(Form->cbContourMap->isChecked());
+    EXPECT_FALSE(Form->N16->isEnabled());
   }
   Form->cbShadedClick();
+  Form->cbContourMapClick();
   EXPECT_FALSE(Form->Plot->Shaded());
+  EXPECT_FALSE(Form->Plot->ContourMap());
+  EXPECT_TRUE(Form->N16->isEnabled());
 }
 
 TEST_F(Plot3DTest, LevelItemsCheckAndSetTheWaterLevel) {

@@ -12,6 +12,7 @@
 #include "tests/support/WidgetTest.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -425,6 +426,25 @@ TEST_F(SurfaceWindowTest, MeshFilesAndTheScaleShowTheFormulasOwnCoordinates) {
       EXPECT_NEAR(p[2], std::sqrt(std::max(0.0f, 1 - p[0] * p[0] - p[1] * p[1])), 1e-5);
     }
   EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+
+  // "Прервать" halfway: the old file stays as it was, nothing is left beside it.
+  const QByteArray old = "# an older file\r\n";
+  {
+    QFile file(Home.filePath(QStringLiteral("dome.obj")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(old);
+  }
+  Scripted().Clear();
+  Scripted().SaveFileAnswers.push_back(Home.filePath(QStringLiteral("dome")));
+  Scripted().QuestionAnswers.push_back(true);
+  Scripted().ProgressAfter = 0;
+  Scripted().StopAt = 0.5;
+  Form.OBJ1->trigger();
+  EXPECT_EQ(QByteArray::fromStdString(read(Home.filePath(QStringLiteral("dome.obj")))), old);
+  EXPECT_THAT(Scripted().MessageLines(), ElementsAre("question: Файл " + Home.filePath(QStringLiteral("dome.obj")).toStdString() +
+                                                     " уже существует. Заменить его?"));
+  EXPECT_EQ(QDir(Home.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("dome")),
+            QStringList{QStringLiteral("dome.obj")});
 }
 
 }  // namespace
