@@ -142,18 +142,18 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads, T
   // quick (refused arguments) takes more of them.
   std::vector<int64_t> missing(static_cast<size_t>(workers), 0);
   missing[0] = firstMissing;
-  // The share of the lines made, the first one included.
+  // The share of the lines made, counted on every thread (the control
+  // takes it from any).
   parallel::TControl following;
+  std::atomic<int32_t> made{1};
   if (control) {
     following.Stopped = [control] { return control->Stopped(); };
-    following.Progress = [control, lines](double done) {
-      control->SetProgress((1 + done * (lines - 1)) / double(lines));
-    };
     control->SetProgress(1.0 / lines);
   }
   parallel::RunEach(1, lines, workers, [&](int64_t L, int w) {
     TFormula& formula = w == 0 ? *FFormula : *copies[size_t(w - 1)];
     missing[size_t(w)] += makeLine(formula, int32_t(L));
+    if (control) control->SetProgress(double(++made) / double(lines));
   }, following);
   if (stop && *stop) return {};  // stopped: nothing made
   out.Messages = messages.Take();
