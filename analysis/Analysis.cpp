@@ -1,7 +1,8 @@
 #include "analysis/Analysis.h"
 
-#include "analysis/Parts.h"
 #include "engine/Formula_math.h"
+#include "engine/Formula_messages.h"
+#include "parallel/Parts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -10,32 +11,10 @@
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace {
 
 constexpr long double kNoValue = std::numeric_limits<long double>::quiet_NaN();
-
-// The engine's messages are not shown while the work runs: the build showed
-// each of them once. Every thread's message goes nowhere.
-class TQuietEngine {
- public:
-  TQuietEngine() { FPrevious = SetMessageHook([](TMessageIcon, const std::u16string&) {}); }
-  ~TQuietEngine() { SetMessageHook(std::move(FPrevious)); }
-  TQuietEngine(const TQuietEngine&) = delete;
-  TQuietEngine& operator=(const TQuietEngine&) = delete;
-
- private:
-  TMessageHook FPrevious;
-};
-
-// random draws from one generator for the whole program, in the order of
-// the evaluations: such a formula is worked on one thread.
-bool CallsRandom(const TFormula& formula) {
-  for (int32_t h = 1; h <= formula.CallCount() && h < static_cast<int32_t>(formula.Calls.size()); ++h)
-    if (formula.Calls[static_cast<size_t>(h)].Name == u"random") return true;
-  return false;
-}
 
 // F at x with X in the formula's first variable, as the build evaluates it;
 // false where F has no value (a refused argument, a shown error, an
@@ -239,9 +218,9 @@ class TAnalysis {
   TAnalysis(TAim aim, const TAnalysisCurve& f, const TAnalysisCurve* g, const TAnalysisGrid& grid,
             const TAnalysisControl& control)
       : Aim(aim), Walk(grid), Control(control) {
-    int threads = control.Threads > 0 ? control.Threads : static_cast<int>(std::thread::hardware_concurrency());
+    int threads = control.Threads > 0 ? control.Threads : parallel::Processors();
     threads = std::clamp(threads, 1, 4);
-    if (CallsRandom(*f.Formula) || (g && CallsRandom(*g->Formula))) threads = 1;
+    if (f.Formula->CallsRandom() || (g && g->Formula->CallsRandom())) threads = 1;
     // A second object is worth its parse only when there is work to share.
     if (grid.Count <= kBlock) threads = 1;
     Parts = threads;
@@ -290,7 +269,8 @@ class TAnalysis {
     Codes.assign(static_cast<size_t>(Walk.Grid.Count), 0);
     std::atomic<int64_t> next{0};
     const int parts = static_cast<int>(std::min<int64_t>(Parts, Walk.Blocks()));
-    analysis::RunParts(parts, [&](int part) {
+    parallel::TParts state;
+    parallel::RunParts(parts, state, [&](int part) {
       const TFunctionAt fn = FunctionOf(part);
       for (int64_t b; (b = next.fetch_add(1)) < Walk.Blocks();) {
         if (Stopped()) return;
@@ -379,7 +359,8 @@ class TAnalysis {
     std::atomic<int64_t> next{0};
     constexpr int64_t kChunk = 16;
     const int parts = count >= 4 * kChunk ? Parts : 1;
-    analysis::RunParts(parts, [&](int part) {
+    parallel::TParts state;
+    parallel::RunParts(parts, state, [&](int part) {
       const TFunctionAt fn = FunctionOf(part);
       for (int64_t c0; (c0 = next.fetch_add(kChunk)) < count;) {
         if (Stopped()) return;
@@ -598,7 +579,9 @@ TAnalysisCurve WithObject(const TAnalysisCurve& curve, std::unique_ptr<TFormula>
 
 TAnalysisResult Analyse(TAnalysis::TAim aim, const TAnalysisCurve& f, const TAnalysisCurve* g,
                         const TAnalysisGrid& grid, const TAnalysisControl& control) {
-  const TQuietEngine quiet;
+  // The engine's messages are not shown while the work runs: the build
+  // showed each of them once.
+  const TMessageGuard quiet(TMessageGuard::TMode::Discard);
   std::unique_ptr<TFormula> ownF, ownG;
   const TAnalysisCurve first = WithObject(f, ownF);
   std::optional<TAnalysisCurve> second;
@@ -625,7 +608,7 @@ TAnalysisResult FindIntersections(const TAnalysisCurve& f, const TAnalysisCurve&
 TFinding ValueAt(const std::u16string& text, long double x, int32_t mode) {
   TFormula formula(text, -1, 1);
   {
-    const TQuietEngine quiet;  // the build showed the syntax errors
+    const TMessageGuard quiet(TMessageGuard::TMode::Discard);  // the build showed the syntax errors
     formula.Parse(text);
   }
   const bool parsed = formula.ErrorFlag == 0;

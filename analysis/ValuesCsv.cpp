@@ -1,11 +1,10 @@
 #include "analysis/ValuesCsv.h"
 
-#include "analysis/Parts.h"
 #include "engine/Formula_math.h"
+#include "parallel/Parts.h"
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 namespace {
 
@@ -32,7 +31,7 @@ void AppendCsvRows(std::string& out, const double* x, const double* y, int64_t c
 
 TValuesCsv::TValuesCsv(int64_t count, TReader read, int threads)
     : FCount(std::max<int64_t>(count, 0)), FRead(std::move(read)) {
-  if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
+  if (threads <= 0) threads = parallel::Processors();
   FParts = std::clamp(threads, 1, 4);
   FPieces.resize(static_cast<size_t>(FParts));
   FNextPiece = FPieces.size();
@@ -41,7 +40,8 @@ TValuesCsv::TValuesCsv(int64_t count, TReader read, int threads)
 void TValuesCsv::MakeBatch() {
   const int64_t first = FNextRow;
   const int parts = static_cast<int>(std::min<int64_t>(FParts, (FCount - first + kRows - 1) / kRows));
-  analysis::RunParts(parts, [&](int part) {
+  parallel::TParts state;
+  parallel::RunParts(parts, state, [&](int part) {
     const int64_t from = first + part * kRows, n = std::min(kRows, FCount - from);
     std::vector<double> x(static_cast<size_t>(n)), y(static_cast<size_t>(n));
     FRead(from, n, x.data(), y.data());
