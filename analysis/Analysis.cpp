@@ -104,9 +104,11 @@ class TCurveObjects {
   std::vector<std::unique_ptr<TFormula>> FCopies;
 };
 
-// The grid's X values without storing them: the X of every block's first
-// point and of the point before it, by the same additions as the build.
-constexpr int64_t kBlock = 4096;
+// The grid's X values without storing them: the X of every 256th point (an
+// anchor) and of the point before each block, by the same additions as the
+// build; any other X is a few additions from its anchor.
+constexpr int64_t kBlock = 4096;  // points sampled at a time
+constexpr int64_t kAnchor = 256;  // points from one anchor to the next
 
 [[gnu::noinline]] long double AddSteps(long double x, long double step, int64_t n) {
   for (int64_t i = 0; i < n; ++i) x += step;
@@ -116,26 +118,36 @@ constexpr int64_t kBlock = 4096;
 class TGridWalk {
  public:
   explicit TGridWalk(const TAnalysisGrid& grid) : Grid(grid) {
-    const int64_t blocks = (grid.Count + kBlock - 1) / kBlock;
-    First.reserve(static_cast<size_t>(blocks));
-    Before.reserve(static_cast<size_t>(blocks));
+    const int64_t anchors = (grid.Count + kAnchor - 1) / kAnchor;
+    Anchors.reserve(static_cast<size_t>(anchors));
+    Before.reserve(static_cast<size_t>(anchors * kAnchor / kBlock + 1));
     long double x = grid.Start, before = grid.Start;
-    for (int64_t b = 0; b < blocks; ++b) {
-      First.push_back(x);
-      Before.push_back(before);
-      before = AddSteps(x, grid.Step, kBlock - 1);
+    for (int64_t a = 0; a < anchors; ++a) {
+      Anchors.push_back(x);
+      if (a % (kBlock / kAnchor) == 0) Before.push_back(before);
+      before = AddSteps(x, grid.Step, kAnchor - 1);
       x = before + grid.Step;
     }
   }
-  int64_t Blocks() const { return static_cast<int64_t>(First.size()); }
+  int64_t Blocks() const { return (Grid.Count + kBlock - 1) / kBlock; }
+  long double First(int64_t block) const { return Anchors[static_cast<size_t>(block * (kBlock / kAnchor))]; }
+  // The X of the point before block's first.
+  long double Previous(int64_t block) const { return Before[static_cast<size_t>(block)]; }
   long double X(int64_t i) const {
-    const int64_t b = i / kBlock;
-    return AddSteps(First[static_cast<size_t>(b)], Grid.Step, i - b * kBlock);
+    const int64_t a = i / kAnchor;
+    return AddSteps(Anchors[static_cast<size_t>(a)], Grid.Step, i - a * kAnchor);
+  }
+  // The X of points i and i + 1, i + 1 by one more addition.
+  void Pair(int64_t i, long double& x0, long double& x1) const {
+    x0 = X(i);
+    x1 = x0 + Grid.Step;
   }
 
   const TAnalysisGrid& Grid;
-  std::vector<long double> First;   // the X of block b's first point
-  std::vector<long double> Before;  // and of the point before it
+
+ private:
+  std::vector<long double> Anchors;  // the X of every kAnchor-th point
+  std::vector<long double> Before;   // the X of the point before each block
 };
 
 // What the sampling keeps of each point: the sign of its value and how the
@@ -303,8 +315,8 @@ class TAnalysis {
   void SampleBlock(const TFunctionAt& fn, int64_t b) {
     const int64_t first = b * kBlock, last = std::min(Walk.Grid.Count, first + kBlock);
     long double previous = 0;
-    bool hasPrevious = first > 0 && fn(Walk.Before[static_cast<size_t>(b)], previous);
-    long double x = Walk.First[static_cast<size_t>(b)];
+    bool hasPrevious = first > 0 && fn(Walk.Previous(b), previous);
+    long double x = Walk.First(b);
     uint8_t* code = Codes.data();
     for (int64_t i = first; i < last; ++i, x += Walk.Grid.Step) {
       long double y;
@@ -435,7 +447,8 @@ class TAnalysis {
       const long double x0 = Walk.X(c.I0 + 1), x1 = Walk.X(c.I1 - 1);
       return Break(out, x0 + (x1 - x0) / 2, (x1 - x0) / 2);
     }
-    long double a = Walk.X(c.I0), b = Walk.X(c.I1), fa, fb;
+    long double a, b, fa, fb;
+    Walk.Pair(c.I0, a, b);  // I1 is I0 + 1
     // A formula calling random need not give the sampled signs again.
     if (!fn(a, fa) || !fn(b, fb) || fa == 0 || fb == 0 || (fa < 0) == (fb < 0)) return false;
     const long double start = std::max(std::fabs(fa), std::fabs(fb));
@@ -497,6 +510,18 @@ class TAnalysis {
     return false;
   }
 
+  // Where the slope crosses 0 near x, which a slope of another step crossed:
+  // one secant step over a short span about x, where the slope is straight.
+  // False when it does not fall through 0 there.
+  static bool NearTurn(const TSlope& slope, long double x, long double span, long double& at) {
+    long double d0, below, above;
+    if (!slope(x, d0) || !slope(x - span, below) || !slope(x + span, above)) return false;
+    const long double rate = (above - below) / (2 * span);
+    if (!(rate < 0)) return false;
+    at = x - d0 / rate;
+    return std::fabs(at - x) <= span;
+  }
+
   // The largest s*F on [a, b] by golden sections, for a turn whose slope
   // cannot be taken (a point nearby without a value).
   static bool Golden(const TFunctionAt& fn, long double s, long double a, long double b, long double& x) {
@@ -520,7 +545,14 @@ class TAnalysis {
 
   bool RefineTurn(const TFunctionAt& fn, const TCandidate& c, TFinding& out) const {
     const long double s = c.Maximum ? 1 : -1, h = Walk.Grid.Step, scale = Scale();
-    const long double a = Walk.X(c.I0 - 1), b = Walk.X(c.I1 + 1), x0 = Walk.X(c.I0), x1 = Walk.X(c.I1);
+    long double a, x0, x1, b;
+    Walk.Pair(c.I0 - 1, a, x0);
+    if (c.I1 == c.I0) {
+      x1 = x0;
+      b = x1 + Walk.Grid.Step;
+    } else {
+      Walk.Pair(c.I1, x1, b);
+    }
     long double fa, fb, f0;
     if (!fn(a, fa) || !fn(b, fb) || !fn(x0, f0)) return false;
     const long double top = s * f0;
@@ -536,7 +568,8 @@ class TAnalysis {
     // itself puts into the place (it grows with the step's fourth power).
     const TSlope fine{fn, s, h / 32}, coarse{fn, s, h / 16};
     long double x, xc, u;
-    if (SlopeTurn(fine, points, n, scale * 0x1p-100L, x) && SlopeTurn(coarse, points, n, scale * 0x1p-100L, xc)) {
+    if (SlopeTurn(fine, points, n, scale * 0x1p-100L, x) &&
+        (NearTurn(coarse, x, h / 1024, xc) || SlopeTurn(coarse, points, n, scale * 0x1p-100L, xc))) {
       u = std::max(NoiseSpan(fine, x, scale), std::fabs(x - xc));
     } else if (Golden(fn, s, a, b, x)) {
       // F's own values fix the place only to the square root of their
