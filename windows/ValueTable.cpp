@@ -6,15 +6,13 @@
 #include "platform/LongWork.h"
 #include "platform/Platform.h"
 #include "plot2d/LineChart.h"
-#include "plot2d/PointsTableModel.h"
+#include "plot2d/PointsTable.h"
 
 #include <QDir>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,14 +27,8 @@ TValueTableDialog::TValueTableDialog(TLineChart* chart, QWidget* parent) : QDial
   setModal(false);
 
   Model = new TPointsTableModel(chart, this);
-  Table = new QTableView(this);
-  // Rows of one height, never measured: the table opens at once on
-  // millions of them.
-  Table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
-  Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  Table->setModel(Model);
+  Table = new TPointsTableView(this);
+  Table->SetModel(Model);
   Count = new QLabel(this);
   Button1 = new QPushButton(QStringLiteral("Сохранить в CSV…"), this);
   Button1->setAutoDefault(false);

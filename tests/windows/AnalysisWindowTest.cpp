@@ -7,6 +7,7 @@
 #include "windows/AnalysisResults.h"
 #include "windows/Unit7.h"
 #include "windows/ValueTable.h"
+#include "plot2d/PointsTable.h"
 #include "tests/support/WidgetTest.h"
 
 #include <QAction>
@@ -198,7 +199,7 @@ TEST_F(AnalysisWindowTest, TheTableShowsTheChartsPointsAndSavesThemAsCsv) {
   Form.ValueTable1->trigger();
   TValueTableDialog* table = Form.ValueTable;
   ASSERT_NE(table, nullptr);
-  QAbstractItemModel* model = table->Table->model();
+  QAbstractItemModel* model = table->Table->Model();
   ASSERT_EQ(model->rowCount(), 5);
   EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("-1"));
   EXPECT_EQ(model->index(1, 1).data().toString(), QStringLiteral("-2"));
@@ -212,10 +213,23 @@ TEST_F(AnalysisWindowTest, TheTableShowsTheChartsPointsAndSavesThemAsCsv) {
   // X = 0 keeps the height before it on the chart: the table is the chart's.
   EXPECT_EQ(file.readAll(), QByteArray("X;F(X)\r\n-1;-1\r\n-0,5;-2\r\n0;-2\r\n0,5;2\r\n1;1\r\n"));
 
-  // A new build is followed at once.
-  Build(QStringLiteral("x"), QStringLiteral("0"), QStringLiteral("9"), QStringLiteral("1"));
-  EXPECT_EQ(model->rowCount(), 10);
-  EXPECT_EQ(model->index(9, 1).data().toString(), QStringLiteral("9"));
+  // A new build is followed at once, and the keys reach its last rows.
+  Build(QStringLiteral("x/2"), QStringLiteral("0"), QStringLiteral("99999"), QStringLiteral("1"));
+  EXPECT_EQ(model->rowCount(), 100000);
+  EXPECT_EQ(model->index(99999, 1).data().toString(), QStringLiteral("49999,5"));
+  TPointsTableView* view = table->Table;
+  EXPECT_EQ(view->CurrentRow(), 0);
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(view->CurrentRow(), view->VisibleRows());
+  QTest::keyClick(view, Qt::Key_End);
+  EXPECT_EQ(view->CurrentRow(), 99999);
+  EXPECT_EQ(view->FirstVisibleRow(), 100000 - view->VisibleRows());
+  QTest::keyClick(view, Qt::Key_Home);
+  EXPECT_EQ(view->FirstVisibleRow(), 0);
+  // "Стереть": nothing to show or save.
+  Form.N7->trigger();
+  EXPECT_EQ(view->CurrentRow(), -1);
+  EXPECT_FALSE(table->Button1->isEnabled());
 }
 
 }  // namespace
