@@ -15,40 +15,7 @@
 using K = EMathError::TKind;
 using namespace FormulaText;
 
-const std::array<std::u16string_view, 34> FuncNames = {
-    u"cosh",    u"sinh",    u"tanh",     u"ctanh",   u"cos",    u"sin",      u"tan",
-    u"ctan",    u"arccosh", u"arcsinh",  u"arctanh", u"arcctanh", u"arccos", u"arcsin",
-    u"arctan",  u"arcctan", u"abs",      u"exp",     u"Pi",     u"sqrt",     u"ln",
-    u"lg",      u"random",  u"int",      u"inc",     u"dec",    u"trunc",    u"frac",
-    u"round",   u"floor",   u"ceil",     u"degtorad", u"radtodeg", u"fact"};
-
-const std::array<std::u16string_view, 8> ListFuncNames = {u"log", u"div", u"mod", u"max",
-                                                          u"min", u"shl", u"shr", u"hypot"};
-
 namespace {
-
-struct TNamedFunc {
-  std::u16string_view Name;
-  TFuncId Id;
-};
-
-constexpr TNamedFunc kNamed[] = {
-    {u"cos", TFuncId::Cos},         {u"sin", TFuncId::Sin},           {u"tan", TFuncId::Tan},
-    {u"ctan", TFuncId::Ctan},       {u"cosh", TFuncId::Cosh},         {u"sinh", TFuncId::Sinh},
-    {u"tanh", TFuncId::Tanh},       {u"ctanh", TFuncId::Ctanh},       {u"arccos", TFuncId::Arccos},
-    {u"arcsin", TFuncId::Arcsin},   {u"arctan", TFuncId::Arctan},     {u"arcctan", TFuncId::Arcctan},
-    {u"arccosh", TFuncId::Arccosh}, {u"arcsinh", TFuncId::Arcsinh},   {u"arctanh", TFuncId::Arctanh},
-    {u"arcctanh", TFuncId::Arcctanh}, {u"div", TFuncId::Div},         {u"mod", TFuncId::Mod},
-    {u"shl", TFuncId::Shl},         {u"shr", TFuncId::Shr},           {u"abs", TFuncId::Abs},
-    {u"exp", TFuncId::Exp},         {u"Pi", TFuncId::Pi},             {u"pi", TFuncId::Pi},
-    {u"sqrt", TFuncId::Sqrt},       {u"ln", TFuncId::Ln},             {u"log", TFuncId::Log},
-    {u"lg", TFuncId::Lg},           {u"random", TFuncId::Random},     {u"int", TFuncId::Int},
-    {u"inc", TFuncId::Inc},         {u"dec", TFuncId::Dec},           {u"trunc", TFuncId::Trunc},
-    {u"frac", TFuncId::Frac},       {u"round", TFuncId::Round},       {u"fact", TFuncId::Fact},
-    {u"floor", TFuncId::Floor},     {u"ceil", TFuncId::Ceil},         {u"max", TFuncId::Max},
-    {u"min", TFuncId::Min},         {u"hypot", TFuncId::Hypot},       {u"degtorad", TFuncId::Degtorad},
-    {u"radtodeg", TFuncId::Radtodeg},
-};
 
 constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
 
@@ -105,20 +72,10 @@ uint32_t RandomSeed() { return gSeed; }
 
 void RaiseMathError(EMathError::TKind kind) { throw EMathError(kind); }
 
-TFuncId FuncIdOf(std::u16string_view name) {
-  for (const TNamedFunc& f : kNamed)
-    if (f.Name == name) return f.Id;
-  return TFuncId::None;
-}
-
 bool UsesTwoItems(TFuncId id) {
-  switch (id) {
-    case TFuncId::Log: case TFuncId::Div: case TFuncId::Mod:
-    case TFuncId::Shl: case TFuncId::Shr: case TFuncId::Hypot:
-      return true;
-    default:
-      return false;
-  }
+  for (const TFuncEntry& f : kFunctionTable)
+    if (f.Id == id) return f.ItemsRead == 2;
+  return false;
 }
 
 std::u16string DomainMessage(TDomainError error, double x) {
@@ -375,7 +332,7 @@ namespace {
   return kNaN;
 }
 
-constexpr size_t kFuncIdCount = static_cast<size_t>(TFuncId::Radtodeg) + 1;
+constexpr size_t kFuncIdCount = static_cast<size_t>(TFuncId::Count);
 
 template <size_t... I>
 constexpr std::array<TFunction, kFuncIdCount> OneArgumentTable(std::index_sequence<I...>) {

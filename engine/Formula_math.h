@@ -239,6 +239,10 @@ public:
   bool NumericOnly = false;
 
   int32_t CallCount() const { return FCallCount; }
+  // Whether the compiled formula calls random, which draws from one sequence
+  // for the whole program in the order of the evaluations: such a formula is
+  // to be evaluated in order on one thread.
+  bool CallsRandom() const;
   int32_t GroupCount() const { return FGroupCount; }
 
 private:

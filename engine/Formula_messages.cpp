@@ -1,5 +1,5 @@
-// The message hook and the texts of arithmetic faults.
-#include "engine/Formula_math.h"
+// The message hook, its guard and the texts of arithmetic faults.
+#include "engine/Formula_messages.h"
 
 #include <cstdio>
 
@@ -37,6 +37,29 @@ void ShowMessage(TMessageIcon icon, const std::u16string& text) {
 
 TQuietMessages::TQuietMessages() : FOuter(tQuiet) { tQuiet = this; }
 TQuietMessages::~TQuietMessages() { tQuiet = FOuter; }
+
+TMessageGuard::TMessageGuard(TMode mode) : FMode(mode) {
+  FPrevious = SetMessageHook([this](TMessageIcon icon, const std::u16string& text) { Show(icon, text); });
+}
+
+TMessageGuard::~TMessageGuard() { SetMessageHook(std::move(FPrevious)); }
+
+void TMessageGuard::Show(TMessageIcon icon, const std::u16string& text) {
+  if (FMode == TMode::Forward) {
+    if (std::this_thread::get_id() != FOwner) throw EMessageElsewhere{};
+    FPrevious(icon, text);
+    return;
+  }
+  const std::lock_guard lock(FMutex);
+  for (const auto& [i, t] : FMessages)
+    if (i == icon && t == text) return;
+  FMessages.emplace_back(icon, text);
+}
+
+TEngineMessages TMessageGuard::Take() {
+  const std::lock_guard lock(FMutex);
+  return std::exchange(FMessages, {});
+}
 
 const char* EMathError::what() const noexcept {
   switch (FKind) {

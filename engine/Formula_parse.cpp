@@ -341,6 +341,12 @@ int32_t TFormula::AddCall(const std::u16string& name, const std::u16string& arg)
   return FCallCount;
 }
 
+bool TFormula::CallsRandom() const {
+  for (size_t h = 1; h <= static_cast<size_t>(std::max(FCallCount, 0)) && h < Calls.size(); ++h)
+    if (FuncIdOf(Calls[h].Name) == TFuncId::Random) return true;
+  return false;
+}
+
 bool TFormula::ClassifyOperand(TSlog& operand) {
   const std::u16string t = operand.Text;
   if (t.empty()) return true;
@@ -365,7 +371,7 @@ bool TFormula::ClassifyOperand(TSlog& operand) {
 
 bool TFormula::ClassifyName(TSlog& operand) {
   const std::u16string t = operand.Text;
-  if (t == u"Pi" || t == u"pi") {
+  if (const TFuncEntry* f = FuncEntryOf(t); f && f->Kind == TFuncKind::Constant) {
     operand.Text = u"#f" + MarkerNumber(AddCall(t, {}));
     return true;
   }
@@ -554,17 +560,19 @@ void TFormula::Decode() {
                   operands(n)[0]->Kind != TOperandCode::Call && operands(n)[1]->Plain;
   for (int32_t h = 1; h <= FCallCount; ++h) {
     const std::u16string& arg = Calls[h].Arg;
-    argNode[h] = FuncIdOf(Calls[h].Name) == TFuncId::Pi ? 0 : NodeOf(arg);
+    const TFuncEntry* f = FuncEntryOf(Calls[h].Name);
+    argNode[h] = f && f->Kind == TFuncKind::Constant ? 0 : NodeOf(arg);
     if (argNode[h] != 0 && caller[h] != 0 && caller[h] <= argNode[h]) passOnly[argNode[h]] = false;
   }
   std::vector<bool> readByCall(nodes, false);
   for (int32_t h = 1; h <= FCallCount; ++h) {
     TCallCode& code = FCallCode[h];
-    code.Id = FuncIdOf(Calls[h].Name);
+    const TFuncEntry* f = FuncEntryOf(Calls[h].Name);
+    code.Id = f ? f->Id : TFuncId::None;
     code.Function = FunctionOf(code.Id);
     code.ListFunction = ListFunctionOf(code.Id);
     const std::u16string& arg = Calls[h].Arg;
-    if (code.Id == TFuncId::Pi) continue;
+    if (f && f->Kind == TFuncKind::Constant) continue;
     if (int32_t n = argNode[h]) {
       if (passOnly[n]) {
         code.ArgKind = TCallCode::Value;

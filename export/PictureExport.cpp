@@ -1,6 +1,8 @@
 #include "export/PictureExport.h"
 
+#include "export/VectorPicture.h"
 #include "platform/Files.h"
+#include "platform/LongWork.h"
 #include "platform/Platform.h"
 
 #include <QBuffer>
@@ -23,14 +25,50 @@ QString BmpDialogTitle(TPlotKind kind) {
                                    : QStringLiteral("Сохранение 3D графика в растровый файл");
 }
 
-// A picture drawn one pixel per device pixel whatever the screen it was made for.
-QImage DevicePixels(QImage picture) {
-  picture.setDevicePixelRatio(1.0);
-  return picture;
+QString VectorFilter(TVectorFormat format) {
+  return format == TVectorFormat::Svg ? QStringLiteral("Рисунок SVG (*.svg)|*.svg|")
+                                      : QStringLiteral("Документ PDF (*.pdf)|*.pdf|");
+}
+
+QString VectorDialogTitle(TPlotKind kind, TVectorFormat format) {
+  return QStringLiteral("Сохранение %1 графика в файл %2")
+      .arg(kind == TPlotKind::Plot2D ? u"2D" : u"3D", format == TVectorFormat::Svg ? u"SVG" : u"PDF");
 }
 
 QString WriteFailed(const QString& fileName, const QString& reason) {
   return QStringLiteral("Не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(fileName), reason);
+}
+
+void SaveVectorPicture(TPlotKind kind, TVectorFormat format, const TPictureSource& picture, QWidget* window) {
+  if (!picture.Render) return;
+  const std::optional<QString> chosen = ChooseSaveFile({VectorDialogTitle(kind, format), VectorFilter(format), 1},
+                                                      VectorExtension(format), TAppendExtension::WhenMissing);
+  if (!chosen) return;
+  const QString& fileName = *chosen;
+
+  const uint64_t bytes = EstimateVectorBytes(format, picture);
+  if (bytes > kLargeVectorFile) {
+    if (Platform().Question(VectorSizeText(format, bytes) + QStringLiteral(" Сохранить график в файл BMP?")))
+      SavePictureAsBmp(kind, picture);
+    return;
+  }
+
+  const TVectorPage page = VectorPage(format, picture, PlotTitle(kind));
+  QByteArray data;
+  if (picture.Detach) {
+    // Many shapes: a copy of the picture is written off the window's thread.
+    const TDetachedPicture detached = picture.Detach();
+    std::optional<QByteArray> made;
+    const bool done = RunLongWork(window, [&](TWorkControl& control) {
+      made = DrawVectorFile(page, [&](QPainter& painter) { return detached(painter, control); });
+    });
+    if (!done || !made) return;
+    data = std::move(*made);
+  } else {
+    data = VectorFile(format, picture, PlotTitle(kind));
+  }
+  if (const TSaveResult saved = SaveFileContents(fileName, data); !saved)
+    throw EPlatformError(WriteFailed(fileName, saved.Reason));
 }
 
 // The picture centred on the page of the painter's device, one picture pixel per device pixel.
@@ -66,7 +104,29 @@ void PrintToPdfFile(const QPrinter& printer, const QImage& image) {
 
 }  // namespace
 
-void CopyPictureToClipboard(const QImage& picture) { QGuiApplication::clipboard()->setImage(picture); }
+QString PlotTitle(TPlotKind kind) {
+  return kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков")
+                                   : QStringLiteral("Построение 3D графиков");
+}
+
+QImage TPictureSource::Image() const {
+  QImage image(Size, QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  Render(painter, Size);
+  return image;
+}
+
+void CopyPictureToClipboard(const TPictureSource& picture) { QGuiApplication::clipboard()->setImage(picture.Image()); }
+
+void SavePictureAsSvg(TPlotKind kind, const TPictureSource& picture, QWidget* window) {
+  SaveVectorPicture(kind, TVectorFormat::Svg, picture, window);
+}
+
+void SavePictureAsPdf(TPlotKind kind, const TPictureSource& picture, QWidget* window) {
+  SaveVectorPicture(kind, TVectorFormat::Pdf, picture, window);
+}
 
 void SavePictureAsBmp(TPlotKind kind, const TPictureSource& picture) {
   const std::optional<QString> chosen = ChooseSaveFile({BmpDialogTitle(kind), BmpFilter, 1}, QStringLiteral(".bmp"));
@@ -74,7 +134,7 @@ void SavePictureAsBmp(TPlotKind kind, const TPictureSource& picture) {
   const QString& fileName = *chosen;
 
   // Opaque 32-bit pixels make a plain 24-bit BMP that every viewer reads.
-  const QImage image = picture().convertToFormat(QImage::Format_RGB32);
+  const QImage image = picture.Image();
   // Encoded in memory first, so that a failure of the file has the system's reason.
   QBuffer encoded;
   encoded.open(QIODevice::WriteOnly);
@@ -97,7 +157,7 @@ void PrintPicture(TPlotKind kind, const TPictureSource& picture) {
   if (kind == TPlotKind::Plot2D) busy.emplace();
 
   // Rendered before the job begins, so a failure leaves no half-made page.
-  const QImage image = DevicePixels(picture());
+  const QImage image = picture.Image();
   if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
     PrintToPdfFile(printer, image);
     return;

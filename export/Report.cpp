@@ -98,8 +98,8 @@ void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource
       report.TypeText(QStringLiteral(" \r"));
     }
   }
-  report.PastePicture(picture());
-  Publish(report, kind == TPlotKind::Plot2D ? QStringLiteral("Построение плоских графиков") : QStringLiteral("Построение 3D графиков"));
+  report.PastePicture(picture.Image());
+  Publish(report, PlotTitle(kind));
 }
 
 void MakeCalculationReport(const QString& formula, const QString& result) {

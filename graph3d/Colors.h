@@ -1,10 +1,11 @@
 // Colour values of the control ($00BBGGRR, red in the low byte) to and from
-// Qt's colours. Only the low 24 bits carry colour.
+// Qt's colours (only the low 24 bits carry colour), and the numbers it writes.
 #pragma once
 
 #include "graph3d/Graph3DCore.h"
 
 #include <QColor>
+#include <QString>
 
 namespace graph3d {
 
@@ -14,5 +15,8 @@ inline TColor FromQColor(const QColor& color) {
   const QColor c = color.toRgb();
   return TColor(c.red()) | (TColor(c.green()) << 8) | (TColor(c.blue()) << 16);
 }
+
+// A number of the scale or the map, as the calculator writes numbers.
+QString ScaleNumber(double value);
 
 }  // namespace graph3d

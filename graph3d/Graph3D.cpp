@@ -4,12 +4,15 @@
 #include "graph3d/Colors.h"
 #include "graph3d/Graph3DLook.h"
 #include "graph3d/Graph3DRaster.h"
+#include "graph3d/Graph3DScene.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QPointer>
 #include <QThread>
 
@@ -20,20 +23,20 @@ namespace {
 
 QPoint ToQPoint(TPoint p) { return {p.X, p.Y}; }
 
-// Lines are one device pixel wide: on a high-density screen the mesh stays as
-// fine as the screen allows, and at one pixel per unit nothing changes.
-QPen LinePen(const QColor& color, Qt::PenStyle style = Qt::SolidLine) {
-  QPen pen(color, 1, style);
-  pen.setCosmetic(true);
-  return pen;
-}
-
 // Leading and trailing blanks and control characters go.
 QString TrimCaption(const QString& s) {
   qsizetype from = 0, to = s.size();
   while (from < to && s.at(from).unicode() <= 0x20) ++from;
   while (to > from && s.at(to - 1).unicode() <= 0x20) --to;
   return s.mid(from, to - from);
+}
+
+// Whether the painter draws into pixels of its own (an image, the screen),
+// where the cells go straight into the pixels and lines cover the pixels
+// right of and below their points; other devices take vector shapes.
+bool RasterPainter(QPainter& painter) {
+  const QPaintEngine* engine = painter.paintEngine();
+  return engine && engine->type() == QPaintEngine::Raster;
 }
 
 }  // namespace
@@ -178,33 +181,51 @@ void TGraph3D::changeEvent(QEvent* event) {
 
 // ------------------------------------------------------------ drawing
 
-void TGraph3D::ClearBackground(QPainter& Canvas) {
-  Canvas.setPen(LinePen(Background()));
-  Canvas.setBrush(QBrush(Background(), Qt::SolidPattern));
-  Canvas.fillRect(QRect(0, 0, width(), height()), Background());
-}
-
-// Edges one unit wide, as the frames of the other controls: filled, so that
-// on a high-density canvas they reach the last device pixel.
-void TGraph3D::FramePath(QPainter& Canvas, const QColor& TopLeft, const QColor& BottomRight) {
-  const int w = width(), h = height();
-  Canvas.fillRect(QRect(0, 0, 1, h), TopLeft);
-  Canvas.fillRect(QRect(0, 0, w, 1), TopLeft);
-  Canvas.fillRect(QRect(w - 1, 0, 1, h), BottomRight);
-  Canvas.fillRect(QRect(0, h - 1, w, 1), BottomRight);
-}
+void TGraph3D::ClearBackground(QPainter& Canvas) { graph3d::ClearBackground(Canvas, size(), Background()); }
 
 void TGraph3D::DrawFrame(QPainter& Canvas) {
-  FramePath(Canvas, palette().color(QPalette::Dark), palette().color(QPalette::Light));
+  graph3d::FramePath(Canvas, size(), palette().color(QPalette::Dark), palette().color(QPalette::Light));
 }
 
-void TGraph3D::EraseFrame(QPainter& Canvas) { FramePath(Canvas, Background(), Background()); }
+void TGraph3D::EraseFrame(QPainter& Canvas) { graph3d::FramePath(Canvas, size(), Background(), Background()); }
 
 void TGraph3D::DrawCaption(QPainter& Canvas) {
-  if (FCaption.isEmpty()) return;
-  Canvas.setPen(palette().color(QPalette::WindowText));
-  Canvas.setBrush(Qt::NoBrush);
-  Canvas.drawText(QPoint(15, 15 + Canvas.fontMetrics().ascent()), FCaption);
+  graph3d::DrawCaption(Canvas, FCaption, palette().color(QPalette::WindowText));
+}
+
+graph3d::TScene TGraph3D::SceneHead() const {
+  graph3d::TScene scene;
+  scene.Size = size();
+  scene.Background = Background();
+  scene.FrameDark = palette().color(QPalette::Dark);
+  scene.FrameLight = palette().color(QPalette::Light);
+  scene.TextColor = palette().color(QPalette::WindowText);
+  scene.ShowFrame = FShowFrame;
+  scene.Caption = FCaption;
+  return scene;
+}
+
+void TGraph3D::SceneBody(graph3d::TScene& scene) const {
+  // Without cells (no lines, one line) the axes still show around the data
+  // centre; after a failed build only background, frame and caption do.
+  scene.Surface = !FModel.BuildFailed();
+  scene.DrawAxes = FDrawAxes;
+  scene.AxesColor = graph3d::ToQColor(FModel.AxesColor());
+  for (int i = 0; i < 5; ++i) {
+    scene.Axes[i] = AxisShape(i);
+    scene.Axes[i].Behind = FModel.AxisBehind(i);
+  }
+}
+
+graph3d::TAxisShape TGraph3D::AxisShape(int Line) const {
+  const graph3d::TAxisLine& a = graph3d::kAxisLines[Line];
+  graph3d::TAxisShape shape;
+  shape.From = ToQPoint(FModel.Project(a.From));
+  shape.To = ToQPoint(FModel.Project(a.To));
+  const QString* label = a.Label == 1 ? &FLabelX : a.Label == 2 ? &FLabelY : a.Label == 3 ? &FLabelZ : nullptr;
+  if (label) shape.Label = *label;
+  shape.LabelDx = a.Label == 3 ? 5 : 0;
+  return shape;
 }
 
 void TGraph3D::DrawSurface(QPainter& Canvas) {
@@ -235,36 +256,14 @@ void TGraph3D::DrawSurface(QPainter& Canvas) {
       return;
     }
   }
-  // Any other device (a printer, a picture): the general polygon path.
-  const graph3d::TCellLook look(FModel, graph3d::FromQColor(bg), FDrawHiddenLines);
-  if (!look.Filled()) Canvas.setBrush(Qt::NoBrush);
-  const int64_t start = FModel.DrawStart();
-  const int32_t first = FModel.FirstLine(), last = FModel.LastLine();
-  for (int64_t k = FModel.TrapezeCount() - 1; k >= start; --k) {
-    const TTrapeze& t = FModel.Trapeze(k);
-    if (t.LineIndex < first || t.LineIndex > last) continue;
-    const uint32_t p = FModel.CellPoint(k);
-    if (look.Filled()) Canvas.setBrush(QBrush(graph3d::ToQColor(look.Fill(p)), Qt::SolidPattern));
-    Canvas.setPen(LinePen(graph3d::ToQColor(look.Pen(p))));
-    const QPoint q[4] = {ToQPoint(t.ScreenCorners[0]), ToQPoint(t.ScreenCorners[1]), ToQPoint(t.ScreenCorners[2]),
-                         ToQPoint(t.ScreenCorners[3])};
-    Canvas.drawPolygon(q, 4);
-  }
+  // Any other device (an SVG or PDF file): the cells as vector shapes.
+  graph3d::DrawVectorCells(Canvas, graph3d::CollectCells(FModel, graph3d::FromQColor(bg), FDrawHiddenLines),
+                           /*pixelCentres=*/true);
 }
 
 void TGraph3D::DrawAxisLine(QPainter& Canvas, int Line, Qt::PenStyle Style, bool Erase) {
-  const graph3d::TAxisLine& a = graph3d::kAxisLines[Line];
-  const QColor color = Erase ? Background() : graph3d::ToQColor(FModel.AxesColor());
-  Canvas.setPen(LinePen(color, Style));
-  Canvas.setBrush(Qt::NoBrush);
-  const QPoint from = ToQPoint(FModel.Project(a.From)), to = ToQPoint(FModel.Project(a.To));
-  Canvas.drawLine(from, to);
-  const QString* label = a.Label == 1 ? &FLabelX : a.Label == 2 ? &FLabelY : a.Label == 3 ? &FLabelZ : nullptr;
-  if (label && !label->isEmpty()) {
-    const int dx = a.Label == 3 ? 5 : 0;  // the height label sits beside its axis
-    Canvas.drawText(QPoint(to.x() + dx, to.y() + Canvas.fontMetrics().ascent()), *label);
-  }
-  Canvas.setPen(LinePen(color));
+  graph3d::DrawAxisLine(Canvas, AxisShape(Line), Erase ? Background() : graph3d::ToQColor(FModel.AxesColor()), Style,
+                        !RasterPainter(Canvas));
 }
 
 void TGraph3D::PaintAxesOn(QPainter& Canvas, bool Visible) {
@@ -322,66 +321,97 @@ void TGraph3D::PaintAxes(bool Visible) {
 void TGraph3D::Redraw(QPainter& Canvas, bool FireAfterDraw) {
   SyncSize();
   Canvas.setRenderHint(QPainter::Antialiasing, false);
-  ClearBackground(Canvas);
-  if (FShowFrame) DrawFrame(Canvas);
-  DrawCaption(Canvas);
-  PrepareModel();
-  // Without cells (no lines, one line) the axes still show around the data
-  // centre; after a failed build only background, frame and caption do.
+  graph3d::TScene scene = SceneHead();
+  scene.PixelCentres = !RasterPainter(Canvas);
+  graph3d::DrawHead(Canvas, scene);
+  FModel.Prepare();
+  SceneBody(scene);
   if (FContourMap && !FModel.BuildFailed()) {
     DrawMap(Canvas);
-  } else if (!FModel.BuildFailed()) {
-    bool behind[5];
-    for (int i = 0; i < 5; ++i) behind[i] = FModel.AxisBehind(i);
-    if (FDrawAxes) {
-      for (int i = 0; i < 5; ++i)
-        if (behind[i]) DrawAxisLine(Canvas, i, Qt::DashLine, false);
-    }
-    DrawSurface(Canvas);
-    if (FDrawAxes) {
-      for (int i = 0; i < 5; ++i)
-        if (!behind[i]) DrawAxisLine(Canvas, i, Qt::SolidLine, false);
-    }
-    if (FShowScale) DrawScale(Canvas, false);
+  } else {
+    graph3d::DrawBody(Canvas, scene, [this](QPainter& p) { DrawSurface(p); });
+    if (FShowScale && scene.Surface) DrawScale(Canvas, false);
   }
   // The closing frame always goes to the control itself.
   if (FShowFrame) OnOwnCanvas([&](QPainter& p) { DrawFrame(p); });
   if (FireAfterDraw && AfterDraw) AfterDraw(this);
 }
 
+void TGraph3D::Render(QPainter& Painter, QSize Size) {
+  Painter.save();
+  if (Size != size() && !size().isEmpty())
+    Painter.scale(double(Size.width()) / width(), double(Size.height()) / height());
+  Redraw(Painter, false);
+  Painter.restore();
+}
+
 QImage TGraph3D::CopyToBitmap(TColor /*Color*/) {
   QImage image(size(), QImage::Format_RGB32);
   if (image.isNull()) return image;
   QPainter p(&image);  // keeps the image's default font
-  Redraw(p, false);
+  Render(p, size());
   return image;
+}
+
+int64_t TGraph3D::VectorCells() {
+  Prepare();
+  if (FModel.BuildFailed() || FContourMap) return 0;
+  return graph3d::DrawnCells(FModel);
+}
+
+std::function<bool(QPainter&, TWorkControl&)> TGraph3D::DetachPicture() {
+  SyncSize();
+  graph3d::TScene scene = SceneHead();
+  // What a fresh image's painter writes with, as in CopyToBitmap.
+  scene.Font = QFont();
+  scene.PixelCentres = true;
+  FModel.Prepare();
+  SceneBody(scene);
+  // The contour map, or the scale over the surface: few shapes, taken now as
+  // a recording that is played back with the rest.
+  const bool map = FContourMap && scene.Surface;
+  auto overlay = std::make_shared<QPicture>();
+  if (map || (FShowScale && scene.Surface)) {
+    QPainter recording(overlay.get());
+    recording.setFont(scene.Font);
+    recording.setRenderHint(QPainter::Antialiasing, false);
+    if (map) DrawMap(recording);
+    else DrawScale(recording, false);
+  }
+  auto cells = std::make_shared<const graph3d::TVectorCells>(
+      scene.Surface && !map ? graph3d::CollectCells(FModel, graph3d::FromQColor(Background()), FDrawHiddenLines)
+                            : graph3d::TVectorCells{});
+  return [scene, cells, overlay, map](QPainter& painter, TWorkControl& control) {
+    painter.setFont(scene.Font);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    graph3d::DrawHead(painter, scene);
+    bool done = true;
+    if (!map) {
+      graph3d::DrawBody(painter, scene,
+                        [&](QPainter& p) { done = graph3d::DrawVectorCells(p, *cells, scene.PixelCentres, &control); });
+    }
+    if (!overlay->isNull()) painter.drawPicture(QPoint(0, 0), *overlay);
+    return done;
+  };
 }
 
 void TGraph3D::Prepare() {
   SyncSize();
-  PrepareModel();
+  FModel.Prepare();
+}
+
+bool TGraph3D::PrepareBeforeShowing(TWorkControl& control) {
+  SyncSize();
+  FModel.Prepare(&control);
+  return !control.Stopped();
 }
 
 namespace {
 int64_t GLargeBuildPoints = 3000000;
 }
 
+int64_t TGraph3D::LargeBuildPoints() { return GLargeBuildPoints; }
 void TGraph3D::SetLargeBuildPoints(int64_t Points) { GLargeBuildPoints = Points; }
-
-void TGraph3D::PrepareModel() {
-  const bool large = OnBusy && FModel.BuildPending() &&
-                     int64_t(FModel.LineCount()) * FModel.ValuesPerLine() >= GLargeBuildPoints;
-  if (!large) {
-    FModel.Prepare();
-    return;
-  }
-  struct TBusy {
-    const std::function<void(bool)> Report;
-    explicit TBusy(std::function<void(bool)> report) : Report(std::move(report)) { Report(true); }
-    ~TBusy() { Report(false); }
-  } busy(OnBusy);
-  FModel.Prepare();
-}
 
 void TGraph3D::CenterGraph() {
   SyncSize();

@@ -34,6 +34,12 @@
 
 class QFontMetrics;
 class QPainter;
+class TWorkControl;
+
+namespace graph3d {
+struct TScene;
+struct TAxisShape;
+}  // namespace graph3d
 
 enum TMouseControl { mcNone = 0, mcMove = 1, mcRotate = 2, mcZoom = 3 };
 
@@ -160,13 +166,6 @@ class TGraph3D : public QWidget {
 
   // ---- events
   TNotifyEvent AfterDraw;        // after a full redraw of the control itself
-  // A build of a large grid (one that takes a noticeable time) runs between
-  // OnBusy(true) and OnBusy(false), also when it fails; the window shows the
-  // busy cursor meanwhile.
-  std::function<void(bool Busy)> OnBusy;
-  // From how many grid points a build counts as large (about 0.3 s on a
-  // small machine); tests lower it.
-  static void SetLargeBuildPoints(int64_t Points);
   TNotifyEvent OnScroll;         // after each animation step
   TNotifyEvent OnStopScrolling;  // when the animation stops
 
@@ -177,11 +176,32 @@ class TGraph3D : public QWidget {
   void ClearPicture();
   // The whole picture on any painter, sized as the control.
   void Redraw(QPainter& Canvas, bool FireAfterDraw);
+  // The picture for an export, scaled to size: into pixels on an image, as
+  // vector shapes on an SVG or PDF painter. AfterDraw is not fired.
+  void Render(QPainter& Painter, QSize Size);
+  // How many cells a vector picture holds now.
+  int64_t VectorCells();
+  // A copy of the picture as it is now, drawn later as vector shapes on any
+  // painter and any thread without the control: for a long file written off
+  // the window's thread. The drawing returns false when the control stops it.
+  std::function<bool(QPainter&, TWorkControl&)> DetachPicture();
   // A new image holding the picture, of the control's size in pixels (not the
   // screen's resolution); the caller owns it. Color is accepted
   // for callers that pass one; an image has no lasting brush to give it to.
   QImage CopyToBitmap(TColor Color);
   void Prepare();
+  // For a control not shown yet, holding its lines and sized as it will be
+  // shown: all that its first redraw would compute, done now, on whatever
+  // thread runs it while nothing else touches the control (long work). False
+  // when control asked it to stop: the first redraw then does it all.
+  bool PrepareBeforeShowing(TWorkControl& control);
+  // From how many grid points a build counts as large (about 0.3 s on a
+  // small machine), worth long work of its own; tests lower it.
+  static int64_t LargeBuildPoints();
+  static void SetLargeBuildPoints(int64_t Points);
+  // A surface of equal heights is a plane at half height (a formula's
+  // surface), instead of the build's "no range".
+  void SetFlatAllowed(bool Allowed) { FModel.SetFlatAllowed(Allowed); }
   void PaintAxes(bool Visible);
   // The control's own canvas as last drawn, at the screen's resolution (its
   // devicePixelRatio() tells how many pixels a unit of the control's size has).
@@ -206,12 +226,14 @@ class TGraph3D : public QWidget {
   void OnOwnCanvas(const std::function<void(QPainter&)>& draw);
   void CopyToScreen();
   void RedrawOwn(bool FireAfterDraw);
-  void PrepareModel();  // FModel.Prepare, a large build inside OnBusy
   void ReportLater(std::exception_ptr Error);
 
   void ClearBackground(QPainter& Canvas);
-  // The sunken border: left and top edges in one colour, right and bottom in the other.
-  void FramePath(QPainter& Canvas, const QColor& TopLeft, const QColor& BottomRight);
+  // What a picture shows besides the cells: background, frame, caption, then
+  // (once the model is prepared) the axes.
+  graph3d::TScene SceneHead() const;
+  void SceneBody(graph3d::TScene& scene) const;
+  graph3d::TAxisShape AxisShape(int Line) const;
   void DrawFrame(QPainter& Canvas);
   void EraseFrame(QPainter& Canvas);
   void DrawCaption(QPainter& Canvas);

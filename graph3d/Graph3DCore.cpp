@@ -47,9 +47,14 @@ int32_t ClampCoord(int64_t v) {
 }
 
 [[noreturn]] void ThrowTooLarge(int64_t lines, int64_t values) {
-  throw EGraph3DError(kBuildTooLarge + std::to_string(lines) + " lines of " + std::to_string(values) +
-                      " values");
+  throw EGraph3DTooLarge(kBuildTooLarge + std::to_string(lines) + " lines of " + std::to_string(values) + " values",
+                         lines, values);
 }
+
+// A build asked to stop leaves by this, past the handlers that mark a failure.
+struct TBuildStopped {};
+
+bool StopAsked(const TWorkControl* control) { return control && control->Stopped(); }
 
 }  // namespace
 
@@ -295,7 +300,7 @@ bool TGraph3DModel::CellWhole(int64_t j, int32_t i) const {
   return (FWholeCells[cell >> 6] >> (cell & 63)) & 1;
 }
 
-void TGraph3DModel::BuildTrapezes() {
+void TGraph3DModel::BuildTrapezes(TWorkControl* control) {
   ++FBuildCount;
   ClearTrapezes();
   const int64_t lines = static_cast<int64_t>(FLines.size());
@@ -353,6 +358,10 @@ void TGraph3DModel::BuildTrapezes() {
     // Double ones stand in when huge values overflow the single sums.
     double wideX = 0, wideY = 0, wideV = 0;
     for (int64_t j = 0; j < lines; ++j) {
+      if (control && (j & 63) == 0) {
+        if (control->Stopped()) throw TBuildStopped{};
+        control->SetProgress(0.3 * double(j) / double(lines));
+      }
       const float* xs = RowX(j, scratchX.data());
       const float* ys = RowY(j, scratchY.data());
       const float* vs = FLines[size_t(j)]->Values();
@@ -374,18 +383,29 @@ void TGraph3DModel::BuildTrapezes() {
         lo.Z = std::min(lo.Z, v), hi.Z = std::max(hi.Z, v);
       }
     }
-    if (hi.X == lo.X || hi.Y == lo.Y || hi.Z == lo.Z) throw EGraph3DError(kNoRange);
+    // All heights equal: a plane at half height, where allowed (kv 0, and
+    // the heights' half added to every one).
+    const bool flat = any && hi.Z == lo.Z && FFlatAllowed;
+    if (hi.X == lo.X || hi.Y == lo.Y || (hi.Z == lo.Z && !flat)) throw EGraph3DError(kNoRange);
 
     const double kx = 100.0 / (double(hi.X) - lo.X), ky = 100.0 / (double(hi.Y) - lo.Y),
-                 kv = 100.0 / (double(hi.Z) - lo.Z);
+                 kv = flat ? 0.0 : 100.0 / (double(hi.Z) - lo.Z);
+    const float base = flat ? 50.0f : 0.0f;
     FRange = {lo.X, hi.X, lo.Y, hi.Y, lo.Z, hi.Z};
+    if (flat) {
+      // The plane's own range: the value in its middle, from 0 when it is
+      // positive (up to 0 when negative), ±1 around a value of 0.
+      const double half = std::max(std::fabs(double(lo.Z)), 1.0);
+      FRange.ZMin = double(lo.Z) - half;
+      FRange.ZMax = double(lo.Z) + half;
+    }
     const double total = double(present);
     auto mean = [total](float sum, double wide) {
       return static_cast<float>((std::isfinite(sum) ? double(sum) : wide) / total);
     };
     FCenter.X = static_cast<float>((double(mean(sumX, wideX)) - lo.X) * kx);
     FCenter.Y = static_cast<float>((double(mean(sumY, wideY)) - lo.Y) * ky);
-    FCenter.Z = static_cast<float>((double(mean(sumV, wideV)) - lo.Z) * kv);
+    FCenter.Z = flat ? base : static_cast<float>((double(mean(sumV, wideV)) - lo.Z) * kv);
 
     // A cell needs all four corners. Which cells have them is kept, as the
     // lines themselves may go before the cells do.
@@ -420,9 +440,11 @@ void TGraph3DModel::BuildTrapezes() {
     const double minV = lo.Z;
     InParts(lines, kGrain / vpl + 1, [&](int64_t j0, int64_t j1, int) {
       for (int64_t j = j0; j < j1; ++j) {
+        if (StopAsked(control)) return;
         const float* vs = FLines[size_t(j)]->Values();
         float* out = FHeights.data() + j * vpl;
-        for (int32_t i = 0; i < vpl; ++i) out[i] = static_cast<float>((double(vs[i]) - minV) * kv);
+        if (flat) std::fill(out, out + vpl, base);
+        else for (int32_t i = 0; i < vpl; ++i) out[i] = static_cast<float>((double(vs[i]) - minV) * kv);
         // The list in build order, until the first sort.
         if (j + 1 == lines || count == 0) continue;
         uint64_t* cell = FSorted.data() + (FAllWhole ? j * (vpl - 1) : FLineCells[size_t(j)]);
@@ -431,7 +453,11 @@ void TGraph3DModel::BuildTrapezes() {
         }
       }
     });
+    if (StopAsked(control)) throw TBuildStopped{};
     FTrapezeCount = count;
+  } catch (const TBuildStopped&) {
+    ClearTrapezes();
+    throw;
   } catch (const std::bad_alloc&) {
     ClearTrapezes();
     FBuildFailed = true;
@@ -587,7 +613,7 @@ void TGraph3DModel::CalcEyePoint() {
   FEyePoint.Z = static_cast<float>(FCenter.Z - R * FSinPhi);
 }
 
-void TGraph3DModel::SortTrapezes() {
+void TGraph3DModel::SortTrapezes(TWorkControl* control) {
   const int64_t n = FTrapezeCount;
   if (n < 2) {
     PackShades();
@@ -620,6 +646,7 @@ void TGraph3DModel::SortTrapezes() {
     uint32_t* count = low.data() + size_t(part) * kLow;
     float lo = std::numeric_limits<float>::infinity(), hi = 0;
     for (int64_t j = j0; j < j1; ++j) {
+      if (StopAsked(control)) return;
       const TAxisRow &ra = FRowsY[size_t(j)], &rb = FRowsY[size_t(j + 1)];
       const float *xa = RowX(j, scratch.data()), *xb = RowX(j + 1, scratch.data() + vpl);
       uint64_t* out = FAllWhole ? FSorted.data() + j * (vpl - 1) : row.data();
@@ -650,6 +677,7 @@ void TGraph3DModel::SortTrapezes() {
     lowest[part] = lo;
     highest[part] = hi;
   });
+  if (StopAsked(control)) throw TBuildStopped{};
   float least = lowest[0], most = highest[0];
   for (int part = 1; part < parts; ++part) least = std::min(least, lowest[part]), most = std::max(most, highest[part]);
   const uint32_t lo = std::bit_cast<uint32_t>(least), hi = std::bit_cast<uint32_t>(most);
@@ -667,6 +695,8 @@ void TGraph3DModel::SortTrapezes() {
   uint64_t* src = FSorted.data();
   uint64_t* dst = FSortScratch.data();
   for (int pass = 0; pass < passes; ++pass) {
+    if (StopAsked(control)) throw TBuildStopped{};
+    if (control) control->SetProgress(0.5 + 0.3 * pass / passes);
     const int shift = 32 + pass * digit;
     const bool more = pass + 1 < passes;
     // Where each part's keys of each digit go: digits in order, and within a
@@ -739,25 +769,37 @@ int64_t TGraph3DModel::DrawStart() const {
   return q;
 }
 
-void TGraph3DModel::Prepare() {
+void TGraph3DModel::Prepare(TWorkControl* control) {
   const bool rebuild = BuildPending();
-  if (rebuild) BuildTrapezes();
-  if (rebuild || FColorsChanged || FWaterChanged) ColorTrapezes();
-  const bool shade = FShaded && (rebuild || FShadesChanged || FAnglesChanged || FWaterChanged);
-  if (shade) ShadeCells();
-  if (rebuild || FSizeChanged) CalcScale();
-  if (rebuild) CenterGraph();
-  if (rebuild || FAnglesChanged) {
-    CalcEyePoint();
-    SortTrapezes();
-  } else if (shade || FShadesChanged) {
-    PackShades();
+  try {
+    if (rebuild) BuildTrapezes(control);
+    if (control) control->SetProgress(0.4);
+    if (rebuild || FColorsChanged || FWaterChanged) ColorTrapezes();
+    const bool shade = FShaded && (rebuild || FShadesChanged || FAnglesChanged || FWaterChanged);
+    if (shade) ShadeCells();
+    if (rebuild || FSizeChanged) CalcScale();
+    if (rebuild) CenterGraph();
+    if (rebuild || FAnglesChanged) {
+      CalcEyePoint();
+      SortTrapezes(control);
+    } else if (shade || FShadesChanged) {
+      PackShades();
+    }
+    if (StopAsked(control)) throw TBuildStopped{};
+    if (control) control->SetProgress(0.8);
+  } catch (const TBuildStopped&) {
+    // Half-sorted cells are no use: all of it again at the next Prepare.
+    ClearTrapezes();
+    FTrapezesBuilt = false;
+    FLinesChanged = true;
+    return;
   }
   // The cells keep their projections without the origin: a move alone
   // needs none computed anew, only the origin they are drawn at.
   if (rebuild || FSizeChanged || FAnglesChanged || FWaterChanged) ProjectTrapezes();
   else if (FMoved) FProjectedOrigin = FOrigin;
   FSizeChanged = FMoved = FAnglesChanged = FColorsChanged = FWaterChanged = FShadesChanged = false;
+  if (control) control->SetProgress(1);
 }
 
 // ---- colours and water

@@ -4,6 +4,8 @@
 // water level. TGraph3D (Graph3D.h) wraps it in a widget that draws.
 #pragma once
 
+#include "platform/WorkControl.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
@@ -25,6 +27,15 @@ class EGraph3DError : public std::exception {
 
  private:
   std::string FMessage;
+};
+
+// The component's "not enough memory" for a grid of Lines × Values, so that
+// a window can say it in its own words.
+class EGraph3DTooLarge : public EGraph3DError {
+ public:
+  EGraph3DTooLarge(std::string message, int64_t lines, int64_t values)
+      : EGraph3DError(std::move(message)), Lines(lines), Values(values) {}
+  int64_t Lines, Values;
 };
 
 struct TPoint3D {
@@ -214,7 +225,7 @@ class TGraph3DModel {
   void ClearData();
 
   // ---- cells ----
-  void BuildTrapezes();
+  void BuildTrapezes() { BuildTrapezes(nullptr); }
   int64_t TrapezeCount() const { return FTrapezeCount; }
   // The k-th cell of the list, in the current (sorted) order, as a record.
   TTrapeze Trapeze(int64_t k) const;
@@ -303,15 +314,21 @@ class TGraph3DModel {
   void CenterGraph();
   void CalcScale();
   void CalcEyePoint();
-  void SortTrapezes();
+  void SortTrapezes() { SortTrapezes(nullptr); }
   void ProjectTrapezes();
   // Whether axis line `line` (index into kAxisLines) lies behind the surface:
   // its reference point is farther from the eye than the data centre.
   bool AxisBehind(int line) const;
   // Index of the nearest cell still drawn (ViewPercentage).
   int64_t DrawStart() const;
-  // The recomputation pipeline: only what the change flags require.
-  void Prepare();
+  // The recomputation pipeline: only what the change flags require. With a
+  // control it reports how far it is and ends early when asked to stop:
+  // the cells are then dropped and the next Prepare builds them.
+  void Prepare(TWorkControl* control = nullptr);
+  // A surface all of whose heights are equal: a plane at half height when
+  // allowed (a formula's surface), else the build's "no range".
+  void SetFlatAllowed(bool allowed) { FFlatAllowed = allowed; }
+  bool FlatAllowed() const { return FFlatAllowed; }
   // Whether the next Prepare builds the cells.
   bool BuildPending() const { return FLinesChanged && !FTrapezesBuilt && !FBuildFailed; }
 
@@ -355,6 +372,8 @@ class TGraph3DModel {
 
  private:
   int32_t ClampLine(int32_t value) const;
+  void BuildTrapezes(TWorkControl* control);
+  void SortTrapezes(TWorkControl* control);
   // Ground positions of line j along one axis, in percent space: a row of
   // ValuesPerLine values, or one value for the whole line.
   struct TAxisRow {
@@ -390,6 +409,7 @@ class TGraph3DModel {
   bool FLinesChanged = true;
   bool FTrapezesBuilt = false;
   bool FBuildFailed = false;
+  bool FFlatAllowed = false;
   uint64_t FBuildCount = 0;
 
   int FWidth = 100, FHeight = 100;

@@ -3,7 +3,6 @@
 // values of X along the bottom and of Y up the left side.
 #include "graph3d/Graph3D.h"
 
-#include "engine/Formula_math.h"
 #include "geometry/Isolines.h"
 #include "graph3d/Colors.h"
 #include "graph3d/Graph3DGrids.h"
@@ -28,11 +27,6 @@ constexpr uint64_t kSegmentBytesShare = 4;
 // The water's line: thick, and bluer than the water's faces.
 constexpr int kWaterWidth = 3;
 const QColor kWaterLine(40, 110, 255);
-
-QString Number(double v) {
-  if (v == 0) v = 0;
-  return QString::fromStdU16String(FormatGeneral(static_cast<long double>(v)));
-}
 
 QPen MapPen(const QColor& color, int width = 1) {
   QPen pen(color, width);
@@ -88,7 +82,7 @@ void TGraph3D::DrawMap(QPainter& Canvas) {
 
   // Room for the numbers on the left and below, the names, the caption and the bar.
   int yText = metrics.horizontalAdvance(QStringLiteral("-0,000"));
-  for (double t : graph3d::NiceTicks(y0, y1, 8)) yText = std::max(yText, metrics.horizontalAdvance(Number(t)));
+  for (double t : graph3d::NiceTicks(y0, y1, 8)) yText = std::max(yText, metrics.horizontalAdvance(graph3d::ScaleNumber(t)));
   const QRect bar = ScaleBar(metrics, rect());
   const int top = 10 + metrics.height() + (FCaption.isEmpty() ? 0 : metrics.height() + 6);
   QRect area = rect().adjusted(yText + 14, top, -(14 + (bar.isEmpty() ? 0 : bar.width() + 8)),
@@ -167,13 +161,13 @@ void TGraph3D::DrawMap(QPainter& Canvas) {
       ticks = graph3d::NiceTicks(v0, v1, most);
       int room = 0;
       for (double t : ticks)
-        room = std::max(room, alongX ? metrics.horizontalAdvance(Number(t)) : metrics.height());
+        room = std::max(room, alongX ? metrics.horizontalAdvance(graph3d::ScaleNumber(t)) : metrics.height());
       if (ticks.size() < 2 || length * graph3d::TickStep(ticks) / std::abs(v1 - v0) >= room + 10) break;
     }
     int last = alongX ? INT32_MIN : INT32_MAX;  // the edge of the number before
     for (double t : ticks) {
       const double share = (t - from) / (to - from);
-      const QString text = Number(t);
+      const QString text = graph3d::ScaleNumber(t);
       if (alongX) {
         const int x = int(std::lround(data.left() + share * data.width()));
         if (x < box.left() || x > box.right()) continue;

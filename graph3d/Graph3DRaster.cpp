@@ -237,6 +237,30 @@ struct TShadeTables {
 // ones to come are fetched early.
 constexpr int64_t kAhead = 32;
 
+// What the cell of grid point p will need, fetched ahead.
+template <bool Bands, bool Shaded>
+inline void FetchAhead(const TDrawSetup& s, uint64_t p) {
+  __builtin_prefetch(s.Screen + p);
+  if constexpr (Bands) __builtin_prefetch(s.Bands + p);
+  if constexpr (Shaded) {
+    if (!s.PackedShades) __builtin_prefetch(s.Shades + p);
+  }
+}
+
+// The outline and fill pixels of the cell of grid point p (list entry entry).
+template <bool Bands, bool Shaded>
+inline void CellPixels(const TDrawSetup& s, uint64_t entry, int64_t p, uint32_t& pen, uint32_t& fill) {
+  if constexpr (Shaded) {
+    const uint8_t shade = s.PackedShades ? uint8_t(entry >> 24) : s.Shades[p];
+    const size_t look = (Bands ? size_t(s.Bands[p]) << 8 : 0) | shade;
+    pen = s.PenPixel[look];
+    fill = s.FillPixel[look];
+  } else {
+    pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
+    fill = s.Background;
+  }
+}
+
 // The cells of a dense grid mostly lie within a 2 × 2 block of pixels (many
 // within one): each edge then covers just its two end pixels, and the only
 // pixel whose centre may lie inside is the top-left one of the block, when no
@@ -253,26 +277,12 @@ void DrawCells(const TDrawSetup& s, TPixelCanvas& canvas, double scale) {
   const int ox = s.OriginX, oy = s.OriginY;
   const uint64_t pointBits = Shaded && s.PackedShades ? kPointBits : 0xFFFFFFFFu;
   for (int64_t k = s.End - 1; k >= s.Start; --k) {
-    if (k - kAhead >= s.Start) {
-      const uint64_t ahead = s.Cells[k - kAhead] & pointBits;
-      __builtin_prefetch(s.Screen + ahead);
-      if constexpr (Bands) __builtin_prefetch(s.Bands + ahead);
-      if constexpr (Shaded) {
-        if (!s.PackedShades) __builtin_prefetch(s.Shades + ahead);
-      }
-    }
+    if (k - kAhead >= s.Start) FetchAhead<Bands, Shaded>(s, s.Cells[k - kAhead] & pointBits);
     const uint64_t entry = s.Cells[k];
     const int64_t p = int64_t(entry & pointBits);
     if (!s.AllLines && (p < s.LineFrom || p >= s.LineTo)) continue;
-    uint32_t pen, fill = s.Background;
-    if constexpr (Shaded) {
-      const uint8_t shade = s.PackedShades ? uint8_t(entry >> 24) : s.Shades[p];
-      const size_t look = (Bands ? size_t(s.Bands[p]) << 8 : 0) | shade;
-      pen = s.PenPixel[look];
-      fill = s.FillPixel[look];
-    } else {
-      pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
-    }
+    uint32_t pen, fill;
+    CellPixels<Bands, Shaded>(s, entry, p, pen, fill);
     // corners 0..3: (j, i), (j, i + 1), (j + 1, i + 1), (j + 1, i)
     const TScreenPair& a = s.Screen[p];
     const TScreenPair& b = s.Screen[p + 1];
@@ -320,26 +330,12 @@ __attribute__((target("sse4.1"))) void DrawCellsSse41(const TDrawSetup& s, TPixe
   const __m128i strideV = _mm_set1_epi32(int(canvas.Stride));
   const uint64_t pointBits = Shaded && s.PackedShades ? kPointBits : 0xFFFFFFFFu;
   for (int64_t k = s.End - 1; k >= s.Start; --k) {
-    if (k - kAhead >= s.Start) {
-      const uint64_t ahead = s.Cells[k - kAhead] & pointBits;
-      __builtin_prefetch(s.Screen + ahead);
-      if constexpr (Bands) __builtin_prefetch(s.Bands + ahead);
-      if constexpr (Shaded) {
-        if (!s.PackedShades) __builtin_prefetch(s.Shades + ahead);
-      }
-    }
+    if (k - kAhead >= s.Start) FetchAhead<Bands, Shaded>(s, s.Cells[k - kAhead] & pointBits);
     const uint64_t entry = s.Cells[k];
     const int64_t p = int64_t(entry & pointBits);
     if (!s.AllLines && (p < s.LineFrom || p >= s.LineTo)) continue;
-    uint32_t pen, fill = s.Background;
-    if constexpr (Shaded) {
-      const uint8_t shade = s.PackedShades ? uint8_t(entry >> 24) : s.Shades[p];
-      const size_t look = (Bands ? size_t(s.Bands[p]) << 8 : 0) | shade;
-      pen = s.PenPixel[look];
-      fill = s.FillPixel[look];
-    } else {
-      pen = Bands ? s.BandPixel[s.Bands[p]] : s.DataPixel;
-    }
+    uint32_t pen, fill;
+    CellPixels<Bands, Shaded>(s, entry, p, pen, fill);
     // The two records (Here, Next) of points p and p + 1; lanes of X and Y:
     // corners 0, 3, 1, 2.
     const __m128 a = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.Screen + p)));

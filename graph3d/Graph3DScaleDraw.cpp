@@ -26,9 +26,13 @@ struct TGraph3D::TScaleLayout {
 
 namespace {
 
-QString Number(double v) {
-  if (v == 0) v = 0;  // no "-0"
-  return QString::fromStdU16String(FormatGeneral(static_cast<long double>(v)));
+// The heights a band covers, in the values of the heights from..to.
+QString BandText(const graph3d::TBandSpan& s, double from, double to) {
+  if (s.Empty) return QStringLiteral("—");
+  auto value = [&](float percent) {
+    return graph3d::ScaleNumber(graph3d::RoundForRange(from + (to - from) * percent / 100, to - from));
+  };
+  return QStringLiteral("от %1 до %2").arg(value(s.From), value(s.To));
 }
 
 QPen ScalePen(const QColor& color) {
@@ -70,11 +74,7 @@ QRect TGraph3D::ScaleBar(const QFontMetrics& Metrics, QRect Within) const {
   graph3d::BandSpans(FModel, spans);
   int widest = 0;
   for (const graph3d::TBandSpan& s : spans) {
-    const QString text = s.Empty ? QStringLiteral("—")
-                                 : QStringLiteral("от %1 до %2")
-                                       .arg(Number(graph3d::RoundForRange(from + (to - from) * s.From / 100, to - from)),
-                                            Number(graph3d::RoundForRange(from + (to - from) * s.To / 100, to - from)));
-    widest = std::max(widest, Metrics.horizontalAdvance(text));
+    widest = std::max(widest, Metrics.horizontalAdvance(BandText(s, from, to)));
   }
   const int row = Metrics.height() + 2;
   const QSize size(4 + 14 + 6 + widest + 6, 10 * row + 6);
@@ -99,12 +99,7 @@ void TGraph3D::DrawScaleBar(QPainter& Canvas, const QRect& Bar) {
     Canvas.setPen(ScalePen(axes));
     Canvas.setBrush(Qt::NoBrush);
     Canvas.drawRect(swatch.adjusted(0, 0, -1, -1));  // a band of the background's colour shows too
-    const graph3d::TBandSpan& s = spans[b];
-    const QString text = s.Empty ? QStringLiteral("—")
-                                 : QStringLiteral("от %1 до %2")
-                                       .arg(Number(graph3d::RoundForRange(from + (to - from) * s.From / 100, to - from)),
-                                            Number(graph3d::RoundForRange(from + (to - from) * s.To / 100, to - from)));
-    Canvas.drawText(line.adjusted(20, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    Canvas.drawText(line.adjusted(20, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, BandText(spans[b], from, to));
   }
 }
 
@@ -145,7 +140,7 @@ TGraph3D::TScaleLayout TGraph3D::LayoutScale(const QFontMetrics& Metrics) const 
       texts.clear();
       int w = 0;
       for (double t : ticks) {
-        texts.push_back(Number(t));
+        texts.push_back(graph3d::ScaleNumber(t));
         w = std::max(w, Metrics.horizontalAdvance(texts.back()));
       }
       const double along = std::abs(dx) * w + std::abs(dy) * Metrics.height() + 8;
@@ -171,6 +166,11 @@ TGraph3D::TScaleLayout TGraph3D::LayoutScale(const QFontMetrics& Metrics) const 
   return layout;
 }
 
+QString graph3d::ScaleNumber(double value) {
+  if (value == 0) value = 0;  // no "-0"
+  return QString::fromStdU16String(FormatGeneral(static_cast<long double>(value)));
+}
+
 QRect TGraph3D::ScaleArea(const QFontMetrics& Metrics) const { return LayoutScale(Metrics).Area(); }
 
 std::vector<std::pair<QRect, QString>> TGraph3D::ScaleTexts(const QFontMetrics& Metrics) const {
@@ -183,7 +183,12 @@ void TGraph3D::DrawScale(QPainter& Canvas, bool Erase) {
   Canvas.setPen(ScalePen(color));
   Canvas.setBrush(Qt::NoBrush);
   for (const QLine& t : layout.Ticks) Canvas.drawLine(t);
-  for (const auto& [box, text] : layout.Texts) Canvas.drawText(box, Qt::AlignCenter, text);
+  for (const auto& [box, text] : layout.Texts) {
+    // On the background's colour, so that a number over the surface reads
+    // whatever colour the surface has there.
+    Canvas.fillRect(box.adjusted(-1, 0, 1, 0), Background());
+    Canvas.drawText(box, Qt::AlignCenter, text);
+  }
   if (Erase) Canvas.fillRect(layout.Bar, color);
   else DrawScaleBar(Canvas, layout.Bar);
 }

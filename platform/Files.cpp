@@ -108,10 +108,12 @@ TOpenResult OpenForReading(QFile& file) {
   return {};
 }
 
-std::optional<QString> ChooseSaveFile(const TFileDialogRequest& request, const QString& extension) {
+std::optional<QString> ChooseSaveFile(const TFileDialogRequest& request, const QString& extension,
+                                      TAppendExtension append) {
   const std::optional<QString> chosen = Platform().SaveFileDialog(request);
   if (!chosen) return std::nullopt;
-  const QString fileName = *chosen + extension;
+  const bool has = chosen->endsWith(extension, Qt::CaseInsensitive);
+  const QString fileName = append == TAppendExtension::WhenMissing && has ? *chosen : *chosen + extension;
   // Only a regular file is worth the question: anything else is refused by the save.
   struct stat status {};
   if (::stat(QFile::encodeName(fileName).constData(), &status) == 0 && S_ISREG(status.st_mode) &&

@@ -49,11 +49,14 @@ TSaveResult SaveFileInPieces(const QString& fileName, const std::function<bool(c
 int64_t FreeBytesFor(const QString& fileName);
 
 // The save dialog for a file of one kind: the chosen name with the extension
-// appended, always. The dialog asks nothing about existing files, since the
-// name it was given is not the one written: an existing regular file of the
-// final name is replaced only when the user answers "Да" to the question.
-// Nothing when the dialog or the question was declined.
-std::optional<QString> ChooseSaveFile(const TFileDialogRequest& request, const QString& extension);
+// appended, always (or only where the name lacks it, in any case). The
+// dialog asks nothing about existing files, since the name it was given is
+// not the one written: an existing regular file of the final name is
+// replaced only when the user answers "Да" to the question. Nothing when the
+// dialog or the question was declined.
+enum class TAppendExtension { Always, WhenMissing };
+std::optional<QString> ChooseSaveFile(const TFileDialogRequest& request, const QString& extension,
+                                      TAppendExtension append = TAppendExtension::Always);
 
 struct TOpenResult {
   enum class TFailure { None, NotAFile, Open };

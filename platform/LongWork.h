@@ -18,29 +18,17 @@
 // the work is thrown on from RunLongWork on the window's thread. Messages of
 // the formula engine raised by the work are shown on the window's thread, in
 // their order, as modal boxes of the platform layer, while the work waits.
+// The work itself touches no widget and calls nothing of the platform layer.
 #pragma once
 
-#include <atomic>
+#include "platform/WorkControl.h"
+
 #include <functional>
 
 class QWidget;
 
-class TWorkControl {
- public:
-  // True once the user pressed "Прервать": return soon (within 0,1 s).
-  bool Stopped() const { return StopRequested.load(std::memory_order_relaxed); }
-  // How far the work is, 0..1; may be called from any thread, often.
-  void SetProgress(double fraction) { Fraction.store(fraction, std::memory_order_relaxed); }
-  double Progress() const { return Fraction.load(std::memory_order_relaxed); }
-
-  // For the runner (and tests): ask the work to stop.
-  void RequestStop() { StopRequested.store(true, std::memory_order_relaxed); }
-
- private:
-  std::atomic<bool> StopRequested{false};
-  std::atomic<double> Fraction{0};
-};
-
-// Runs work for window (the window whose controls are disabled meanwhile; may
-// be nullptr) and returns true when it finished, false when it was stopped.
+// Runs work for window (the window whose menus and fields are disabled
+// meanwhile; may be nullptr) and returns true when it finished, false when it
+// was stopped. Called off the window's thread, or while other long work
+// runs, it runs the work right there under the busy cursor.
 bool RunLongWork(QWidget* window, const std::function<void(TWorkControl&)>& work);

@@ -9,22 +9,28 @@
 //
 //   Platform().Error(u"Неправильная запись ...");      // error icon, one OK
 //   Platform().Beep();
+//   if (Platform().Question(u"Сохранить ...?")) ...     // "Да" / "Нет"
 //   if (auto name = Platform().SaveFileDialog({u"Title", u"Файлы BMP (*.bmp)|*.bmp|", 1})) ...
 //   { TBusyCursor busy; ...long work... }               // normal cursor restored on every exit
+//   RunLongWork(window, work)  (LongWork.h) shows the progress window through here
 //   Platform().OpenWebPage(address);                    // throws EPlatformError on failure
 //   Platform().OpenDocument(Platform().HomeFolder() + u"/ex.odt", [] { ...no program for it... });
 //   if (Platform().Question(u"Файл ... уже существует. Заменить его?")) ...
 #pragma once
+
+#include "platform/WorkControl.h"
 
 #include <QColor>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
 class QPrinter;
+class QWidget;
 
 // The icon of a message box; every message box has exactly one OK button.
 enum class TMessageBoxIcon { Plain, Error, Information };
@@ -48,6 +54,16 @@ class EPlatformError : public std::runtime_error {
   explicit EPlatformError(const QString& text);
   // The failure to open a web page.
   static EPlatformError WebPageFailed(const QString& address);
+};
+
+// The small window of long work: "Идет расчет…", a progress bar and
+// "Прервать" (Esc presses it), which asks the work to stop. It goes when the
+// object is destroyed.
+class TProgressWindow {
+ public:
+  virtual ~TProgressWindow() = default;
+  // The bar: how far the work is, 0..1.
+  virtual void SetProgress(double fraction) = 0;
 };
 
 class TPlatform {
@@ -81,6 +97,12 @@ class TPlatform {
   virtual QString HomeFolder() = 0;
   // The application-wide busy cursor on or off. Prefer TBusyCursor.
   virtual void SetBusyCursor(bool busy) = 0;
+  // How long work runs, in milliseconds, before its progress window shows
+  // (negative: it never does).
+  virtual int ProgressDelay() = 0;
+  // Shows the progress window of long work for window (may be null); its
+  // "Прервать" asks control to stop. Called and destroyed on the window's thread.
+  virtual std::unique_ptr<TProgressWindow> ShowProgress(QWidget* window, TWorkControl& control) = 0;
 
   // Shorthands for the three kinds of message box.
   void Message(const QString& text) { ShowMessage(TMessageBoxIcon::Plain, text); }

@@ -3,19 +3,25 @@
 #include "platform/Application.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -106,6 +112,61 @@ std::optional<QString> RunFileDialog(QFileDialog::AcceptMode mode, const TFileDi
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first();
 }
+
+// The progress window of long work. "Прервать", Esc and the window's close
+// button all ask the work to stop; the window stays until the work has ended.
+class TProgressDialog : public QDialog {
+ public:
+  TProgressDialog(QWidget* parent, const QString& title, TWorkControl& control)
+      : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint), Control(control) {
+    setWindowTitle(title);
+    setWindowModality(Qt::ApplicationModal);
+    auto* text = new QLabel(QStringLiteral("Идет расчет…"), this);
+    Bar = new QProgressBar(this);
+    Bar->setRange(0, kSteps);
+    Bar->setMinimumWidth(280);
+    Stop = new QPushButton(QStringLiteral("Прервать"), this);
+    Stop->setAutoDefault(false);
+    connect(Stop, &QPushButton::clicked, this, &TProgressDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(Bar);
+    layout->addWidget(Stop, 0, Qt::AlignHCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+  }
+  void SetProgress(double fraction) { Bar->setValue(int(std::clamp(fraction, 0.0, 1.0) * kSteps)); }
+  void reject() override {
+    Control.RequestStop();
+    Stop->setEnabled(false);
+  }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    reject();
+  }
+
+ private:
+  static constexpr int kSteps = 1000;
+  TWorkControl& Control;
+  QProgressBar* Bar;
+  QPushButton* Stop;
+};
+
+class TQtProgressWindow : public TProgressWindow {
+ public:
+  TQtProgressWindow(QWidget* window, const QString& title, TWorkControl& control)
+      : Dialog(new TProgressDialog(window, title, control)) {
+    Dialog->show();
+  }
+  ~TQtProgressWindow() override { delete Dialog.data(); }
+  void SetProgress(double fraction) override {
+    if (Dialog) Dialog->SetProgress(fraction);
+  }
+
+ private:
+  QPointer<TProgressDialog> Dialog;
+};
 
 }  // namespace
 
@@ -205,6 +266,13 @@ void TQtPlatform::OpenDocument(const QString& fileName, std::function<void()> no
 }
 
 QString TQtPlatform::HomeFolder() { return QDir::homePath(); }
+
+int TQtPlatform::ProgressDelay() { return 500; }
+
+std::unique_ptr<TProgressWindow> TQtPlatform::ShowProgress(QWidget* window, TWorkControl& control) {
+  return std::make_unique<TQtProgressWindow>(
+      window, MessageTitle.isEmpty() ? QApplication::applicationName() : MessageTitle, control);
+}
 
 void TQtPlatform::SetBusyCursor(bool busy) {
   // Balanced, so a stray "off" never pops a cursor that somebody else set.

@@ -21,6 +21,8 @@ class TQtPlatform : public TPlatform {
   void OpenDocument(const QString& fileName, std::function<void()> noProgram) override;
   QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
+  int ProgressDelay() override;
+  std::unique_ptr<TProgressWindow> ShowProgress(QWidget* window, TWorkControl& control) override;
 
  private:
   QString MessageTitle;

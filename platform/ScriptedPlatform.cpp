@@ -43,6 +43,7 @@ std::string TPlatformEvent::ToString() const {
     case TKind::WebPage: line = QStringLiteral("web page: ") + Text; break;
     case TKind::Document: line = QStringLiteral("document: ") + Text; break;
     case TKind::Cursor: line = Busy ? QStringLiteral("busy cursor") : QStringLiteral("normal cursor"); break;
+    case TKind::Progress: line = QStringLiteral("progress window"); break;
   }
   return line.toStdString();
 }
@@ -114,6 +115,22 @@ void TScriptedPlatform::SetBusyCursor(bool busy) {
   Record(std::move(event));
 }
 
+namespace {
+
+class TScriptedProgress : public TProgressWindow {
+ public:
+  void SetProgress(double) override {}
+};
+
+}  // namespace
+
+std::unique_ptr<TProgressWindow> TScriptedPlatform::ShowProgress(QWidget*, TWorkControl& control) {
+  Record(TPlatformEvent(TPlatformEvent::TKind::Progress));
+  if (StopAt == 0) control.RequestStop();
+  else if (StopAt > 0) control.StopAtProgress(StopAt);
+  return std::make_unique<TScriptedProgress>();
+}
+
 std::vector<std::string> TScriptedPlatform::Lines() const {
   std::vector<std::string> lines;
   for (const TPlatformEvent& e : Events) lines.push_back(e.ToString());
@@ -131,12 +148,14 @@ void TScriptedPlatform::Clear() {
   OpenFileAnswers.clear();
   SaveFileAnswers.clear();
   ColorAnswers.clear();
-  PrintAnswers.clear();
   QuestionAnswers.clear();
+  PrintAnswers.clear();
   PrintOutputFile.clear();
   FailWebPage = false;
   FailOpenDocument = false;
   Home.clear();
+  ProgressAfter = -1;
+  StopAt = -1;
   OnEvent = nullptr;
   Events.clear();
   BusyDepth = 0;

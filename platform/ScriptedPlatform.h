@@ -21,7 +21,10 @@
 #include <vector>
 
 struct TPlatformEvent {
-  enum class TKind { Message, Question, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Document, Cursor };
+  enum class TKind {
+    Message, Question, Beep, OpenFileDialog, SaveFileDialog, ColorDialog, PrintDialog, WebPage, Document, Cursor,
+    Progress
+  };
   explicit TPlatformEvent(TKind kind, QString text = QString()) : Kind(kind), Text(std::move(text)) {}
   TKind Kind;
   TMessageBoxIcon Icon = TMessageBoxIcon::Plain;  // Message
@@ -33,7 +36,8 @@ struct TPlatformEvent {
   // One line of text, as Lines() gives it:
   //   "message: T", "error: T", "information: T", "question: T", "beep",
   //   "open file dialog: TITLE | FILTER | INDEX", "save file dialog: ...",
-  //   "colour dialog", "print dialog", "web page: ADDRESS", "document: FILE", "busy cursor", "normal cursor"
+  //   "colour dialog", "print dialog", "web page: ADDRESS", "document: FILE", "busy cursor", "normal cursor",
+  //   "progress window"
   std::string ToString() const;
 };
 
@@ -54,6 +58,13 @@ class TScriptedPlatform : public TPlatform {
   // The home folder the program sees. Left empty, a temporary folder of the
   // scripted platform's own, so that no test writes into the real one.
   QString Home;
+  // The progress window of long work shows after this many milliseconds of
+  // it (0: before the work begins); negative: never, so that a slow machine
+  // writes nothing more into the log.
+  int ProgressAfter = -1;
+  // "Прервать" is pressed in the progress window once the work reports this
+  // fraction done (0: at once); negative: never.
+  double StopAt = -1;
   // Called after every recorded event, while the "dialog" would be open.
   std::function<void(const TPlatformEvent&)> OnEvent;
 
@@ -68,6 +79,8 @@ class TScriptedPlatform : public TPlatform {
   void OpenDocument(const QString& fileName, std::function<void()> noProgram) override;
   QString HomeFolder() override;
   void SetBusyCursor(bool busy) override;
+  int ProgressDelay() override { return ProgressAfter; }
+  std::unique_ptr<TProgressWindow> ShowProgress(QWidget* window, TWorkControl& control) override;
 
   const std::vector<TPlatformEvent>& Log() const { return Events; }
   // The log as text lines (UTF-8), see TPlatformEvent::ToString.

@@ -9,7 +9,9 @@
 #include <qcustomplot.h>
 
 #include <QLinearGradient>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPicture>
 #include <qdrawutil.h>
 
 #include <algorithm>
@@ -612,6 +614,36 @@ QImage TLineChart::Render() {
   QImage picture = image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   picture.setDevicePixelRatio(1);
   return picture;
+}
+
+void TLineChart::RenderTo(QPainter& painter, QSize size) {
+  const QPaintEngine* engine = painter.paintEngine();
+  if (engine && engine->type() == QPaintEngine::Raster && size == this->size() &&
+      painter.deviceTransform().isIdentity()) {
+    painter.drawImage(QPoint(0, 0), Render());
+    return;
+  }
+  painter.save();
+  PaintFrame(painter, QRect(QPoint(0, 0), size), palette());
+  const QSize plotSize = (size - QSize(2 * FrameWidth, 2 * FrameWidth)).expandedTo(QSize(1, 1));
+  // The library draws only on a painter of its own type: into a recording
+  // that is then played on the given painter, shapes and text as they are.
+  QPicture recording;
+  const bool readout = Explorer->ReadoutVisible();
+  if (readout) Explorer->HideReadout();
+  {
+    QCPPainter plotPainter(&recording);
+    // Vector mode: no pixel-grid corrections, no cached label images, and
+    // the curve as one path per run rather than a line per segment.
+    plotPainter.setMode(QCPPainter::pmVectorized);
+    plotPainter.setMode(QCPPainter::pmNoCaching);
+    Plot->toPainter(&plotPainter, plotSize.width(), plotSize.height());
+  }
+  if (readout) Explorer->UpdateReadout();
+  // Drawn at another size, the library keeps that layout until it lays out again.
+  if (plotSize != Plot->size()) Plot->replot(QCustomPlot::rpImmediateRefresh);
+  painter.drawPicture(QPoint(FrameWidth, FrameWidth), recording);
+  painter.restore();
 }
 
 QWidget* TLineChart::MouseArea() const { return Plot; }

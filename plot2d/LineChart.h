@@ -15,6 +15,7 @@
 //   Chart1->AppendPoints(xs, ys);         // in bulk, xs ascending
 //   Chart1->Redraw();                     // axes to the data, then repaint
 //   QImage picture = Chart1->Render();    // the whole chart area as on screen
+//   Chart1->RenderTo(painter, size);      // the same on any painter (SVG, PDF)
 //
 // A long curve is better written in place and handed over whole:
 //   TChartPoints points(count);           // written by the sampling
@@ -164,6 +165,12 @@ class TLineChart : public QWidget {
   // screen, zoomed or not, at the widget's size (one pixel per unit, whatever
   // the screen); without the readout and its marker.
   QImage Render();
+  // The same chart drawn with any painter over (0, 0) to size: on an image of
+  // the widget's size the picture above, pixel for pixel; on any other device
+  // (an SVG or PDF file) or at another size the plotting library draws it
+  // anew as lines, fills and text, the curve sampled per pixel column as on
+  // screen (a curve of millions of points stays a few thousand).
+  void RenderTo(QPainter& painter, QSize size);
 
   // What the mouse works on, for tests: the widget that takes its events,
   // the readout's text (empty while hidden), the ranges shown, and the

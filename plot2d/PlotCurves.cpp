@@ -82,7 +82,7 @@ std::vector<std::u16string> TParameterFormula::ExtraVariables() const {
                           : std::vector<std::u16string>();
 }
 
-bool TParameterFormula::CallsRandom() const { return FFormula && ::CallsRandom(*FFormula); }
+bool TParameterFormula::CallsRandom() const { return FFormula && FFormula->CallsRandom(); }
 
 bool TParameterFormula::ValueAt(long double t, long double& value) { return Evaluate(2, t, value); }
 

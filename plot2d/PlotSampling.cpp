@@ -1,9 +1,10 @@
 #include "plot2d/PlotSampling.h"
 
 #include "engine/Formula_math.h"
+#include "engine/Formula_messages.h"
+#include "parallel/Parts.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -11,8 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -51,29 +50,8 @@ namespace {
 // Points are handed to the sink in runs of this many.
 constexpr int64_t RunPoints = 1024;
 
-// The helper thread shows no messages: the engine's message hook throws this
-// there, and the block goes back to the caller's object, which shows the
-// message at its place among the others.
-thread_local bool tHelperThread = false;
-struct THelperStop {};
-
-// Puts the helper-aware message hook in place for one sampling.
-class THelperMessages {
- public:
-  THelperMessages() {
-    Previous = SetMessageHook([this](TMessageIcon icon, const std::u16string& text) {
-      if (tHelperThread)
-        throw THelperStop{};
-      Previous(icon, text);
-    });
-  }
-  ~THelperMessages() { SetMessageHook(std::move(Previous)); }
-  THelperMessages(const THelperMessages&) = delete;
-  THelperMessages& operator=(const THelperMessages&) = delete;
-
- private:
-  TMessageHook Previous;
-};
+// Ends the helper's block when the caller's object has failed.
+struct TStopped {};
 
 // The blocks of one sampling, taken by the caller's object from the start and
 // by the helper's from the end. The caller's object thereby evaluates an
@@ -82,11 +60,19 @@ class THelperMessages {
 // Every block begins as if nothing were before it, and the pass that joins
 // the blocks gives the points at its start that keep the previous height the
 // height of the block before.
+//
+// This is the one place that does not hand out work as parallel::RunEach
+// does: the messages must come one by one, in the order of the points, while
+// they are made, so the caller's object has to meet every point that shows
+// one in order. (The formula surface collects its messages and shows each
+// once afterwards, so its lines may go to any thread.) The threads themselves
+// are parallel::RunParts'.
 class TSampler {
  public:
-  TSampler(const TPlotRange& range, TPlotSink& sink)
+  TSampler(const TPlotRange& range, TPlotSink& sink, const parallel::TParts& parts)
       : Range(range),
         Sink(sink),
+        Parts(parts),
         Blocks((range.Count + range.BlockPoints - 1) / range.BlockPoints),
         Back(Blocks),
         Ends(static_cast<size_t>(Blocks)) {}
@@ -95,16 +81,16 @@ class TSampler {
   // the evaluation's fault after recording where it came (Made).
   void RunCaller(TFormula& formula) {
     for (int64_t b; TakeFront(b);)
-      SampleBlock(formula, b);
+      SampleBlock(formula, b, false);
   }
 
   // The helper's object: blocks from the end until they meet the caller's,
-  // the caller stops it, or a block needs the caller.
+  // the caller fails, or a block needs the caller (a message, which the
+  // guard of the sampling throws EMessageElsewhere for, or a fault).
   void RunHelper(TFormula& formula) {
-    tHelperThread = true;
-    for (int64_t b; !Stop && TakeBack(b);) {
+    for (int64_t b; !Parts.Stopped() && TakeBack(b);) {
       try {
-        SampleBlock(formula, b);
+        SampleBlock(formula, b, true);
       } catch (...) {
         const std::lock_guard lock(Mutex);
         Back = b + 1;
@@ -128,8 +114,6 @@ class TSampler {
         before = end.Last;
     }
   }
-
-  void StopHelper() { Stop = true; }
 
   int64_t Made = 0;                     // where a fault of the caller's object came
   int64_t HelperEvaluations = 0;
@@ -164,7 +148,7 @@ class TSampler {
     return true;
   }
 
-  void SampleBlock(TFormula& formula, int64_t b) {
+  void SampleBlock(TFormula& formula, int64_t b, bool helper) {
     const int64_t first = b * Range.BlockPoints;
     const int64_t last = std::min(Range.Count, first + Range.BlockPoints);
     long double* const variable = formula.VarCount >= 1 ? &formula.Vars[1].Value : nullptr;
@@ -208,11 +192,11 @@ class TSampler {
         }
         Sink.Write(runFirst, {xs, static_cast<size_t>(n)}, {ys, static_cast<size_t>(n)});
         i = 0;
-        if (tHelperThread && Stop)
-          throw THelperStop{};
+        if (helper && Parts.Stopped())
+          throw TStopped{};  // the caller failed: the block is not needed
       }
     } catch (...) {
-      if (!tHelperThread)
+      if (!helper)
         Made = runFirst + i;
       Sink.Write(runFirst, {xs, static_cast<size_t>(i)}, {ys, static_cast<size_t>(i)});
       end.Last = previous;
@@ -229,43 +213,15 @@ class TSampler {
 
   const TPlotRange& Range;
   TPlotSink& Sink;
+  const parallel::TParts& Parts;
   const int64_t Blocks;
   std::mutex Mutex;
   int64_t Front = 0;  // the next block of the caller's object
   int64_t Back;       // the helper has taken the blocks from here on
-  std::atomic<bool> Stop = false;
   std::vector<TBlockEnd> Ends;
 };
 
-// Waits for the helper thread however the sampling ends.
-class THelperThread {
- public:
-  THelperThread(TSampler& sampler, TFormula& formula)
-      : Sampler(sampler), Thread([&sampler, &formula] { sampler.RunHelper(formula); }) {}
-  ~THelperThread() {
-    Sampler.StopHelper();
-    Join();
-  }
-  void Join() {
-    if (Thread.joinable())
-      Thread.join();
-  }
-  THelperThread(const THelperThread&) = delete;
-  THelperThread& operator=(const THelperThread&) = delete;
-
- private:
-  TSampler& Sampler;
-  std::thread Thread;
-};
-
 }  // namespace
-
-bool CallsRandom(const TFormula& formula) {
-  for (int32_t h = 1; h <= formula.CallCount() && h < static_cast<int32_t>(formula.Calls.size()); ++h)
-    if (formula.Calls[static_cast<size_t>(h)].Name == u"random")
-      return true;
-  return false;
-}
 
 TPlotRange MeasurePlotRange(long double start, long double end, long double step, int64_t limit,
                             int64_t blockPoints) {
@@ -297,11 +253,12 @@ int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRan
                    int threads) {
   // Only the number is read: skip making the result text at every point.
   formula.NumericOnly = true;
-  TSampler sampler(range, sink);
+  parallel::TParts parts;
+  TSampler sampler(range, sink, parts);
 
   std::unique_ptr<TFormula> helper;
   if (threads > 1 && range.Count > range.BlockPoints && !text.empty() && formula.ErrorFlag == 0 &&
-      !CallsRandom(formula)) {
+      !formula.CallsRandom()) {
     // The text parsed without an error once, so it does again, silently.
     helper = std::make_unique<TFormula>(text, formula.Precision, formula.VarMode);
     helper->Parse(text);
@@ -311,30 +268,24 @@ int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRan
     helper->EvalCount = 2;
   }
 
-  {
-    std::unique_ptr<THelperMessages> messages;
-    std::unique_ptr<THelperThread> thread;
+  try {
     if (helper) {
-      messages = std::make_unique<THelperMessages>();
-      try {
-        thread = std::make_unique<THelperThread>(sampler, *helper);
-      } catch (const std::system_error&) {
-        helper.reset();  // no second thread to be had: the caller's alone
-      }
+      // Part 0 is the caller's object on this thread. Without a thread of
+      // its own the helper runs after it here and finds no block left.
+      const TMessageGuard messages(TMessageGuard::TMode::Forward);
+      parallel::RunParts(2, parts, [&](int part) {
+        if (part == 0)
+          sampler.RunCaller(formula);
+        else
+          sampler.RunHelper(*helper);
+      });
     }
-    try {
-      sampler.RunCaller(formula);
-      if (thread) {
-        // A block the helper gave back is left for the caller's object.
-        thread->Join();
-        sampler.RunCaller(formula);
-      }
-    } catch (...) {
-      thread.reset();
-      sampler.Join(sampler.Made);
-      sink.Cut(sampler.Made);
-      throw;
-    }
+    // The blocks the helper gave back, or all of them without a helper.
+    sampler.RunCaller(formula);
+  } catch (...) {
+    sampler.Join(sampler.Made);
+    sink.Cut(sampler.Made);
+    throw;
   }
   sampler.Join(range.Count);
 

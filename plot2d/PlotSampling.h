@@ -42,11 +42,6 @@ TPlotRange MeasurePlotRange(long double start, long double end, long double step
                             int64_t blockPoints = PlotBlockPoints);
 int64_t CountPlotPoints(long double start, long double end, long double step, int64_t limit);
 
-// Whether the formula calls random, which draws from one generator for the
-// whole program in the order of the evaluations: such a formula is sampled in
-// order on one thread, and its values cannot be computed again.
-bool CallsRandom(const TFormula& formula);
-
 // Where the sampling puts its points: point i at index i of storage for
 // range.Count points, which the receiver has before the sampling starts. Two
 // threads may write at once, never to the same points.

@@ -6,8 +6,9 @@
 #   scripts/screenshots.sh [OUTDIR]      (default docs/; builds the program first if needed)
 #
 # Pictures: main-menu.png, calculator.png, plane-plot.png,
-# plane-plot-analysis.png, plot-3d.png, plot-3d-formula.png. Runs for about a minute and a half; the same build
-# gives the same files. Needs Xvfb, xdotool and ImageMagick
+# plane-plot-analysis.png, plot-3d.png, plot-3d-formula.png,
+# plot-3d-shaded.png, plot-3d-map.png. Runs for about two minutes; the same
+# build gives the same files. Needs Xvfb, xdotool and ImageMagick
 # (`scripts/setup.sh screenshots` installs them, as this script does).
 # QT_SCALE_FACTOR, when set, is passed on (the virtual screen grows with it),
 # which shows the windows as a high-density screen would.
@@ -103,6 +104,20 @@ type_text() {
   xdotool windowfocus --sync "$1"
   xdotool type --delay 60 "$2"
   sleep 0.2
+}
+
+# A drag with the left button between logical coordinates inside a window,
+# in small steps as a hand makes it.
+drag() {
+  local id=$1 x=$2 y=$3 tx=$4 ty=$5 k
+  xdotool mousemove --window "$id" $((x * SCALE)) $((y * SCALE)) mousedown 1
+  for k in $(seq 1 10); do
+    sleep 0.1
+    xdotool mousemove --window "$id" $(((x + (tx - x) * k / 10) * SCALE)) $(((y + (ty - y) * k / 10) * SCALE))
+  done
+  sleep 0.3
+  xdotool mouseup 1
+  sleep 1
 }
 
 # A left click at logical coordinates inside a window.
@@ -211,6 +226,42 @@ click "$PLOT3D" 24 8
 keys "$PLOT3D" Right Down Down Return
 sleep 2
 shot "$PLOT3D" plot-3d-formula.png
+
+# The same surface on a 120 × 120 grid ("Обновить" samples the formula
+# again; the bands switched on again), with shaded faces and the value scale
+# ("Изображение графика" → "Закрашенная поверхность", then "Шкала
+# значений"), turned by a drag with the mouse ("Манипуляция графиком" →
+# "Вращение", F4): the numbers turn with it.
+for field in 51 76; do
+  click "$PLOT3D" 310 "$field"
+  keys "$PLOT3D" ctrl+a
+  type_text "$PLOT3D" 120
+done
+keys "$PLOT3D" Tab  # to "Обновить": no text cursor blinks in the pictures
+click "$PLOT3D" 488 65
+sleep 3
+click "$PLOT3D" 24 8
+keys "$PLOT3D" Right Down Down Return
+click "$PLOT3D" 24 8
+keys "$PLOT3D" Right Down Down Down Down Down Down Down Return
+click "$PLOT3D" 24 8
+keys "$PLOT3D" Right Down Down Down Down Down Down Down Down Return
+keys "$PLOT3D" F4
+drag "$PLOT3D" 300 330 345 345
+shot "$PLOT3D" plot-3d-shaded.png
+
+# Its contour map ("Вид" → "Карта изолиний") with the water level at 60 per
+# cent ("Высота уровня", then "Изображение графика" → "Уровень" → "График выше").
+click "$PLOT3D" 150 129
+keys "$PLOT3D" ctrl+a
+type_text "$PLOT3D" 60
+keys "$PLOT3D" shift+Tab
+click "$PLOT3D" 24 8
+keys "$PLOT3D" Right Down Down Down Down Down Down Right Down Down Return
+click "$PLOT3D" 24 8
+keys "$PLOT3D" Right Right Right Right Down Down Return
+sleep 1
+shot "$PLOT3D" plot-3d-map.png
 keys "$PLOT3D" F10
 
 # "Выйти" ends the program.

@@ -5,21 +5,22 @@
 #
 #   scripts/setup.sh [run|test|screenshots|fuzz ...]      (default: run)
 #
-#   run          build and start the program: compiler, CMake, Ninja, Qt 6,
-#                QCustomPlot, zlib, Qt's translations, a font and xdg-utils
+#   run          build and start the program: compiler, CMake, Ninja, Qt 6
+#                (with its SVG module), QCustomPlot, zlib, Qt's translations, a
+#                font and xdg-utils
 #   test         run, plus GoogleTest, Google Benchmark, muParser (the engine
-#                benchmark's comparison), the readers of the exported PDF and
-#                ODF files, and the tools that build and check the Debian package
+#                benchmark's comparison), the readers of the exported PDF, SVG
+#                and ODF files, and the tools that build and check the Debian package
 #   screenshots  run, plus Xvfb, xdotool and ImageMagick
 #   fuzz         run, plus clang and the clang runtime of the installed clang
 #   xvfb         only the virtual X display (for starting without a display)
 set -eu
 
 RUN="cmake ninja-build g++ pkg-config
-qt6-base-dev libqcustomplot-dev libgl-dev zlib1g-dev qt6-translations-l10n
+qt6-base-dev qt6-svg-dev libqcustomplot-dev libgl-dev zlib1g-dev qt6-translations-l10n
 fonts-dejavu-core xdg-utils"
 TEST="libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
-poppler-utils unzip file dpkg-dev desktop-file-utils"
+poppler-utils librsvg2-bin unzip file dpkg-dev desktop-file-utils"
 XVFB="xvfb xauth"
 SCREENSHOTS="$XVFB xdotool x11-utils imagemagick"
 

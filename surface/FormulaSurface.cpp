@@ -1,44 +1,17 @@
 #include "surface/FormulaSurface.h"
 
 #include "engine/Formula_math.h"
+#include "engine/Formula_messages.h"
+#include "parallel/Parts.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
-#include <mutex>
-#include <optional>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace surface {
 
 namespace {
-
-// Collects the engine's messages while it lives, each text once: threads
-// other than the caller's must not show anything.
-class TMessageCollector {
- public:
-  explicit TMessageCollector(std::vector<std::pair<TMessageIcon, std::u16string>>& messages)
-      : FMessages(messages) {
-    FPrevious = SetMessageHook([this](TMessageIcon icon, const std::u16string& text) {
-      const std::lock_guard lock(FMutex);
-      for (const auto& [i, t] : FMessages)
-        if (i == icon && t == text) return;
-      FMessages.emplace_back(icon, text);
-    });
-  }
-  ~TMessageCollector() { SetMessageHook(std::move(FPrevious)); }
-  TMessageCollector(const TMessageCollector&) = delete;
-  TMessageCollector& operator=(const TMessageCollector&) = delete;
-
- private:
-  std::vector<std::pair<TMessageIcon, std::u16string>>& FMessages;
-  TMessageHook FPrevious;
-  std::mutex FMutex;
-};
 
 // Position i of count evenly spaced from `from` to `to`, both ends exact.
 long double At(long double from, long double to, int32_t i, int32_t count) {
@@ -91,12 +64,7 @@ std::vector<std::u16string> TSurfaceFormula::ExtraVariables() const {
                            : std::vector<std::u16string>();
 }
 
-bool TSurfaceFormula::UsesRandom() const {
-  if (!FFormula) return false;
-  for (int32_t h = 1; h <= FFormula->CallCount(); ++h)
-    if (FFormula->Calls[static_cast<size_t>(h)].Name == u"random") return true;
-  return false;
-}
+bool TSurfaceFormula::UsesRandom() const { return FFormula && FFormula->CallsRandom(); }
 
 namespace {
 
@@ -137,7 +105,8 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   for (int32_t i = 0; i < points; ++i) xs[size_t(i)] = At(grid.XFrom, grid.XTo, i, points);
   for (int32_t L = 0; L < lines; ++L) ys[size_t(L)] = At(grid.YFrom, grid.YTo, L, lines);
 
-  std::optional<TMessageCollector> messages(std::in_place, out.Messages);
+  // Nothing is shown while the threads work: each message once, afterwards.
+  TMessageGuard messages(TMessageGuard::TMode::Collect);
   // The engine puts its first argument into the variable it lists first:
   // that is Y when the text shows Y first.
   const bool yFirst = FNames.size() >= 2 && FNames[0] != FFormula->Vars[1].Name;
@@ -159,10 +128,7 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   const int64_t firstMissing = makeLine(*FFormula, 0);
 
   int workers = 1;
-  if (!UsesRandom()) {
-    const int processors = static_cast<int>(std::thread::hardware_concurrency());
-    workers = std::clamp(threads > 0 ? threads : processors, 1, lines);
-  }
+  if (!UsesRandom()) workers = std::clamp(threads > 0 ? threads : parallel::Processors(), 1, lines);
   std::vector<std::unique_ptr<TFormula>> copies;
   for (int w = 1; w < workers; ++w) {
     auto copy = std::make_unique<TFormula>(FText, -1, 1);
@@ -171,35 +137,15 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
     copies.push_back(std::move(copy));
   }
 
-  // The other lines are handed out one at a time, so that a thread whose
-  // lines are quick (refused arguments) takes more of them.
-  std::atomic<int32_t> next{1};
-  std::atomic<bool> failed{false};
-  std::mutex errorMutex;
-  std::exception_ptr error;
+  // The other lines go out one at a time, so that a thread whose lines are
+  // quick (refused arguments) takes more of them.
   std::vector<int64_t> missing(static_cast<size_t>(workers), 0);
   missing[0] = firstMissing;
-  auto work = [&](TFormula& formula, int w) {
-    try {
-      for (int32_t L; !failed && (L = next++) < lines;) missing[size_t(w)] += makeLine(formula, L);
-    } catch (...) {
-      const std::lock_guard lock(errorMutex);
-      if (!error) error = std::current_exception();
-      failed = true;
-    }
-  };
-  std::vector<std::thread> pool;
-  for (int w = 1; w < workers; ++w) {
-    try {
-      pool.emplace_back(work, std::ref(*copies[size_t(w - 1)]), w);
-    } catch (const std::system_error&) {
-      break;  // no more threads: the others take the lines
-    }
-  }
-  work(*FFormula, 0);
-  for (std::thread& t : pool) t.join();
-  messages.reset();
-  if (error) std::rethrow_exception(error);
+  parallel::RunEach(1, lines, workers, [&](int64_t L, int w) {
+    TFormula& formula = w == 0 ? *FFormula : *copies[size_t(w - 1)];
+    missing[size_t(w)] += makeLine(formula, int32_t(L));
+  });
+  out.Messages = messages.Take();
   for (int64_t m : missing) out.MissingPoints += m;
   return out;
 }
@@ -211,5 +157,20 @@ std::u16string TooManyVariablesMessage(const std::vector<std::u16string>& extra)
 }
 
 std::u16string NoValueMessage() { return u"Формула не имеет значения ни в одной точке поверхности!"; }
+
+std::u16string RefusalOf(const TSurfaceSamples& samples) {
+  int64_t points = 0;
+  for (const auto& line : samples.Lines) points += line->Count();
+  const int64_t valued = points - samples.MissingPoints;
+  if (valued <= 0) return NoValueMessage();
+  if (valued == 1) return u"Формула имеет значение только в одной точке поверхности!";
+  // A cell is drawn when all four of its corners have a value.
+  for (size_t L = 0; L + 1 < samples.Lines.size(); ++L) {
+    const TGraphLine &a = *samples.Lines[L], &b = *samples.Lines[L + 1];
+    for (int32_t i = 0; i + 1 < a.Count(); ++i)
+      if (!a.IsMissing(i) && !a.IsMissing(i + 1) && !b.IsMissing(i) && !b.IsMissing(i + 1)) return {};
+  }
+  return u"Точки, в которых формула имеет значение, не образуют ни одной клетки поверхности!";
+}
 
 }  // namespace surface

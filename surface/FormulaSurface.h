@@ -90,5 +90,9 @@ graph3d::TAxisMap YMap(const TSurfaceGrid& grid);
 std::u16string TooManyVariablesMessage(const std::vector<std::u16string>& extra);
 // The refusal of a surface none of whose points has a value.
 std::u16string NoValueMessage();
+// Why sampled points make no surface to draw: no point with a value
+// (NoValueMessage), one point only, or no cell with a value at all four
+// corners. Empty when they make one.
+std::u16string RefusalOf(const TSurfaceSamples& samples);
 
 }  // namespace surface

@@ -1,5 +1,6 @@
-// The input checks of the plot windows: the plane plot's, which the 3D
-// window's formula surface makes the same way. The range fields are checked
+// The input checks of the plane plot window (the formula surface's dialog
+// shares the look, the refusal and the formula's absence). The range fields
+// are checked
 //  - while typing and on leaving a field: the text as typed (a decimal point
 //    is malformed here) must convert and lie within ±1 000 000; otherwise a
 //    beep, a plain message box, and the focus back to the field;

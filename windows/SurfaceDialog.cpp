@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "windows/FormTools.h"
 #include "windows/FormulaEdit.h"
+#include "engine/Formula_math.h"
 #include "surface/FormulaSurface.h"
 #include "windows/PlotInput.h"
 
@@ -11,12 +12,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include <algorithm>
 
 namespace {
 
 const QString Title = QStringLiteral("Поверхность по формуле");
+const QString BadNumber = QStringLiteral("Неправильная запись числа в поле «%1»!");
+const QString OutOfRange = QStringLiteral("Значение в поле «%1» вне допустимого диапазона!");
+const QString EmptyRange = QStringLiteral("Значения в полях «%1» и «%2» совпадают: диапазон пуст!");
+
+// The fields' limits, as their tool tips say.
+constexpr long double RangeLimit = 1000000.0L;
 
 using plotinput::GreenLabel;
 using plotinput::NumberField;
@@ -69,10 +77,8 @@ TSurfaceDialog::TSurfaceDialog(QWidget* parent)
   buttons->addWidget(Button2);
   layout->addLayout(buttons, 3, 0, 1, 5);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  SetDefaults();  // before the checks listen
+  SetDefaults();
 
-  RangeCheck = new TRangeCheck(this);
-  for (QLineEdit* field : {Edit2, Edit3, Edit4, Edit5}) RangeCheck->Watch(field);
   connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -87,12 +93,34 @@ void TSurfaceDialog::SetDefaults() {
   Edit5->setText(QStringLiteral("180"));
 }
 
+bool TSurfaceDialog::ReadRange(QLineEdit* field, const QLabel* name, long double& value) {
+  const std::u16string text = DotToComma(field->text().trimmed().toStdU16String());
+  if (!TryTextToFloat(text, value)) {
+    // A well-formed number beyond the long double range is only too large.
+    plotinput::RefuseBuild(field, (IsNumber(text) ? OutOfRange : BadNumber).arg(name->text()));
+    return false;
+  }
+  if (!(value >= -RangeLimit && value <= RangeLimit)) {
+    plotinput::RefuseBuild(field, OutOfRange.arg(name->text()));
+    return false;
+  }
+  return true;
+}
+
 void TSurfaceDialog::Button1Click() {
   using namespace plotinput;
   long double r[4] = {};
-  if (!ReadNumber(Edit2, StartError, r[0]) || !ReadNumber(Edit3, EndError, r[1]) ||
-      !ReadNumber(Edit4, StartError, r[2]) || !ReadNumber(Edit5, EndError, r[3]))
+  if (!ReadRange(Edit2, Label2, r[0]) || !ReadRange(Edit3, Label3, r[1]) || !ReadRange(Edit4, Label4, r[2]) ||
+      !ReadRange(Edit5, Label5, r[3]))
     return;
+  if (r[0] == r[1]) {
+    RefuseBuild(Edit3, EmptyRange.arg(Label2->text(), Label3->text()));
+    return;
+  }
+  if (r[2] == r[3]) {
+    RefuseBuild(Edit5, EmptyRange.arg(Label4->text(), Label5->text()));
+    return;
+  }
   if (Edit1->text().isEmpty()) {
     RefuseBuild(Edit1, NoFormula);
     return;
@@ -109,6 +137,22 @@ void TSurfaceDialog::Button1Click() {
   std::copy(std::begin(r), std::end(r), Ranges);
   Formula = std::move(formula);
   accept();
+}
+
+void TSurfaceDialog::showEvent(QShowEvent* event) {
+  if (!event->spontaneous()) {
+    const QLineEdit* fields[] = {Edit1, Edit2, Edit3, Edit4, Edit5};
+    for (int i = 0; i < 5; ++i) Opened[i] = fields[i]->text();
+  }
+  QDialog::showEvent(event);
+}
+
+void TSurfaceDialog::done(int result) {
+  if (result == QDialog::Rejected) {
+    QLineEdit* fields[] = {Edit1, Edit2, Edit3, Edit4, Edit5};
+    for (int i = 0; i < 5; ++i) fields[i]->setText(Opened[i]);
+  }
+  QDialog::done(result);
 }
 
 std::unique_ptr<surface::TSurfaceFormula> TSurfaceDialog::TakeFormula() { return std::move(Formula); }

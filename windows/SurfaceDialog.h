@@ -1,7 +1,9 @@
 // The dialog "Поверхность по формуле" of the 3D window: the formula Z(X;Y)
-// with the shared formula menu, and the ranges of X and Y. "Построить"
-// (Enter) checks the fields as the plane plot checks its own and compiles the
-// formula; the dialog closes only for a formula the surface can take.
+// with the shared formula menu, and the ranges of X and Y. Nothing is checked
+// while the user types; "Построить" (Enter) checks the fields, each refusal
+// naming its field, and compiles the formula; the dialog closes only for a
+// formula and ranges the surface can take. "Отмена" (Esc) puts back the texts
+// the dialog opened with.
 #pragma once
 
 #include <QDialog>
@@ -12,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TFormulaMenu;
-class TRangeCheck;
 
 namespace surface {
 class TSurfaceFormula;
@@ -50,8 +51,15 @@ class TSurfaceDialog : public QDialog {
   // Fills the ranges of grid from the fields as the last "Построить" read them.
   void GetRanges(surface::TSurfaceGrid& grid) const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+
  private:
-  TRangeCheck* RangeCheck;
+  // A range field's number: a point counts as the comma; a text that is no
+  // number, or one beyond ±1 000 000, is refused naming the field.
+  bool ReadRange(QLineEdit* field, const QLabel* name, long double& value);
+  QString Opened[5];  // the fields' texts when the dialog opened
   std::unique_ptr<surface::TSurfaceFormula> Formula;
   long double Ranges[4] = {};  // X от, X до, Y от, Y до
 };

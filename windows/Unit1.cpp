@@ -1,3 +1,4 @@
+// The splash window, shown at start before the main menu.
 #include "windows/Unit1.h"
 
 #include "platform/Application.h"

@@ -1,3 +1,4 @@
+// The calculator window "Расчет формул".
 #include "windows/Unit4.h"
 
 #include "platform/Application.h"

@@ -1,3 +1,4 @@
+// The 3D plot window "Построение 3D графиков".
 #include "windows/Unit4_3D.h"
 
 #include "platform/Application.h"
@@ -10,6 +11,7 @@
 #include "export/PictureExport.h"
 #include "platform/Platform.h"
 #include "export/Report.h"
+#include "platform/LongWork.h"
 #include "windows/SurfaceDialog.h"
 #include "windows/WebPage.h"
 
@@ -54,6 +56,8 @@ const QString Save = QStringLiteral("Сохранить");
 const QString Export = QStringLiteral("Експортировать");
 const QString ToWord = QStringLiteral("В Word");
 const QString ToBmp = QStringLiteral("В файл BMP");
+const QString ToSvg = QStringLiteral("В файл SVG");
+const QString ToPdf = QStringLiteral("В файл PDF");
 const QString ToClipboard = QStringLiteral("В буфер");
 const QString Centre = QStringLiteral("Центрировать");
 const QString Hide = QStringLiteral("Спрятать");
@@ -101,6 +105,9 @@ const QString ContourMap = QStringLiteral("Карта изолиний");
 const QString ToStl = QStringLiteral("В файл STL");
 const QString ToObj = QStringLiteral("В файл OBJ");
 const QString BuiltinSurface = QStringLiteral("встроенная поверхность, %1 × %2 точек");
+const QString NoSurfaceGrid = QStringLiteral("Сетка %1 × %2 не задает поверхности!");
+const QString GridTooLarge = QStringLiteral("Сетка %1 × %2 слишком велика для памяти компьютера!");
+const QString BadPeak = QStringLiteral("Высота вершины поверхности не годится для построения графика!");
 }  // namespace texts
 
 constexpr int kClientWidth = 523;
@@ -174,6 +181,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   N2 = N1->addMenu(texts::Export);
   Word1 = item(N2, texts::ToWord, QKeySequence(Qt::CTRL | Qt::Key_W));
   BMP1 = item(N2, texts::ToBmp, QKeySequence(Qt::CTRL | Qt::Key_B));
+  SVG1 = item(N2, texts::ToSvg);
+  PDF1 = item(N2, texts::ToPdf);
   N40 = item(N2, texts::ToClipboard, QKeySequence(Qt::CTRL | Qt::Key_Insert));
   STL1 = item(N2, texts::ToStl);
   OBJ1 = item(N2, texts::ToObj);
@@ -326,6 +335,8 @@ TForm4_3D::TForm4_3D(QWidget* parent)
   on(N5, &TForm4_3D::N5Click);
   on(Word1, &TForm4_3D::Word1Click);
   on(BMP1, &TForm4_3D::BMP1Click);
+  on(SVG1, &TForm4_3D::SVG1Click);
+  on(PDF1, &TForm4_3D::PDF1Click);
   on(N40, &TForm4_3D::N40Click);
   on(N6, &TForm4_3D::N6Click);
   on(N9, &TForm4_3D::N9Click);
@@ -378,7 +389,7 @@ void TForm4_3D::FormCreate() {
   N21->setChecked(true);
   N28->setChecked(true);
   SetDefault();
-  PlotCreate();
+  Rebuild(PlotSettings);
 }
 
 void TForm4_3D::FormDestroy() { PlotDestroy(); }
@@ -386,33 +397,101 @@ void TForm4_3D::FormDestroy() { PlotDestroy(); }
 void TForm4_3D::SetDefault() {
   SpinEdit1->setValue(4);
   SpinEdit2->setValue(4);
-  SetValues();
+  SetValues(PlotSettings);
   PlotSettings.BackColor = 0;
   PlotSettings.SurfaceColor = kDefaultSurfaceColor;
   PlotSettings.AxisColor = kDefaultAxisColor;
 }
 
-void TForm4_3D::SetValues() {
-  PlotSettings.LineTotal = SpinEdit1->value();
-  PlotSettings.PointTotal = SpinEdit2->value();
-  PlotSettings.PeakHeight = PeakFor(PlotSettings.PointTotal, PlotSettings.LineTotal);
+void TForm4_3D::SetValues(TPlotSettings& Settings) {
+  Settings.LineTotal = SpinEdit1->value();
+  Settings.PointTotal = SpinEdit2->value();
+  Settings.PeakHeight = PeakFor(Settings.PointTotal, Settings.LineTotal);
 }
 
-void TForm4_3D::PlotCreate() {
-  Plot = new TGraph3D(Panel1);
+bool TForm4_3D::Rebuild(const TPlotSettings& Settings, std::unique_ptr<surface::TSurfaceFormula> Formula,
+                        const surface::TSurfaceGrid& Range) {
+  const int64_t lineTotal = Settings.LineTotal, pointTotal = Settings.PointTotal;
+  // Grids a file may hold that make no surface; a peak that makes no number.
+  if (lineTotal < 1 || pointTotal < 2) {
+    Platform().Error(texts::NoSurfaceGrid.arg(lineTotal).arg(pointTotal));
+    return false;
+  }
+  if (!Formula && !(std::fabs(Settings.PeakHeight) <= 1e30L)) {
+    Platform().Error(texts::BadPeak);
+    return false;
+  }
+  surface::TSurfaceGrid grid = Range;
+  grid.LineTotal = Settings.LineTotal;
+  grid.PointTotal = Settings.PointTotal;
+
+  // The new control, not shown yet, sized as the old one it will replace.
+  auto plot = std::make_unique<TGraph3D>(Panel1);
+  plot->resize(Plot ? Plot->size() : Panel1->contentsRect().size());
+  plot->SetDataColor(Settings.SurfaceColor);
+  plot->SetAxesColor(Settings.AxisColor);
+  plot->SetFlatAllowed(Formula != nullptr);
+  plot->SetShaded(cbShaded->isChecked());  // shaded cells are made with the others
+  std::vector<TGraphLine*> lines;
+  int64_t missing = 0;
+  std::u16string refusal;
+  auto work = [&](TWorkControl& control) {
+    std::vector<std::unique_ptr<TGraphLine>> made;
+    const double sampled = Formula ? 0.9 : 0.1;  // of the whole, roughly
+    control.SetProgressRange(0, sampled);
+    if (Formula) {
+      surface::TSurfaceSamples samples = Formula->Sample(grid);
+      if (control.Stopped()) return;
+      refusal = surface::RefusalOf(samples);
+      if (!refusal.empty()) return;
+      missing = samples.MissingPoints;
+      made = std::move(samples.Lines);
+    } else {
+      made = graph3d::GenerateSurface(Settings.LineTotal, Settings.PointTotal, Settings.PeakHeight);
+    }
+    lines.reserve(made.size());
+    for (auto& line : made) lines.push_back(plot->AddLine(std::move(line)));
+    made.clear();
+    control.SetProgressRange(sampled, 1);
+    plot->PrepareBeforeShowing(control);
+  };
+  try {
+    // A small built-in surface is made at once; anything else may take long.
+    if (Formula || lineTotal * pointTotal >= TGraph3D::LargeBuildPoints()) {
+      if (!RunLongWork(this, work)) return false;
+    } else {
+      TWorkControl control;
+      work(control);
+    }
+  } catch (const EGraph3DTooLarge&) {
+    Platform().Error(texts::GridTooLarge.arg(lineTotal).arg(pointTotal));
+    return false;
+  }
+  if (!refusal.empty()) {
+    Platform().Error(QString::fromStdU16String(refusal));
+    return false;
+  }
+
+  PlotDestroy();
+  PlotSettings = Settings;
+  SurfaceFormula = Formula ? QString::fromStdU16String(Formula->Text()) : QString();
+  SurfaceRange = grid;
+  MissingPoints = missing;
+  PlotCreate(std::move(plot), std::move(lines));
+  return true;
+}
+
+void TForm4_3D::PlotCreate(std::unique_ptr<TGraph3D> NewPlot, std::vector<TGraphLine*> Lines) {
+  Plot = NewPlot.release();
   Panel1->layout()->addWidget(Plot);
   Plot->show();
-  Plot->SetDataColor(PlotSettings.SurfaceColor);
-  Plot->SetAxesColor(PlotSettings.AxisColor);
   SetPanelColor(PlotSettings.BackColor);
   Plot->AfterDraw = [this](TGraph3D* sender) { PlotAfterDraw(sender); };
   Plot->OnScroll = [this](TGraph3D* sender) { PlotScroll(sender); };
   Plot->OnStopScrolling = [this](TGraph3D* sender) { PlotStopScrolling(sender); };
-  Plot->OnBusy = [](bool busy) { Platform().SetBusyCursor(busy); };
   ApplyViewSwitches();
   N22Click();
-  PlotLines.clear();
-  for (auto& line : GenerateSurface()) PlotLines.push_back(Plot->AddLine(std::move(line)));
+  PlotLines = std::move(Lines);
   Plot->update();
 }
 
@@ -443,12 +522,6 @@ void TForm4_3D::PlotDestroy() {
   PlotLines.clear();
 }
 
-std::vector<std::unique_ptr<TGraphLine>> TForm4_3D::GenerateSurface() {
-  if (!SurfaceFormula.isEmpty()) return std::move(FormulaLines);  // sampled before the old plot went
-  // The generator refuses a grid too large for memory before making any value.
-  return graph3d::GenerateSurface(PlotSettings.LineTotal, PlotSettings.PointTotal, PlotSettings.PeakHeight);
-}
-
 void TForm4_3D::PlotAfterDraw(TGraph3D*) {
   QString text = texts::AfterDrawing;
   if (!SurfaceFormula.isEmpty() && MissingPoints > 0) text += texts::MissingPoints.arg(MissingPoints);
@@ -463,7 +536,7 @@ void TForm4_3D::PlotStopScrolling(TGraph3D*) { StatusBar1->showMessage(texts::Af
 
 // ------------------------------------------------------------ grid fields
 
-void TForm4_3D::Button1Click() {
+TPlotSettings TForm4_3D::SettingsFromGridFields() {
   for (QSpinBox* field : {SpinEdit1, SpinEdit2}) {
     // The field's text as typed counts, even before the field was left.
     bool number = false;
@@ -474,28 +547,44 @@ void TForm4_3D::Button1Click() {
     }
     field->interpretText();
   }
-  SetValues();
-  if (!PrepareFormulaSurface()) return;
-  PlotDestroy();
-  PlotCreate();
+  TPlotSettings settings = PlotSettings;
+  SetValues(settings);
+  return settings;
 }
+
+std::unique_ptr<surface::TSurfaceFormula> TForm4_3D::ShownFormula() const {
+  if (SurfaceFormula.isEmpty()) return nullptr;
+  return std::make_unique<surface::TSurfaceFormula>(SurfaceFormula.toStdU16String());
+}
+
+void TForm4_3D::Button1Click() { Rebuild(SettingsFromGridFields(), ShownFormula(), SurfaceRange); }
 
 // ------------------------------------------------------------ "График"
 
 void TForm4_3D::N3Click() {
-  SurfaceFormula.clear();
   if (SurfaceDialog) SurfaceDialog->SetDefaults();
   SetDefault();
-  PlotDestroy();
-  PlotCreate();
+  Rebuild(PlotSettings);
 }
 
 void TForm4_3D::N4Click() {
+  // A cancelled, unreadable or refused file changes nothing, the grid
+  // fields (which reading the file sets) included.
+  const int lines = SpinEdit1->value(), points = SpinEdit2->value();
   TPlotSettings loaded = PlotSettings;
-  if (Loadvar(loaded)) PlotSettings = loaded;
-  SurfaceFormula.clear();
-  PlotDestroy();
-  PlotCreate();
+  if (!Loadvar(loaded)) return;
+  bool rebuilt = false;
+  struct TRestoreFields {
+    TForm4_3D* Form;
+    const bool& Rebuilt;
+    int Lines, Points;
+    ~TRestoreFields() {
+      if (Rebuilt) return;
+      Form->SpinEdit1->setValue(Lines);
+      Form->SpinEdit2->setValue(Points);
+    }
+  } restore{this, rebuilt, lines, points};
+  rebuilt = Rebuild(loaded);
 }
 
 void TForm4_3D::N5Click() { Savevar(PlotSettings); }
@@ -508,10 +597,17 @@ void TForm4_3D::N6Click() {
 void TForm4_3D::N9Click() { Plot->ClearPicture(); }
 
 // Every export works on a new picture of the graph as it is drawn now.
-QImage TForm4_3D::Picture() const { return Plot ? Plot->CopyToBitmap(12) : QImage(); }
+TPictureSource TForm4_3D::Picture() const {
+  if (!Plot) return {};
+  TGraph3D* plot = Plot;
+  return {plot->size(), [plot](QPainter& painter, QSize size) { plot->Render(painter, size); },
+          [plot] { return plot->VectorCells(); }, [plot] { return TDetachedPicture(plot->DetachPicture()); }};
+}
 
-void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, [this] { return Picture(); }); }
-void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, [this] { return Picture(); }); }
+void TForm4_3D::Word1Click() { MakePlotReport(TPlotKind::Plot3D, SurfaceFormula, Picture()); }
+void TForm4_3D::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot3D, Picture()); }
+void TForm4_3D::SVG1Click() { SavePictureAsSvg(TPlotKind::Plot3D, Picture(), this); }
+void TForm4_3D::PDF1Click() { SavePictureAsPdf(TPlotKind::Plot3D, Picture(), this); }
 void TForm4_3D::N40Click() { CopyPictureToClipboard(Picture()); }
 
 void TForm4_3D::STL1Click() { SaveMesh(TMeshFormat::Stl); }
@@ -525,7 +621,7 @@ void TForm4_3D::SaveMesh(TMeshFormat format) {
                            : QStringLiteral("Z(X;Y) = ") + SurfaceFormula;
   SaveMeshFile(this, format, grid, name);
 }
-void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, [this] { return Picture(); }); }
+void TForm4_3D::N32Click() { PrintPicture(TPlotKind::Plot3D, Picture()); }
 
 void TForm4_3D::N38Click() { close(); }
 
@@ -534,37 +630,14 @@ void TForm4_3D::N38Click() { close(); }
 void TForm4_3D::N41Click() {
   if (!SurfaceDialog) SurfaceDialog = new TSurfaceDialog(this);
   if (SurfaceDialog->exec() != QDialog::Accepted) return;
-  ChosenFormula = SurfaceDialog->TakeFormula();
-  SurfaceDialog->GetRanges(ChosenRange);
-  // The grid fields count as "Обновить" reads them.
-  Button1Click();
+  ApplySurfaceDialog();
 }
 
-bool TForm4_3D::PrepareFormulaSurface() {
-  std::unique_ptr<surface::TSurfaceFormula> formula = std::move(ChosenFormula);
-  surface::TSurfaceGrid grid = ChosenRange;
-  if (!formula) {
-    if (SurfaceFormula.isEmpty()) return true;
-    formula = std::make_unique<surface::TSurfaceFormula>(SurfaceFormula.toStdU16String());
-    grid = SurfaceRange;
-  }
-  grid.LineTotal = PlotSettings.LineTotal;
-  grid.PointTotal = PlotSettings.PointTotal;
-  surface::TSurfaceSamples samples;
-  {
-    TBusyCursor busy;
-    samples = formula->Sample(grid);
-  }
-  samples.ShowMessages();
-  if (samples.MissingPoints == int64_t(grid.LineTotal) * grid.PointTotal) {
-    Platform().Error(QString::fromStdU16String(surface::NoValueMessage()));
-    return false;
-  }
-  SurfaceFormula = QString::fromStdU16String(formula->Text());
-  SurfaceRange = grid;
-  MissingPoints = samples.MissingPoints;
-  FormulaLines = std::move(samples.Lines);
-  return true;
+bool TForm4_3D::ApplySurfaceDialog() {
+  surface::TSurfaceGrid range;
+  SurfaceDialog->GetRanges(range);
+  // The grid fields count as "Обновить" reads them.
+  return Rebuild(SettingsFromGridFields(), SurfaceDialog->TakeFormula(), range);
 }
 
 // ------------------------------------------------------------ the file

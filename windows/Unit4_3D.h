@@ -10,6 +10,7 @@
 #pragma once
 
 #include "export/MeshExport.h"
+#include "export/PictureExport.h"
 #include "surface/FormulaSurface.h"
 #include "graph3d/Graph3DFile.h"
 
@@ -51,6 +52,8 @@ class TForm4_3D : public QWidget {
   QMenu* N2;              //   Експортировать
   QAction* Word1;         //     В Word
   QAction* BMP1;          //     В файл BMP
+  QAction* SVG1;          //     В файл SVG
+  QAction* PDF1;          //     В файл PDF
   QAction* N40;           //     В буфер
   QAction* STL1;          //     В файл STL
   QAction* OBJ1;          //     В файл OBJ
@@ -112,7 +115,7 @@ class TForm4_3D : public QWidget {
   TColor PartColors[10] = {};
   int LevelModeRead = 0;
   TGraph3D* Plot = nullptr;           // owned by the window, replaced on every rebuild
-  std::vector<TGraphLine*> PlotLines;  // the generated lines; Plot owns them
+  std::vector<TGraphLine*> PlotLines;  // the lines shown; Plot owns them
   // The user's own surface when one is shown: its formula (empty for the
   // built-in surface), its ranges, and how many of its points had no value.
   QString SurfaceFormula;
@@ -121,9 +124,21 @@ class TForm4_3D : public QWidget {
   TSurfaceDialog* SurfaceDialog = nullptr;  // made at its first use
 
   // ---- operations
-  void PlotCreate();
+  TPictureSource Picture() const;  // what the exports print, save and report
+  // The one way a new surface comes ("Обновить", "Создать", "Открыть", the
+  // formula dialog): makes its lines (the built-in surface of Settings, or
+  // Formula's surface on Settings' grid within Range), a control holding them
+  // and its cells, as long work when that may take long; only when all that
+  // succeeded, the new control replaces the old one and Settings and the
+  // formula become the window's. False, after the reason was shown or after
+  // "Прервать", leaves everything as it was.
+  bool Rebuild(const TPlotSettings& Settings, std::unique_ptr<surface::TSurfaceFormula> Formula = nullptr,
+               const surface::TSurfaceGrid& Range = {});
+  // Puts a new control with its lines in place (the old one destroyed before).
+  void PlotCreate(std::unique_ptr<TGraph3D> NewPlot, std::vector<TGraphLine*> Lines);
   void PlotDestroy();
-  void SetValues();
+  // The grid and the peak of Settings from the grid fields.
+  void SetValues(TPlotSettings& Settings);
   void SetDefault();
   // Asks for a file name and writes the settings; true. Cancelled, or an
   // existing file the user keeps: true, nothing written. A file that cannot
@@ -162,7 +177,12 @@ class TForm4_3D : public QWidget {
   void N38Click();  // Закрыть
   void N40Click();  // В буфер
   void N41Click();  // Поверхность по формуле…
+  // The surface the dialog accepted, shown on the grid of the spin fields;
+  // false when it is not shown (the reason was shown).
+  bool ApplySurfaceDialog();
   void BMP1Click();
+  void SVG1Click();
+  void PDF1Click();
   void Word1Click();
   void cmdDcolorClick();
   void cmdAxescolorClick();
@@ -191,21 +211,15 @@ class TForm4_3D : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  // The built-in surface for the current settings; PlotCreate hands the lines
-  // to Plot and keeps references to them in PlotLines.
-  std::vector<std::unique_ptr<TGraphLine>> GenerateSurface();
-  // A formula surface, the one just chosen or else the one shown, sampled on
-  // the grid of PlotSettings for the next PlotCreate. False when no point has
-  // a value: the plot then stays as it is.
-  bool PrepareFormulaSurface();
-  std::unique_ptr<surface::TSurfaceFormula> ChosenFormula;
-  surface::TSurfaceGrid ChosenRange;
-  std::vector<std::unique_ptr<TGraphLine>> FormulaLines;
+  // The grid fields as "Обновить" reads them: values below 2 are corrected
+  // to 2 with a message each; then the settings to build.
+  TPlotSettings SettingsFromGridFields();
+  // The formula of the surface shown, compiled anew (none for the built-in one).
+  std::unique_ptr<surface::TSurfaceFormula> ShownFormula() const;
   void LevelClick(QAction* item, uint8_t mode);
   void PartColorClick(int index);
   void TogglePanel(QAction* item, QGroupBox* box);
   std::optional<TColor> ChooseColor(TColor initial);
-  QImage Picture() const;  // what the exports print, save and report
   void SetPanelColor(TColor color);
   // The view switches the window keeps across rebuilds, handed to a new plot.
   void ApplyViewSwitches();

@@ -1,3 +1,4 @@
+// The main menu window "Матрикон".
 #include "windows/Unit6.h"
 
 #include "platform/Application.h"

@@ -1,6 +1,8 @@
+// The plane plot window "Построение плоских графиков".
 #include "windows/Unit7.h"
 
 #include "platform/Application.h"
+#include "platform/LongWork.h"
 #include "windows/FormTools.h"
 #include "engine/Formula_math.h"
 #include "windows/FormulaEdit.h"
@@ -29,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -90,6 +93,8 @@ TForm7::TForm7(QWidget* parent)
   Word1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
   BMP1 = N8->addAction(QStringLiteral("В файл BMP"));
   BMP1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  SVG1 = N8->addAction(QStringLiteral("В файл SVG"));
+  PDF1 = N8->addAction(QStringLiteral("В файл PDF"));
   N11 = N8->addAction(QStringLiteral("В буфер"));
   N11->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   N12 = N1->addAction(QStringLiteral("Печать"));
@@ -174,6 +179,8 @@ TForm7::TForm7(QWidget* parent)
   connect(N7, &QAction::triggered, this, Guarded([this] { N7Click(); }));
   connect(Word1, &QAction::triggered, this, Guarded([this] { Word1Click(); }));
   connect(BMP1, &QAction::triggered, this, Guarded([this] { BMP1Click(); }));
+  connect(SVG1, &QAction::triggered, this, Guarded([this] { SVG1Click(); }));
+  connect(PDF1, &QAction::triggered, this, Guarded([this] { PDF1Click(); }));
   connect(N11, &QAction::triggered, this, Guarded([this] { N11Click(); }));
   connect(N12, &QAction::triggered, this, Guarded([this] { N12Click(); }));
   connect(N2, &QAction::triggered, this, Guarded([this] { N2Click(); }));
@@ -250,23 +257,29 @@ void TForm7::Button1Click() {
   }
 
   const std::u16string text = U16(Edit1->text());
-  PlotFormula = std::make_unique<TFormula>(text, -1, 1);
+  auto formula = std::make_unique<TFormula>(text, -1, 1);
   // A syntax error is shown by the parser; the sampling runs all the same.
-  PlotFormula->Parse(text);
-  // The old curve goes before the new one is made: never two in memory.
-  Chart1->Clear();
+  formula->Parse(text);
 
-  TChartPoints points(range.Count);
+  // The points go into storage of their own; the chart and the formula of
+  // the last build stay as they are until the new curve is whole, so that
+  // "Прервать" changes nothing.
+  std::optional<TChartPoints> points;
   const auto show = [&] {
-    Chart1->SetPoints(std::move(points));
+    PlotFormula = std::move(formula);
+    Chart1->SetPoints(std::move(*points));
     Chart1->SetSource({TCurveKind::Function, text, std::u16string(), start, end, step});
     Chart1->Redraw();
   };
   try {
-    SamplePlot(*PlotFormula, text, range, points);
+    if (!RunLongWork(this, [&](TWorkControl&) {
+          points.emplace(range.Count);
+          SamplePlot(*formula, text, range, *points);
+        }))
+      return;
   } catch (...) {
-    // An arithmetic fault ends the build; the points made so far stay.
-    show();
+    // An arithmetic fault ends the build; the points made so far are shown.
+    if (points) show();
     throw;
   }
   show();
@@ -277,10 +290,16 @@ void TForm7::N6Click() { Button1Click(); }
 void TForm7::N7Click() { Chart1->Clear(); }
 
 // Every export renders the chart as it is on screen, an empty chart included.
-void TForm7::Word1Click() { MakePlotReport(TPlotKind::Plot2D, Edit1->text(), [this] { return Chart1->Render(); }); }
-void TForm7::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot2D, [this] { return Chart1->Render(); }); }
-void TForm7::N11Click() { CopyPictureToClipboard(Chart1->Render()); }
-void TForm7::N12Click() { PrintPicture(TPlotKind::Plot2D, [this] { return Chart1->Render(); }); }
+TPictureSource TForm7::Picture() const {
+  return {Chart1->size(), [chart = Chart1](QPainter& painter, QSize size) { chart->RenderTo(painter, size); }};
+}
+
+void TForm7::Word1Click() { MakePlotReport(TPlotKind::Plot2D, Edit1->text(), Picture()); }
+void TForm7::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot2D, Picture()); }
+void TForm7::SVG1Click() { SavePictureAsSvg(TPlotKind::Plot2D, Picture(), this); }
+void TForm7::PDF1Click() { SavePictureAsPdf(TPlotKind::Plot2D, Picture(), this); }
+void TForm7::N11Click() { CopyPictureToClipboard(Picture()); }
+void TForm7::N12Click() { PrintPicture(TPlotKind::Plot2D, Picture()); }
 
 void TForm7::N2Click() {
   Chart1->Clear();

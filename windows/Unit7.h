@@ -3,6 +3,7 @@
 #pragma once
 
 #include "analysis/Analysis.h"
+#include "export/PictureExport.h"
 
 #include <QWidget>
 
@@ -41,6 +42,8 @@ class TForm7 : public QWidget {
   QMenu* N8;        // Експортировать
   QAction* Word1;   // В Word
   QAction* BMP1;    // В файл BMP
+  QAction* SVG1;    // В файл SVG
+  QAction* PDF1;    // В файл PDF
   QAction* N11;     // В буфер
   QAction* N12;     // Печать
   QMenu* Analysis1;          // "Анализ"
@@ -67,6 +70,9 @@ class TForm7 : public QWidget {
   TLineChart* Chart1;
   TClickLabel* Label5;
 
+  // The chart as shown, for every export.
+  TPictureSource Picture() const;
+
   // The formula of the last build; each build replaces it.
   std::unique_ptr<TFormula> PlotFormula;
 
@@ -82,6 +88,8 @@ class TForm7 : public QWidget {
   void N7Click();
   void Word1Click();
   void BMP1Click();
+  void SVG1Click();
+  void PDF1Click();
   void N11Click();
   void N12Click();
   void N2Click();

@@ -48,10 +48,10 @@ class PictureExportTest : public TWidgetTest {
 
   // A picture source that counts how often it was asked.
   TPictureSource Source(const QImage& picture) {
-    return [this, picture] {
-      ++Rendered;
-      return picture;
-    };
+    return {picture.size(), [this, picture](QPainter& painter, QSize) {
+              ++Rendered;
+              painter.drawImage(QPoint(0, 0), picture);
+            }};
   }
 
   QString Path(const QString& name) const { return Dir.filePath(name); }
@@ -225,7 +225,7 @@ TEST_F(PictureExportTest, PrinterThatCannotStartThrowsAndRestoresTheCursor) {
 
 TEST_F(PictureExportTest, ClipboardExportReplacesTheClipboardWithThePicture) {
   const QImage picture = TestPicture(64, 48);
-  CopyPictureToClipboard(picture);
+  CopyPictureToClipboard(Source(picture));
   EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), picture);
   EXPECT_THAT(Scripted().Lines(), ::testing::IsEmpty());
 }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTextDocumentWriter>
 #include <QXmlStreamReader>
@@ -31,6 +32,10 @@ QImage TestPicture() {
   image.fill(QColor(30, 90, 200));
   for (int x = 0; x < 600; ++x) image.setPixel(x, 150, qRgb(255, 255, 0));
   return image;
+}
+
+TPictureSource TestSource() {
+  return {QSize(600, 300), [](QPainter& painter, QSize) { painter.drawImage(QPoint(0, 0), TestPicture()); }};
 }
 
 // (full-path, media-type) of every entry of a manifest.
@@ -90,7 +95,7 @@ class ReportTest : public TWidgetTest {
 };
 
 TEST_F(ReportTest, PlotReport2DHasTitleFormulaLineAndPicture) {
-  MakePlotReport(TPlotKind::Plot2D, QStringLiteral("sin(x)"), [] { return TestPicture(); });
+  MakePlotReport(TPlotKind::Plot2D, QStringLiteral("sin(x)"), TestSource());
   EXPECT_THAT(Scripted().Lines(), ElementsAre("document: " + File().toStdString()));
   ExpectPackage(QStringLiteral("Построение плоских графиков"));
 
@@ -106,7 +111,7 @@ TEST_F(ReportTest, PlotReport2DHasTitleFormulaLineAndPicture) {
 }
 
 TEST_F(ReportTest, PlotReport3DHasTitleTwoBlankParagraphsAndPicture) {
-  MakePlotReport(TPlotKind::Plot3D, QString(), [] { return TestPicture(); });
+  MakePlotReport(TPlotKind::Plot3D, QString(), TestSource());
   ExpectPackage(QStringLiteral("Построение 3D графиков"));
   const std::vector<TOdfParagraph> paragraphs = Paragraphs();
   EXPECT_THAT(Texts(paragraphs), ElementsAre(QStringLiteral("          Построение 3D графиков\r").chopped(1), QStringLiteral(" "),
@@ -120,7 +125,7 @@ TEST_F(ReportTest, PlotReport3DHasTitleTwoBlankParagraphsAndPicture) {
 
 TEST_F(ReportTest, FormulaLineKeepsAnyFormulaAsTyped) {
   for (const QString& formula : {QStringLiteral("x<1&x>0"), QString(), QStringLiteral("a  b")}) {
-    MakePlotReport(TPlotKind::Plot2D, formula, [] { return TestPicture(); });
+    MakePlotReport(TPlotKind::Plot2D, formula, TestSource());
     EXPECT_EQ(Paragraphs().at(3).Text, QStringLiteral("     F(X) = ") + formula + u' ');
   }
 }
@@ -144,15 +149,15 @@ TEST_F(ReportTest, CalculationReportHasTitleFormulaAndResult) {
 }
 
 TEST_F(ReportTest, ReportReplacesTheLastOne) {
-  MakePlotReport(TPlotKind::Plot2D, QStringLiteral("first"), [] { return TestPicture(); });
-  MakePlotReport(TPlotKind::Plot2D, QStringLiteral("second"), [] { return TestPicture(); });
+  MakePlotReport(TPlotKind::Plot2D, QStringLiteral("first"), TestSource());
+  MakePlotReport(TPlotKind::Plot2D, QStringLiteral("second"), TestSource());
   EXPECT_EQ(Paragraphs().at(3).Text, QStringLiteral("     F(X) = second "));
   EXPECT_EQ(QDir(Home.path()).entryList(QDir::Files), QStringList{QStringLiteral("ex.odt")});
 }
 
 TEST_F(ReportTest, WithoutAProgramForDocumentsTheUserLearnsWhereTheReportIs) {
   Scripted().FailOpenDocument = true;
-  MakePlotReport(TPlotKind::Plot3D, QString(), [] { return TestPicture(); });
+  MakePlotReport(TPlotKind::Plot3D, QString(), TestSource());
   EXPECT_THAT(Scripted().Lines(),
               ElementsAre("document: " + File().toStdString(),
                           "information: Отчет сохранен в файл " + File().toStdString() +

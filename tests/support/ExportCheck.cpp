@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 QByteArray Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
@@ -116,12 +119,70 @@ int PdfPageCount(const QString& pdf) {
   return 0;
 }
 
+QSizeF PdfPageSize(const QString& pdf) {
+  const QString info = QString::fromUtf8(Run(QStringLiteral("pdfinfo"), {pdf}));
+  for (const QString& line : info.split(u'\n'))
+    if (line.startsWith(QStringLiteral("Page size:"))) {
+      const QStringList words = line.mid(10).simplified().split(u' ');
+      if (words.size() >= 3) return {words[0].toDouble(), words[2].toDouble()};
+    }
+  return {};
+}
+
 QImage PdfFirstPage(const QString& pdf, int dpi) {
   QTemporaryDir dir;
   const QString stem = dir.filePath(QStringLiteral("page"));
   Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
                                    QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
   return QImage(stem + QStringLiteral(".png"));
+}
+
+QImage PdfPageAt(const QString& pdf, QSize size) {
+  QTemporaryDir dir;
+  const QString stem = dir.filePath(QStringLiteral("page"));
+  Run(QStringLiteral("pdftoppm"), {QStringLiteral("-scale-to-x"), QString::number(size.width()), QStringLiteral("-scale-to-y"),
+                                   QString::number(size.height()), QStringLiteral("-f"), QStringLiteral("1"),
+                                   QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
+  return QImage(stem + QStringLiteral(".png"));
+}
+
+QString PdfText(const QString& pdf) {
+  return QString::fromUtf8(Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
+}
+
+QImage SvgPicture(const QString& svg, QSize size) {
+  QTemporaryDir dir;
+  const QString png = dir.filePath(QStringLiteral("picture.png"));
+  Run(QStringLiteral("rsvg-convert"), {QStringLiteral("-w"), QString::number(size.width()), QStringLiteral("-h"),
+                                      QString::number(size.height()), QStringLiteral("-b"), QStringLiteral("white"),
+                                      QStringLiteral("-o"), png, svg});
+  return QImage(png);
+}
+
+double UnexplainedShare(const QImage& rendered, const QImage& original) {
+  if (rendered.size() != original.size() || original.isNull()) return 1;
+  const QImage a = rendered.convertToFormat(QImage::Format_RGB32), b = original.convertToFormat(QImage::Format_RGB32);
+  constexpr int kSlack = 24;
+  int64_t unexplained = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      int low[3] = {255, 255, 255}, high[3] = {0, 0, 0};
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+          if (!b.valid(x + dx, y + dy)) continue;
+          const QRgb p = b.pixel(x + dx, y + dy);
+          const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+          for (int i = 0; i < 3; ++i) low[i] = std::min(low[i], c[i]), high[i] = std::max(high[i], c[i]);
+        }
+      const QRgb p = a.pixel(x, y);
+      const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+      for (int i = 0; i < 3; ++i)
+        if (c[i] < low[i] - kSlack || c[i] > high[i] + kSlack) {
+          ++unexplained;
+          break;
+        }
+    }
+  return double(unexplained) / (double(a.width()) * a.height());
 }
 
 QRect InkBounds(const QImage& image) {

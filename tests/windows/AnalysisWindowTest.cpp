@@ -128,7 +128,7 @@ TEST_F(AnalysisWindowTest, ThePolesOfTheBuildAreBreaksAndItsMessagesAreNotShownA
   Form.Edit4->setText(QStringLiteral("0,25"));
   Scripted().Clear();
   Form.N6->trigger();
-  ASSERT_EQ(Scripted().Lines().size(), 1u);
+  ASSERT_EQ(Scripted().MessageLines().size(), 1u);
   Scripted().Clear();
   Form.Roots1->trigger();
   Form.Extrema1->trigger();

@@ -3,6 +3,7 @@
 // menu reaching the same actions. The clipboard must keep what the user put
 // there unless a clipboard item is chosen.
 #include "windows/FormulaEdit.h"
+#include "engine/Formula_functions.h"
 #include "plot2d/LineChart.h"
 #include "windows/Unit4.h"
 #include "windows/Unit7.h"
@@ -173,6 +174,39 @@ TEST_P(FormulaFieldTest, EachWindowInsertsItsOwnTemplateText) {
     EXPECT_EQ(Edit()->text(), c.expected) << c.item;
   }
   EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+// The engine's function table against the menus: every function has a
+// template of its kind, and every function template names a function.
+TEST_P(FormulaFieldTest, EveryFunctionOfTheEngineHasATemplate) {
+  QStringList inserted;
+  for (QMenu* menu : {Menu()->cos1, Menu()->sin1, Menu()->N23})
+    for (QAction* a : menu->actions()) {
+      if (a->isSeparator()) continue;
+      Edit()->clear();
+      a->trigger();
+      inserted << Edit()->text();
+    }
+  auto templateOf = [&](const QString& name) -> QString {
+    for (const QString& text : inserted)
+      if (text == name || text.startsWith(name + u'(')) return text;
+    return {};
+  };
+  for (const TFuncEntry& f : kFunctionTable) {
+    if (f.Alias) continue;
+    const QString name = QString::fromStdU16String(std::u16string(f.Name));
+    const QString text = templateOf(name);
+    ASSERT_FALSE(text.isEmpty()) << name.toStdString() << " has no template";
+    switch (f.Kind) {
+      case TFuncKind::Constant: EXPECT_EQ(text, name); break;
+      case TFuncKind::OneArgument: EXPECT_FALSE(text.contains(u';')) << text.toStdString(); break;
+      case TFuncKind::List: EXPECT_TRUE(text.contains(u';')) << text.toStdString(); break;
+    }
+  }
+  for (const QString& text : inserted) {
+    const QString name = text.section(u'(', 0, 0);
+    EXPECT_NE(FuncIdOf(name.toStdU16String()), TFuncId::None) << text.toStdString() << " names no function";
+  }
 }
 
 TEST_P(FormulaFieldTest, TemplateGoesInAtTheCaretAndTheCaretFollowsIt) {

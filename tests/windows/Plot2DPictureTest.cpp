@@ -42,7 +42,7 @@ TEST_P(Plot2DPictureTest, SameAsThePinnedPicture) {
   const QImage pinned = Pinned(c.Name);
   ASSERT_FALSE(pinned.isNull()) << qPrintable(c.Name);
   const QImage picture = plot2d_pictures::Render(c);
-  EXPECT_THAT(Scripted().Lines(), ::testing::IsEmpty());
+  EXPECT_THAT(Scripted().MessageLines(), ::testing::IsEmpty());
   ASSERT_EQ(picture.size(), pinned.size());
   if (const TDifference d = Compare(picture, pinned); d.Count > 0) {
     const QString saved = QDir::temp().filePath("plot2d-" + c.Name + ".png");

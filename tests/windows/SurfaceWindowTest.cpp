@@ -12,6 +12,7 @@
 #include "tests/support/WidgetTest.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,9 +31,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const std::string StartError = "error: Неправильная запись начала диапазона!";
-const std::string EndError = "error: Неправильная запись конца диапазона!";
-const std::string SqrtRefused = "error: Квадратный корень отрицательного числа не существует";
 
 void Settle() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
@@ -80,21 +78,33 @@ TEST_F(SurfaceDialogTest, DefaultsAndLook) {
   EXPECT_THAT(Scripted().Lines(), IsEmpty());
 }
 
-TEST_F(SurfaceDialogTest, FieldsAreCheckedAsThePlanePlotChecksItsOwn) {
-  // While typing: the text as typed, within ±1 000 000.
-  Dialog.Edit4->setText(QStringLiteral("1000001"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", "message: Введенное значение вне допустимого диапазона!"));
-  Scripted().Clear();
-  Dialog.Edit5->setText(QStringLiteral("-"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre("beep", "message: Ошибка ввода данных!"));
+TEST_F(SurfaceDialogTest, FieldsAreCheckedAtTheBuildEachRefusalNamingItsField) {
+  // Nothing is said while the user types.
+  for (const char* typed : {"-", "0.", "", "1000001"}) Dialog.Edit4->setText(QString::fromUtf8(typed));
+  EXPECT_THAT(Scripted().Lines(), IsEmpty());
 
   // At "Построить", in the order of the fields; the dialog stays open.
-  Build(QStringLiteral("x"), QStringLiteral("a"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre(StartError, "beep"));
-  EXPECT_TRUE(Dialog.Edit2->hasFocus());
-  Build(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4,5,"));
-  EXPECT_THAT(Scripted().Lines(), ElementsAre(EndError, "beep"));
-  EXPECT_TRUE(Dialog.Edit5->hasFocus());
+  struct TCase {
+    QStringList Ranges;
+    std::string Message;
+    QLineEdit* Focus;
+  };
+  const TCase cases[] = {
+      {{"a", "2", "3", "4"}, "error: Неправильная запись числа в поле «X от»!", Dialog.Edit2},
+      {{"1", "2", "3", "4,5,"}, "error: Неправильная запись числа в поле «Y до»!", Dialog.Edit5},
+      {{"1", "", "3", "4"}, "error: Неправильная запись числа в поле «X до»!", Dialog.Edit3},
+      {{"1", "2", "-1000001", "4"}, "error: Значение в поле «Y от» вне допустимого диапазона!", Dialog.Edit4},
+      {{"1e300", "2", "3", "4"}, "error: Значение в поле «X от» вне допустимого диапазона!", Dialog.Edit2},
+      {{"1", "1e5000", "3", "4"}, "error: Значение в поле «X до» вне допустимого диапазона!", Dialog.Edit3},
+      {{"0", "0.", "3", "4"}, "error: Значения в полях «X от» и «X до» совпадают: диапазон пуст!", Dialog.Edit3},
+      {{"1", "2", "-3", "-3,0"}, "error: Значения в полях «Y от» и «Y до» совпадают: диапазон пуст!", Dialog.Edit5},
+  };
+  for (const TCase& c : cases) {
+    Build(QStringLiteral("x"), c.Ranges[0], c.Ranges[1], c.Ranges[2], c.Ranges[3]);
+    EXPECT_THAT(Scripted().Lines(), ElementsAre(c.Message, "beep"));
+    EXPECT_TRUE(c.Focus->hasFocus()) << c.Message;
+    EXPECT_TRUE(Dialog.isVisible());
+  }
   Build(QString());
   EXPECT_THAT(Scripted().Lines(),
               ElementsAre("error: Введите формулу, по которой будет строиться график!", "beep"));
@@ -131,9 +141,14 @@ TEST_F(SurfaceDialogTest, EnterBuildsAndEscapeCancels) {
   EXPECT_NE(Dialog.TakeFormula(), nullptr);
   Dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog));
+  // Edits are dropped on Esc: the texts the dialog opened with come back.
+  Dialog.Edit1->setText(QStringLiteral("x+"));
+  Dialog.Edit3->setText(QStringLiteral("-"));
   QTest::keyClick(&Dialog, Qt::Key_Escape);
   EXPECT_EQ(Dialog.result(), QDialog::Rejected);
   EXPECT_FALSE(Dialog.isVisible());
+  EXPECT_EQ(Dialog.Edit1->text(), QStringLiteral("sin(x)*cos(y)"));
+  EXPECT_EQ(Dialog.Edit3->text(), QStringLiteral("180"));
   EXPECT_THAT(Scripted().Lines(), IsEmpty());
 }
 
@@ -220,7 +235,19 @@ TEST_F(SurfaceWindowTest, DefaultsGiveTheSurfaceOfSinXCosY) {
   EXPECT_TRUE(Form.SurfaceFormula.isEmpty());
   EXPECT_EQ(Form.Plot->Model().TrapezeCount(), 9);
   Build(7, 5);
-  Form.N4->trigger();  // the open dialog cancelled: the plot is rebuilt from the settings
+  TGraph3D* plot = Form.Plot;
+  Form.N4->trigger();  // the open dialog cancelled: the surface stays
+  Settle();
+  EXPECT_EQ(Form.Plot, plot);
+  EXPECT_EQ(Form.SurfaceFormula, QStringLiteral("sin(x)*cos(y)"));
+  // A file opened brings its built-in surface.
+  QFile file(Home.filePath(QStringLiteral("7x5.3dgr")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const TPlotSettingsImage image = EncodePlotSettings(Form.PlotSettings);
+  file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+  file.close();
+  Scripted().OpenFileAnswers.push_back(file.fileName());
+  Form.N4->trigger();
   Settle();
   EXPECT_TRUE(Form.SurfaceFormula.isEmpty());
   EXPECT_EQ(Form.PlotLines[0]->GetValue(0), graph3d::GenerateSurface(7, 5, Form.PlotSettings.PeakHeight)[0]->GetValue(0));
@@ -228,8 +255,8 @@ TEST_F(SurfaceWindowTest, DefaultsGiveTheSurfaceOfSinXCosY) {
 
 TEST_F(SurfaceWindowTest, DomeHasItsCornersLeftOutAndTheStatusCountsThem) {
   Build(21, 21, {QStringLiteral("sqrt(1-x^2-y^2)"), "-1", "1", "-1", "1"});
-  // The corner point is the first evaluation: its refusal is shown once.
-  EXPECT_THAT(Scripted().MessageLines(), ElementsAre(SqrtRefused));
+  // Holes are expected: no message for them, the status line counts them.
+  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
   int missing = 0;
   for (int L = 0; L < 21; ++L)
     for (int i = 0; i < 21; ++i) {
@@ -245,11 +272,46 @@ TEST_F(SurfaceWindowTest, DomeHasItsCornersLeftOutAndTheStatusCountsThem) {
   // No point with a value: the plot stays as it was.
   Scripted().Clear();
   Build(5, 5, {QStringLiteral("ln(-1-x^2)")});
-  EXPECT_THAT(Scripted().MessageLines(),
-              ElementsAre("error: Натуральный логарифм отрицательного числа не существует",
-                          "error: Формула не имеет значения ни в одной точке поверхности!"));
+  EXPECT_THAT(Scripted().MessageLines(), ElementsAre("error: Формула не имеет значения ни в одной точке поверхности!"));
   EXPECT_EQ(Form.SurfaceFormula, QStringLiteral("sqrt(1-x^2-y^2)"));
   EXPECT_EQ(Form.PlotLines.size(), 21u);
+}
+
+// A constant formula is a plane at half height; points that make no cell
+// (one point, one row) are refused in Russian and the surface shown stays.
+TEST_F(SurfaceWindowTest, FlatSurfacesAreDrawnAndSurfacesWithoutCellsRefused) {
+  for (const QString& formula : {QStringLiteral("5"), QStringLiteral("0"), QStringLiteral("random(1)")}) {
+    SCOPED_TRACE(formula.toStdString());
+    Scripted().Clear();
+    Build(6, 5, {formula});
+    Settle();
+    EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+    EXPECT_EQ(Form.SurfaceFormula, formula);
+    const TGraph3DModel& model = Form.Plot->Model();
+    ASSERT_EQ(model.TrapezeCount(), 5 * 4);
+    for (int64_t k = 0; k < model.TrapezeCount(); ++k)
+      for (const TPoint3D& corner : model.Trapeze(k).Corners) EXPECT_EQ(corner.Z, 50);
+    EXPECT_EQ(Status(), QStringLiteral("После рисования"));
+  }
+  const QImage picture = Form.Plot->grab().toImage();
+  const QString range[] = {"-1", "1", "-1", "1"};
+  struct TCase {
+    QString Formula;
+    std::string Message;
+  };
+  const TCase cases[] = {
+      {QStringLiteral("sqrt(-x^2-y^2)"), "error: Формула имеет значение только в одной точке поверхности!"},
+      {QStringLiteral("sqrt(-x^2)"),
+       "error: Точки, в которых формула имеет значение, не образуют ни одной клетки поверхности!"},
+  };
+  for (const TCase& c : cases) {
+    Scripted().Clear();
+    Build(5, 5, {c.Formula, range[0], range[1], range[2], range[3]});
+    EXPECT_THAT(Scripted().MessageLines(), ElementsAre(c.Message));
+    EXPECT_EQ(Form.SurfaceFormula, QStringLiteral("random(1)"));
+    EXPECT_EQ(Form.PlotSettings.LineTotal, 6);
+    EXPECT_EQ(Form.Plot->grab().toImage(), picture);
+  }
 }
 
 // sin(x)*cos(y) on 60 × 60 points with a hole cut out where x² + y² < 60²,
@@ -342,6 +404,25 @@ TEST_F(SurfaceWindowTest, MeshFilesAndTheScaleShowTheFormulasOwnCoordinates) {
       EXPECT_NEAR(p[2], std::sqrt(std::max(0.0f, 1 - p[0] * p[0] - p[1] * p[1])), 1e-5);
     }
   EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+
+  // "Прервать" halfway: the old file stays as it was, nothing is left beside it.
+  const QByteArray old = "# an older file\r\n";
+  {
+    QFile file(Home.filePath(QStringLiteral("dome.obj")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(old);
+  }
+  Scripted().Clear();
+  Scripted().SaveFileAnswers.push_back(Home.filePath(QStringLiteral("dome")));
+  Scripted().QuestionAnswers.push_back(true);
+  Scripted().ProgressAfter = 0;
+  Scripted().StopAt = 0.5;
+  Form.OBJ1->trigger();
+  EXPECT_EQ(QByteArray::fromStdString(read(Home.filePath(QStringLiteral("dome.obj")))), old);
+  EXPECT_THAT(Scripted().MessageLines(), ElementsAre("question: Файл " + Home.filePath(QStringLiteral("dome.obj")).toStdString() +
+                                                     " уже существует. Заменить его?"));
+  EXPECT_EQ(QDir(Home.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("dome")),
+            QStringList{QStringLiteral("dome.obj")});
 }
 
 }  // namespace

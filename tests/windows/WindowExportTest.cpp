@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QSpinBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -31,6 +33,8 @@ struct TExports {
   QWidget* Window;
   QAction* Report;
   QAction* Bmp;
+  QAction* Svg;
+  QAction* Pdf;
   QAction* Clipboard;
   QAction* Print;
   std::function<QImage()> Picture;  // the picture as the window shows it now
@@ -48,12 +52,12 @@ class WindowExportTest : public TWidgetTest, public ::testing::WithParamInterfac
       Plot2D->show();
       Plot2D->Button1Click();  // the default sine
       ASSERT_GT(Plot2D->Chart1->PointCount(), 0);
-      Exports = {Plot2D.get(), Plot2D->Word1, Plot2D->BMP1, Plot2D->N11, Plot2D->N12,
+      Exports = {Plot2D.get(), Plot2D->Word1, Plot2D->BMP1, Plot2D->SVG1, Plot2D->PDF1, Plot2D->N11, Plot2D->N12,
                  [this] { return Plot2D->Chart1->Render(); }, Plot2D->Chart1->size()};
     } else {
       Plot3D = std::make_unique<TForm4_3D>();
       Plot3D->show();
-      Exports = {Plot3D.get(), Plot3D->Word1, Plot3D->BMP1, Plot3D->N40, Plot3D->N32,
+      Exports = {Plot3D.get(), Plot3D->Word1, Plot3D->BMP1, Plot3D->SVG1, Plot3D->PDF1, Plot3D->N40, Plot3D->N32,
                  [this] { return Plot3D->Plot->CopyToBitmap(12); }, Plot3D->Plot->size()};
     }
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Exports.Window));
@@ -97,6 +101,111 @@ TEST_P(WindowExportTest, BmpFileHoldsThePictureAtTheControlsSize) {
   const std::string dialog = "save file dialog: " + title + " | " "Файлы BMP (*.bmp)|*.bmp|" " | 1";
   EXPECT_THAT(Scripted().Lines(), ElementsAre(dialog, dialog));
   EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+// Both vector files show what the BMP shows, read by programs of their own,
+// and keep the text as text.
+TEST_P(WindowExportTest, SvgAndPdfShowThePictureOfTheBmp) {
+  const QImage expected = Exports.Picture().convertToFormat(QImage::Format_RGB32);
+  const std::string kind = Is2D() ? "2D" : "3D";
+  for (const auto& [chosen, written] : {std::pair{"plot", "plot.svg"}, std::pair{"plot.SVG", "plot.SVG"}}) {
+    Scripted().SaveFileAnswers.push_back(Path(QString::fromLatin1(chosen)));
+    Exports.Svg->trigger();
+    const QImage svg = SvgPicture(Path(QString::fromLatin1(written)), Exports.ControlSize);
+    ASSERT_FALSE(svg.isNull()) << written << ": rsvg-convert missing?";
+    EXPECT_LT(UnexplainedShare(svg, expected), 0.02) << written;
+  }
+  QFile svgFile(Path(QStringLiteral("plot.svg")));
+  ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
+  const QByteArray svgText = svgFile.readAll();
+  EXPECT_TRUE(svgText.contains(Is2D() ? ">F(X)</text>" : ">Val</text>"));
+  EXPECT_FALSE(svgText.contains("<image"));
+
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("plot.pdf")));
+  Exports.Pdf->trigger();
+  const QString pdf = Path(QStringLiteral("plot.pdf"));
+  ASSERT_EQ(PdfPageCount(pdf), 1);
+  const QImage page = PdfPageAt(pdf, Exports.ControlSize);
+  ASSERT_FALSE(page.isNull()) << "pdftoppm missing?";
+  EXPECT_LT(UnexplainedShare(page, expected), 0.02);
+  const QString text = PdfText(pdf);
+  for (const char* title : Is2D() ? std::vector<const char*>{"F(X)", "X"} : std::vector<const char*>{"Val", "X", "Y"})
+    EXPECT_TRUE(text.contains(QString::fromLatin1(title))) << title << " not in: " << text.toStdString();
+
+  const std::string svgDialog = "save file dialog: Сохранение " + kind + " графика в файл SVG | Рисунок SVG (*.svg)|*.svg| | 1";
+  const std::string pdfDialog = "save file dialog: Сохранение " + kind + " графика в файл PDF | Документ PDF (*.pdf)|*.pdf| | 1";
+  std::vector<std::string> dialogs;  // a long picture adds the work's cursor and progress
+  for (const std::string& line : Scripted().Lines())
+    if (line.starts_with("save file dialog")) dialogs.push_back(line);
+  EXPECT_THAT(dialogs, ElementsAre(svgDialog, svgDialog, pdfDialog));
+  EXPECT_THAT(Scripted().MessageLines(), IsEmpty());
+  EXPECT_FALSE(QFile::exists(Path(QStringLiteral("plot.pdf.pdf"))));
+  EXPECT_EQ(ClipboardText(), Sentinel);
+}
+
+// Shaded faces, bands, water and the value scale, and the contour map, in
+// both vector files as in the BMP.
+TEST(Plot3DVectorTest, ShadingScaleAndMapInBothFiles) {
+  TScriptedPlatform& platform = TestPlatform();
+  platform.Clear();
+  QTemporaryDir dir;
+  TForm4_3D form;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.SpinEdit1->setValue(30);
+  form.SpinEdit2->setValue(40);
+  form.Button1Click();
+  for (int k = 0; k < 10; ++k) {
+    platform.ColorAnswers.push_back(QColor(20 * k, 255 - 20 * k, 90));
+    form.PartItems[k]->trigger();
+  }
+  for (QAction* item : {form.cbUseColours, form.cbShaded, form.cbScale}) item->trigger();
+  form.edWater->setValue(40);
+  form.N13->trigger();  // "График выше"
+  for (const bool map : {false, true}) {
+    SCOPED_TRACE(map ? "contour map" : "shaded surface with its scale");
+    if (map) form.cbContourMap->trigger();
+    const QImage bmp = form.Plot->CopyToBitmap(12);
+    platform.SaveFileAnswers = {dir.filePath(QStringLiteral("s")), dir.filePath(QStringLiteral("p"))};
+    platform.QuestionAnswers = {true, true};  // the second round replaces the files
+    form.SVG1->trigger();
+    form.PDF1->trigger();
+    EXPECT_LT(UnexplainedShare(SvgPicture(dir.filePath(QStringLiteral("s.svg")), bmp.size()), bmp), 0.02);
+    EXPECT_LT(UnexplainedShare(PdfPageAt(dir.filePath(QStringLiteral("p.pdf")), bmp.size()), bmp), 0.02);
+    // The scale's numbers, or the map's, as text.
+    EXPECT_TRUE(PdfText(dir.filePath(QStringLiteral("p.pdf"))).contains(map ? QStringLiteral("20") : QStringLiteral("от ")));
+  }
+  EXPECT_THAT(platform.MessageLines(), ::testing::Each(::testing::StartsWith("question: Файл ")));
+  platform.Clear();
+}
+
+// A surface whose SVG would pass 50 MB: the user is told before anything is
+// written and may take a BMP file instead.
+TEST(Plot3DVectorTest, TooLargeSvgOffersTheBmpInstead) {
+  TScriptedPlatform& platform = TestPlatform();
+  platform.Clear();
+  QTemporaryDir dir;
+  TForm4_3D form;
+  form.show();
+  form.SpinEdit1->setValue(800);
+  form.SpinEdit2->setValue(800);
+  form.Button1Click();
+  platform.Clear();
+  const std::string question = "question: Файл SVG этого графика занял бы около 64 МБ. Сохранить график в файл BMP?";
+  platform.SaveFileAnswers = {dir.filePath(QStringLiteral("big")), dir.filePath(QStringLiteral("big"))};
+  platform.QuestionAnswers = {true};
+  form.SVG1->trigger();
+  EXPECT_THAT(platform.Lines(), ElementsAre("save file dialog: Сохранение 3D графика в файл SVG | Рисунок SVG (*.svg)|*.svg| | 1",
+                                            question,
+                                            "save file dialog: Сохранение 3D графика в растровый файл | Файлы BMP (*.bmp)|*.bmp| | 1"));
+  EXPECT_EQ(QImage(dir.filePath(QStringLiteral("big.bmp"))).size(), form.Plot->size());
+  platform.Clear();
+  platform.SaveFileAnswers = {dir.filePath(QStringLiteral("big"))};
+  platform.QuestionAnswers = {false};
+  form.SVG1->trigger();
+  EXPECT_EQ(platform.Lines().size(), 2u);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("big.bmp")});
+  platform.Clear();
 }
 
 TEST_P(WindowExportTest, PrintoutIsOnePageWithThePictureInTheMiddle) {
@@ -152,11 +261,16 @@ TEST_P(WindowExportTest, FailuresReachTheErrorReportAndTheWindowGoesOn) {
   Exports.Bmp->trigger();
   Scripted().Home = Path(QStringLiteral("missing"));
   Exports.Report->trigger();
+  Scripted().SaveFileAnswers.push_back(Path(QStringLiteral("missing/plot")));
+  Exports.Svg->trigger();
   const std::vector<std::string> messages = Scripted().MessageLines();
-  ASSERT_EQ(messages.size(), 2u);
+  ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(Scripted().Log()[1].Icon, TMessageBoxIcon::Error);
   EXPECT_TRUE(QString::fromStdString(messages[0]).startsWith(QStringLiteral("error: Не удалось записать файл ")));
   EXPECT_TRUE(QString::fromStdString(messages[1]).startsWith(QStringLiteral("error: Не удалось сохранить отчет в файл ")));
+  EXPECT_TRUE(QString::fromStdString(messages[2]).startsWith(
+      QStringLiteral("error: Не удалось записать файл ") + Path(QStringLiteral("missing/plot.svg")) + u':'))
+      << messages[2];
   EXPECT_EQ(ClipboardText(), Sentinel);
 }
 
