@@ -1,7 +1,8 @@
 #include "analysis/Analysis.h"
 
-#include "analysis/Parts.h"
 #include "engine/Formula_math.h"
+#include "engine/Formula_messages.h"
+#include "parallel/Parts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,27 +16,6 @@
 namespace {
 
 constexpr long double kNoValue = std::numeric_limits<long double>::quiet_NaN();
-
-// The engine's messages are not shown while the work runs: the build showed
-// each of them once. Every thread's message goes nowhere.
-class TQuietEngine {
- public:
-  TQuietEngine() { FPrevious = SetMessageHook([](TMessageIcon, const std::u16string&) {}); }
-  ~TQuietEngine() { SetMessageHook(std::move(FPrevious)); }
-  TQuietEngine(const TQuietEngine&) = delete;
-  TQuietEngine& operator=(const TQuietEngine&) = delete;
-
- private:
-  TMessageHook FPrevious;
-};
-
-// random draws from one generator for the whole program, in the order of
-// the evaluations: such a formula is worked on one thread.
-bool CallsRandom(const TFormula& formula) {
-  for (int32_t h = 1; h <= formula.CallCount() && h < static_cast<int32_t>(formula.Calls.size()); ++h)
-    if (formula.Calls[static_cast<size_t>(h)].Name == u"random") return true;
-  return false;
-}
 
 // F at x with X in the formula's first variable, as the build evaluates it;
 // false where F has no value (a refused argument, a shown error, an
@@ -253,7 +233,9 @@ class TAnalysis {
       : Aim(aim), Walk(grid), Control(control) {
     int threads = control.Threads > 0 ? control.Threads : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::clamp(threads, 1, 4);
-    if (CallsRandom(*f.Formula) || (g && CallsRandom(*g->Formula))) threads = 1;
+    // random draws from one generator for the whole program, in the order of
+    // the evaluations: such a formula is worked on one thread.
+    if (f.Formula->CallsRandom() || (g && g->Formula->CallsRandom())) threads = 1;
     // A second object is worth its parse only when there is work to share.
     if (grid.Count <= kBlock) threads = 1;
     Parts = threads;
@@ -264,14 +246,10 @@ class TAnalysis {
   TAnalysisResult Run() {
     TAnalysisResult result;
     if (Walk.Grid.Count <= 0) return result;
-    Total = Walk.Grid.Count;
-    Sample();
-    if (Stopped()) return result.Stopped = true, result;
+    if (!Sample()) return result.Stopped = true, result;
     Scan(result.More);
     if (Stopped()) return result.Stopped = true, result;
-    Total = Walk.Grid.Count + static_cast<int64_t>(Candidates.size()) * CandidateCost();
-    Refine(result.Findings);
-    result.Stopped = Stopped();
+    result.Stopped = !Refine(result.Findings);
     return result;
   }
 
@@ -289,27 +267,32 @@ class TAnalysis {
 
   bool Stopped() const { return Control.Stopped && Control.Stopped(); }
 
-  void Done(int part, int64_t work) {
-    const int64_t done = Progress.fetch_add(work, std::memory_order_relaxed) + work;
-    if (part == 0 && Control.Progress && Total > 0)
-      Control.Progress(std::min(1.0, static_cast<double>(done) / static_cast<double>(Total)));
+  // The stop and the progress of one stage, which takes the progress from
+  // `from` to `to`.
+  parallel::TControl Stage(double from, double to) const {
+    parallel::TControl stage;
+    stage.Stopped = Control.Stopped;
+    if (Control.Progress)
+      stage.Progress = [this, from, to](double fraction) { Control.Progress(from + (to - from) * fraction); };
+    return stage;
   }
 
-  // Evaluations a candidate takes, about, for the progress.
-  int64_t CandidateCost() const { return Aim == TAim::Extrema ? 160 : 60; }
+  // The function on each part's objects.
+  std::vector<TFunctionAt> Functions() const {
+    std::vector<TFunctionAt> fns;
+    for (int part = 0; part < Parts; ++part) fns.push_back(FunctionOf(part));
+    return fns;
+  }
 
-  void Sample() {
+  // False when stopped.
+  bool Sample() {
     Codes.assign(static_cast<size_t>(Walk.Grid.Count), 0);
-    std::atomic<int64_t> next{0};
+    const std::vector<TFunctionAt> fns = Functions();
     const int parts = static_cast<int>(std::min<int64_t>(Parts, Walk.Blocks()));
-    analysis::RunParts(parts, [&](int part) {
-      const TFunctionAt fn = FunctionOf(part);
-      for (int64_t b; (b = next.fetch_add(1)) < Walk.Blocks();) {
-        if (Stopped()) return;
-        SampleBlock(fn, b);
-        Done(part, std::min(kBlock, Walk.Grid.Count - b * kBlock));
-      }
-    });
+    // The first half of the progress; the refining takes the second.
+    return parallel::RunEach(0, Walk.Blocks(), parts,
+                             [&](int64_t b, int part) { SampleBlock(fns[static_cast<size_t>(part)], b); },
+                             Stage(0, 0.5));
   }
 
   void SampleBlock(const TFunctionAt& fn, int64_t b) {
@@ -384,25 +367,27 @@ class TAnalysis {
     }
   }
 
-  void Refine(std::vector<TFinding>& findings) {
+  // False when stopped.
+  bool Refine(std::vector<TFinding>& findings) {
     const int64_t count = static_cast<int64_t>(Candidates.size());
     std::vector<TFinding> made(static_cast<size_t>(count));
     std::vector<uint8_t> kept(static_cast<size_t>(count), 0);
-    std::atomic<int64_t> next{0};
     constexpr int64_t kChunk = 16;
-    const int parts = count >= 4 * kChunk ? Parts : 1;
-    analysis::RunParts(parts, [&](int part) {
-      const TFunctionAt fn = FunctionOf(part);
-      for (int64_t c0; (c0 = next.fetch_add(kChunk)) < count;) {
-        if (Stopped()) return;
-        const int64_t c1 = std::min(count, c0 + kChunk);
-        for (int64_t c = c0; c < c1; ++c)
-          kept[static_cast<size_t>(c)] = RefineOne(fn, Candidates[static_cast<size_t>(c)], made[static_cast<size_t>(c)]);
-        Done(part, (c1 - c0) * CandidateCost());
-      }
-    });
+    const int64_t chunks = (count + kChunk - 1) / kChunk;
+    const std::vector<TFunctionAt> fns = Functions();
+    // Each place is refined on its own, so the findings are the same
+    // whichever thread takes it.
+    const bool done = parallel::RunEach(
+        0, chunks, chunks >= 4 ? Parts : 1,
+        [&](int64_t chunk, int part) {
+          const TFunctionAt& fn = fns[static_cast<size_t>(part)];
+          for (int64_t c = chunk * kChunk; c < std::min(count, (chunk + 1) * kChunk); ++c)
+            kept[static_cast<size_t>(c)] = RefineOne(fn, Candidates[static_cast<size_t>(c)], made[static_cast<size_t>(c)]);
+        },
+        Stage(0.5, 1));
     for (int64_t c = 0; c < count; ++c)
       if (kept[static_cast<size_t>(c)]) findings.push_back(made[static_cast<size_t>(c)]);
+    return done;
   }
 
   bool RefineOne(const TFunctionAt& fn, const TCandidate& c, TFinding& out) const {
@@ -616,8 +601,6 @@ class TAnalysis {
   std::unique_ptr<TCurveObjects> F, G;
   std::vector<uint8_t> Codes;
   std::vector<TCandidate> Candidates;
-  std::atomic<int64_t> Progress{0};
-  int64_t Total = 0;
 };
 
 // A curve's own object, or one compiled from its text into owned.
@@ -631,7 +614,8 @@ TAnalysisCurve WithObject(const TAnalysisCurve& curve, std::unique_ptr<TFormula>
 
 TAnalysisResult Analyse(TAnalysis::TAim aim, const TAnalysisCurve& f, const TAnalysisCurve* g,
                         const TAnalysisGrid& grid, const TAnalysisControl& control) {
-  const TQuietEngine quiet;
+  // The build showed the engine's messages; none is shown again.
+  const TMessageGuard quiet(TMessageGuard::TMode::Collect);
   std::unique_ptr<TFormula> ownF, ownG;
   const TAnalysisCurve first = WithObject(f, ownF);
   std::optional<TAnalysisCurve> second;
@@ -658,7 +642,7 @@ TAnalysisResult FindIntersections(const TAnalysisCurve& f, const TAnalysisCurve&
 TFinding ValueAt(const std::u16string& text, long double x, int32_t mode) {
   TFormula formula(text, -1, 1);
   {
-    const TQuietEngine quiet;  // the build showed the syntax errors
+    const TMessageGuard quiet(TMessageGuard::TMode::Collect);  // the build showed the syntax errors
     formula.Parse(text);
   }
   const bool parsed = formula.ErrorFlag == 0;

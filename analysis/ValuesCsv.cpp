@@ -1,7 +1,7 @@
 #include "analysis/ValuesCsv.h"
 
-#include "analysis/Parts.h"
 #include "engine/Formula_math.h"
+#include "parallel/Parts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,7 +41,8 @@ TValuesCsv::TValuesCsv(int64_t count, TReader read, int threads)
 void TValuesCsv::MakeBatch() {
   const int64_t first = FNextRow;
   const int parts = static_cast<int>(std::min<int64_t>(FParts, (FCount - first + kRows - 1) / kRows));
-  analysis::RunParts(parts, [&](int part) {
+  parallel::TParts state;
+  parallel::RunParts(parts, state, [&](int part) {
     const int64_t from = first + part * kRows, n = std::min(kRows, FCount - from);
     std::vector<double> x(static_cast<size_t>(n)), y(static_cast<size_t>(n));
     FRead(from, n, x.data(), y.data());

@@ -76,8 +76,7 @@ void BM_ValuesCsvSave(benchmark::State& state) {
   const auto chart = Chart(state.range(0));
   const QString name = QDir::temp().filePath(QStringLiteral("matrikon-bench-values.csv"));
   for (auto _ : state) {
-    TValuesCsv csv(chart->PointCount(),
-                   [&](int64_t first, int64_t n, double* x, double* y) { chart->CopyPoints(first, n, x, y); });
+    TValuesCsv csv(chart->PointCount(), chart->PointsReader());
     const TSaveResult saved = SaveFileInPieces(name, [&](const TWritePiece& write) {
       for (std::string_view text; !(text = csv.Next()).empty();)
         if (!write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) return false;

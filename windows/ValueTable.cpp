@@ -55,9 +55,10 @@ void TValueTableDialog::Button1Click() {
   const std::optional<QString> chosen = ChooseSaveFile({CsvTitle, CsvFilter, 1}, QStringLiteral(".csv"));
   if (!chosen) return;
   const int64_t count = Chart->PointCount();
+  const TValuesCsv::TReader read = Chart->PointsReader();
   TSaveResult saved;
   const bool done = RunLongWork(this, [&](TWorkControl& control) {
-    TValuesCsv csv(count, [this](int64_t first, int64_t n, double* x, double* y) { Chart->CopyPoints(first, n, x, y); });
+    TValuesCsv csv(count, read);
     saved = SaveFileInPieces(*chosen, [&](const TWritePiece& write) {
       for (std::string_view text; !(text = csv.Next()).empty();) {
         if (control.Stopped() || !write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))))

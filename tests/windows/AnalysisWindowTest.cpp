@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
@@ -230,6 +231,35 @@ TEST_F(AnalysisWindowTest, TheTableShowsTheChartsPointsAndSavesThemAsCsv) {
   Form.N7->trigger();
   EXPECT_EQ(view->CurrentRow(), -1);
   EXPECT_FALSE(table->Button1->isEnabled());
+}
+
+TEST_F(AnalysisWindowTest, StoppedWorkChangesNothing) {
+  Build(QStringLiteral("sin(x)"), QStringLiteral("0"), QStringLiteral("299999"), QStringLiteral("1"));
+  Form.Roots1->trigger();
+  const auto roots = Rows();
+  ASSERT_EQ(roots.size(), 1667u);
+  // "Прервать" during the search for extrema: the roots stay, marked.
+  Scripted().ProgressAfter = 0;
+  Scripted().StopAt = 0.3;
+  Form.Extrema1->trigger();
+  EXPECT_EQ(Rows(), roots);
+  EXPECT_EQ(Form.Chart1->MarkCount(), 1667);
+
+  // ... and during the CSV file: the old file is as it was, nothing is said.
+  QTemporaryDir dir;
+  const QString name = dir.filePath(QStringLiteral("values.csv"));
+  QFile old(name);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old");
+  old.close();
+  Form.ValueTable1->trigger();
+  Scripted().SaveFileAnswers.push_back(dir.filePath(QStringLiteral("values")));
+  Scripted().QuestionAnswers.push_back(true);
+  Form.ValueTable->Button1->click();
+  EXPECT_THAT(Scripted().MessageLines(), ElementsAre(testing::StartsWith("question: ")));
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), QByteArray("old"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("values.csv")});
 }
 
 }  // namespace
