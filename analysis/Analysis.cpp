@@ -11,7 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <thread>
+
 
 namespace {
 
@@ -231,7 +231,7 @@ class TAnalysis {
   TAnalysis(TAim aim, const TAnalysisCurve& f, const TAnalysisCurve* g, const TAnalysisGrid& grid,
             const TAnalysisControl& control)
       : Aim(aim), Walk(grid), Control(control) {
-    int threads = control.Threads > 0 ? control.Threads : static_cast<int>(std::thread::hardware_concurrency());
+    int threads = control.Threads > 0 ? control.Threads : parallel::Processors();
     threads = std::clamp(threads, 1, 4);
     // random draws from one generator for the whole program, in the order of
     // the evaluations: such a formula is worked on one thread.
@@ -615,7 +615,7 @@ TAnalysisCurve WithObject(const TAnalysisCurve& curve, std::unique_ptr<TFormula>
 TAnalysisResult Analyse(TAnalysis::TAim aim, const TAnalysisCurve& f, const TAnalysisCurve* g,
                         const TAnalysisGrid& grid, const TAnalysisControl& control) {
   // The build showed the engine's messages; none is shown again.
-  const TMessageGuard quiet(TMessageGuard::TMode::Collect);
+  const TMessageGuard quiet(TMessageGuard::TMode::Discard);
   std::unique_ptr<TFormula> ownF, ownG;
   const TAnalysisCurve first = WithObject(f, ownF);
   std::optional<TAnalysisCurve> second;
@@ -642,7 +642,7 @@ TAnalysisResult FindIntersections(const TAnalysisCurve& f, const TAnalysisCurve&
 TFinding ValueAt(const std::u16string& text, long double x, int32_t mode) {
   TFormula formula(text, -1, 1);
   {
-    const TMessageGuard quiet(TMessageGuard::TMode::Collect);  // the build showed the syntax errors
+    const TMessageGuard quiet(TMessageGuard::TMode::Discard);  // the build showed the syntax errors
     formula.Parse(text);
   }
   const bool parsed = formula.ErrorFlag == 0;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 namespace {
 
@@ -32,7 +31,7 @@ void AppendCsvRows(std::string& out, const double* x, const double* y, int64_t c
 
 TValuesCsv::TValuesCsv(int64_t count, TReader read, int threads)
     : FCount(std::max<int64_t>(count, 0)), FRead(std::move(read)) {
-  if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
+  if (threads <= 0) threads = parallel::Processors();
   FParts = std::clamp(threads, 1, 4);
   FPieces.resize(static_cast<size_t>(FParts));
   FNextPiece = FPieces.size();

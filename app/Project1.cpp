@@ -3,16 +3,28 @@
 #include "platform/Application.h"
 #include "platform/EngineMessages.h"
 #include "platform/QtPlatform.h"
+#include "app/CommandLine.h"
 #include "app/Shell.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+  // --help and --version answer before any window, also without a display.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (const std::optional<QString> answer = CommandLineAnswer(arguments)) {
+    const QByteArray text = answer->toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    return 0;
+  }
+
   TApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("matrikon"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("matrikon"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.matrikon"));
   // The splash is hidden, never closed, and the menu window ends the program itself.
   QGuiApplication::setQuitOnLastWindowClosed(false);
 

@@ -45,6 +45,7 @@ TMessageGuard::TMessageGuard(TMode mode) : FMode(mode) {
 TMessageGuard::~TMessageGuard() { SetMessageHook(std::move(FPrevious)); }
 
 void TMessageGuard::Show(TMessageIcon icon, const std::u16string& text) {
+  if (FMode == TMode::Discard) return;
   if (FMode == TMode::Forward) {
     if (std::this_thread::get_id() != FOwner) throw EMessageElsewhere{};
     FPrevious(icon, text);

@@ -36,6 +36,9 @@ class TMessageGuard {
     // hook as they come; on any other thread ShowMessage throws
     // EMessageElsewhere and shows nothing.
     Forward,
+    // Nothing is shown and nothing kept: for work whose messages were shown
+    // once before (a second pass over a formula already built).
+    Discard,
   };
 
   explicit TMessageGuard(TMode mode);

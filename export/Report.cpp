@@ -79,27 +79,37 @@ void TReportDocument::SaveAs(const QString& fileName) const {
 QString ReportFileName() { return QDir(Platform().HomeFolder()).filePath(QStringLiteral("ex.odt")); }
 
 void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource& picture) {
-  TReportDocument report;
   if (kind == TPlotKind::Plot2D) {
-    TypeTitle(report, QStringLiteral("          Построение плоских графиков\r"));
-    report.TypeText(QStringLiteral(" \r"));
-    report.TypeText(QStringLiteral(" График построен по формуле:\r"));
-    report.TypeText(QStringLiteral("     F(X) = ") + formula);
+    MakePlotReport(QStringList{QStringLiteral("F(X) = ") + formula}, picture);
+    return;
+  }
+  TReportDocument report;
+  TypeTitle(report, QStringLiteral("          Построение 3D графиков\r"));
+  report.TypeText(QStringLiteral(" \r"));
+  if (formula.isEmpty()) {
     report.TypeText(QStringLiteral(" \r"));
   } else {
-    TypeTitle(report, QStringLiteral("          Построение 3D графиков\r"));
+    // A surface of the user's formula is named as the plane plot's curve is.
+    report.TypeText(QStringLiteral(" Поверхность построена по формуле:\r"));
+    report.TypeText(QStringLiteral("     Z(X;Y) = ") + formula);
     report.TypeText(QStringLiteral(" \r"));
-    if (formula.isEmpty()) {
-      report.TypeText(QStringLiteral(" \r"));
-    } else {
-      // A surface of the user's formula is named as the plane plot's curve is.
-      report.TypeText(QStringLiteral(" Поверхность построена по формуле:\r"));
-      report.TypeText(QStringLiteral("     Z(X;Y) = ") + formula);
-      report.TypeText(QStringLiteral(" \r"));
-    }
   }
   report.PastePicture(picture.Image());
-  Publish(report, PlotTitle(kind));
+  Publish(report, PlotTitle(TPlotKind::Plot3D));
+}
+
+void MakePlotReport(const QStringList& formulas, const TPictureSource& picture) {
+  TReportDocument report;
+  TypeTitle(report, QStringLiteral("          Построение плоских графиков\r"));
+  report.TypeText(QStringLiteral(" \r"));
+  report.TypeText(formulas.size() == 1 ? QStringLiteral(" График построен по формуле:\r")
+                                       : QStringLiteral(" Графики построены по формулам:\r"));
+  for (const QString& formula : formulas) {
+    report.TypeText(QStringLiteral("     ") + formula);
+    report.TypeText(QStringLiteral(" \r"));
+  }
+  report.PastePicture(picture.Image());
+  Publish(report, PlotTitle(TPlotKind::Plot2D));
 }
 
 void MakeCalculationReport(const QString& formula, const QString& result) {

@@ -60,6 +60,10 @@ QString ReportFileName();
 // line "     Z(X;Y) = " + formula + " " of a surface made from it), then the
 // picture. Saved and opened.
 void MakePlotReport(TPlotKind kind, const QString& formula, const TPictureSource& picture);
+// The plane plot's report of several curves: the formula line of each
+// ("F(X) = sin(x)", "X(t) = cos(t); Y(t) = sin(t)"), one a line, each
+// written as the single formula's line is ("     " + formula + " ").
+void MakePlotReport(const QStringList& formulas, const TPictureSource& picture);
 
 // The calculator's report: title, the formula and the result as the result field shows it.
 void MakeCalculationReport(const QString& formula, const QString& result);

@@ -1,20 +1,29 @@
 # Installation and the Debian package.
-# Programs go to bin/, the desktop entry to share/applications/, the icon to the hicolor theme.
+# Programs go to bin/, the desktop entry to share/applications/, the icon to the
+# hicolor theme, the software centre's entry to share/metainfo/ and the manual
+# pages to share/man/man1/. The desktop entry, the icon and the entry are named
+# by the application id, org.example.matrikon.
 
 install(TARGETS matrikon-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(NOT MATRIKON_ENGINE_ONLY)
   install(TARGETS matrikon matrikon-plot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/matrikon.desktop
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.example.matrikon.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.example.matrikon.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/man/matrikon.1 ${CMAKE_CURRENT_LIST_DIR}/man/matrikon-calc.1
+              ${CMAKE_CURRENT_LIST_DIR}/man/matrikon-plot.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(_icon_dir ${PROJECT_SOURCE_DIR}/app/resources)
 install(FILES ${_icon_dir}/matrikon.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME org.example.matrikon.svg)
 install(FILES ${_icon_dir}/matrikon-256.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps
-        RENAME matrikon.png)
+        RENAME org.example.matrikon.png)
 
 set(CPACK_PACKAGE_NAME matrikon)
 set(CPACK_PACKAGE_VENDOR "Matrikon developers")
@@ -23,7 +32,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Formula calculator, plane plotter and 3D surface viewer")
 # One line each; the package tool indents them.
 set(CPACK_PACKAGE_DESCRIPTION
-  "A desktop mathematics tool with a Russian user interface: a formula calculator with\nnamed functions in degrees and a variables table, a plane plotter of F(X), and a\n3D wire-frame surface viewer. Plots go to bitmap files, the clipboard, a printer\nand a report document.")
+  "A desktop mathematics tool with a Russian user interface: a formula calculator with\nnamed functions in degrees and a variables table, a plane plotter of F(X), and a\n3D wire-frame surface viewer. Plots go to bitmap, SVG and PDF files, the clipboard,\na printer and a report document; matrikon-plot draws them from scripts.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)

@@ -157,7 +157,16 @@ void TChartPath::draw(QCPPainter* painter) {
   flush();
 }
 
-void TChartPath::drawLegendIcon(QCPPainter* painter, const QRectF& rect) const {
-  painter->setPen(pen());
-  painter->drawLine(QLineF(rect.left(), rect.center().y(), rect.right(), rect.center().y()));
+void DrawLegendLine(QCPPainter* painter, const QRectF& rect, const QPen& pen) {
+  const QLineF line(rect.left(), rect.center().y(), rect.right(), rect.center().y());
+  QPen edge(QColor(0x80, 0x80, 0x80), pen.widthF() + 2);
+  edge.setCapStyle(Qt::FlatCap);
+  painter->setPen(edge);
+  painter->drawLine(line);
+  QPen inner = pen;
+  inner.setCapStyle(Qt::FlatCap);
+  painter->setPen(inner);
+  painter->drawLine(line.p1() + QPointF(1, 0), line.p2() - QPointF(1, 0));
 }
+
+void TChartPath::drawLegendIcon(QCPPainter* painter, const QRectF& rect) const { DrawLegendLine(painter, rect, pen()); }

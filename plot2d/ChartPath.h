@@ -10,6 +10,10 @@
 
 #include <qcustomplot.h>
 
+// A curve's mark in the legend: a short line of its pen, edged in grey so
+// that a light colour shows on the legend's white too.
+void DrawLegendLine(QCPPainter* painter, const QRectF& rect, const QPen& pen);
+
 class TChartPath : public QCPAbstractPlottable {
  public:
   TChartPath(QCPAxis* keyAxis, QCPAxis* valueAxis);

@@ -21,6 +21,8 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -41,6 +43,57 @@ class TSeries : public QCPGraph {
  public:
   using QCPGraph::QCPGraph;
   double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+
+  // Picks the points the coming repaint draws of the view as it is now, ahead
+  // of the repaint, which then takes them as they are: the same library code
+  // on the same points, so several long curves can be sampled side by side on
+  // several threads. Changes nothing the repaint reads meanwhile.
+  void Prepare() {
+    Prepared = TPrepared{};
+    QCPGraphDataContainer::const_iterator begin, end;
+    getVisibleDataBounds(begin, end, QCPDataRange(0, dataCount()));
+    if (begin == end) return;
+    QCPGraph::getOptimizedLineData(&Prepared.Lines, begin, end);
+    Prepared.Begin = begin;
+    Prepared.End = end;
+    Prepared.View = ViewNow();
+    Prepared.Valid = true;
+  }
+  // After the repaint: nothing prepared is left for a later one.
+  void Forget() { Prepared = TPrepared{}; }
+
+ protected:
+  void drawLegendIcon(QCPPainter* painter, const QRectF& rect) const override { DrawLegendLine(painter, rect, pen()); }
+
+  void getOptimizedLineData(QVector<QCPGraphData>* lineData, const QCPGraphDataContainer::const_iterator& begin,
+                            const QCPGraphDataContainer::const_iterator& end) const override {
+    if (Prepared.Valid && Prepared.Begin == begin && Prepared.End == end && Prepared.View == ViewNow()) {
+      *lineData = std::move(Prepared.Lines);
+      Prepared.Valid = false;
+      return;
+    }
+    Prepared.Valid = false;
+    QCPGraph::getOptimizedLineData(lineData, begin, end);
+  }
+
+ private:
+  // What the sampling depends on: the ranges and the plot area.
+  struct TView {
+    double XLower = 0, XUpper = 0, YLower = 0, YUpper = 0;
+    QRect Area;
+    bool operator==(const TView&) const = default;
+  };
+  TView ViewNow() const {
+    return {keyAxis()->range().lower, keyAxis()->range().upper, valueAxis()->range().lower,
+            valueAxis()->range().upper, keyAxis()->axisRect()->rect()};
+  }
+  struct TPrepared {
+    bool Valid = false;
+    QCPGraphDataContainer::const_iterator Begin{}, End{};
+    TView View;
+    QVector<QCPGraphData> Lines;
+  };
+  mutable TPrepared Prepared;
 };
 
 // A line series of the chart's look: a line of width 2 in colour, no markers.
@@ -56,6 +109,11 @@ QCPGraph* MakeSeries(QCustomPlot* plot, const QColor& colour) {
 }
 
 QString General(double v) { return QString::fromStdU16String(FormatGeneral(v)); }
+
+// From this many points of function curves on, the curves in view are
+// sampled side by side before a repaint.
+constexpr int64_t PreparedPoints = 2'000'000;
+bool SampleAhead = true;
 
 // A legend entry of about 40 characters at most.
 constexpr int LegendLength = 40;
@@ -144,6 +202,12 @@ TLineChart::TLineChart(QWidget* parent) : QWidget(parent), Plot(new QCustomPlot(
   Plot->legend->setBorderPen(QPen(Qt::black));
 
   Explorer = new TChartExplorer(Plot, [this](QPointF pixel) { return Pick(pixel); });
+  // After the explorer has set the ranges for the repaint.
+  connect(Plot, &QCustomPlot::beforeReplot, this, &TLineChart::PrepareCurves);
+  connect(Plot, &QCustomPlot::afterReplot, this, [this] {
+    for (const auto& curve : Curves)
+      if (curve->Graph) static_cast<TSeries*>(curve->Graph)->Forget();
+  });
 }
 
 TLineChart::~TLineChart() = default;
@@ -283,6 +347,33 @@ int TLineChart::AddCurve(const TCurveSource& source, TChartPoints&& points) {
   UpdateLegend();
   return CurveCount() - 1;
 }
+
+void TLineChart::PrepareCurves() {
+  // Long curves side by side, one a thread; a single one as the repaint
+  // would draw it anyway.
+  std::vector<TSeries*> series;
+  int64_t points = 0;
+  for (const auto& curve : Curves)
+    if (auto* s = static_cast<TSeries*>(curve->Graph); s && s->dataCount() > 0) {
+      series.push_back(s);
+      points += s->dataCount();
+    }
+  if (!SampleAhead || series.size() < 2 || points < PreparedPoints)
+    return;
+  Explorer->Layout();
+  std::vector<std::thread> threads;
+  for (size_t i = 1; i < series.size(); ++i) {
+    try {
+      threads.emplace_back([s = series[i]] { s->Prepare(); });
+    } catch (const std::system_error&) {
+      break;  // no thread to be had: the repaint samples the rest itself
+    }
+  }
+  series[0]->Prepare();
+  for (std::thread& t : threads) t.join();
+}
+
+void TLineChart::SetSampledAhead(bool on) { SampleAhead = on; }
 
 void TLineChart::Fit() {
   // The axes follow the curves; marks never widen them.

@@ -187,6 +187,10 @@ class TLineChart : public QWidget {
   TView View() const;
   QPointF ValueAt(QPointF pixel) const;
   QPointF PixelOf(QPointF value) const;
+  // Long curves of X are sampled for a repaint side by side, on threads of
+  // their own, before it; off, the repaint samples each in turn (for tests:
+  // the pictures are the same).
+  static void SetSampledAhead(bool on);
 
  signals:
   // The points of curve 0 were replaced, kept or removed.
@@ -209,6 +213,8 @@ class TLineChart : public QWidget {
   void PlaceLegend();
   // The axes to the data, with equal scale when it is on.
   void Fit();
+  // Before a repaint: the long curves in view sampled side by side.
+  void PrepareCurves();
 
   QCustomPlot* Plot;  // a child widget inside the bevel and border
   TChartExplorer* Explorer;

@@ -6,9 +6,10 @@
 #   scripts/screenshots.sh [OUTDIR]      (default docs/; builds the program first if needed)
 #
 # Pictures: main-menu.png, calculator.png, plane-plot.png,
-# plane-plot-analysis.png, plot-3d.png, plot-3d-formula.png,
-# plot-3d-shaded.png, plot-3d-map.png. Runs for about two minutes; the same
-# build gives the same files. Needs Xvfb, xdotool and ImageMagick
+# plane-plot-curves.png, plane-plot-parametric.png, plane-plot-analysis.png,
+# plot-3d.png, plot-3d-formula.png, plot-3d-shaded.png, plot-3d-map.png. Runs
+# for about two and a half minutes; the same build gives the same files.
+# Needs Xvfb, xdotool and ImageMagick
 # (`scripts/setup.sh screenshots` installs them, as this script does).
 # QT_SCALE_FACTOR, when set, is passed on (the virtual screen grows with it),
 # which shows the windows as a high-density screen would.
@@ -167,6 +168,50 @@ keys "$PLOT2D" F5
 sleep 1
 keys "$PLOT2D" Tab Tab Tab Tab
 shot "$PLOT2D" plane-plot.png
+
+# The sine kept on the chart ("Оставить на графике", Ctrl+K) beside cos(x).
+keys "$PLOT2D" ctrl+k
+click "$PLOT2D" 200 64
+keys "$PLOT2D" ctrl+a
+type_text "$PLOT2D" "cos(x)"
+keys "$PLOT2D" F5
+sleep 1
+keys "$PLOT2D" Tab Tab Tab Tab
+shot "$PLOT2D" plane-plot-curves.png
+
+# After "Стереть": a Lissajous figure ("Параметрическая кривая…", Ctrl+T) and
+# a rose ("Кривая в полярных координатах…", Ctrl+R) with "Одинаковый масштаб
+# осей" on (the sixth item of "График").
+keys "$PLOT2D" F6
+click "$PLOT2D" 24 8
+keys "$PLOT2D" Down Down Down Down Down Down Return
+keys "$PLOT2D" ctrl+t
+CURVE=$(window "Параметрическая кривая")
+keys "$CURVE" ctrl+a
+type_text "$CURVE" "sin(3*t)"
+keys "$CURVE" Tab ctrl+a
+type_text "$CURVE" "sin(2*t)"
+keys "$CURVE" Return
+sleep 1
+keys "$PLOT2D" ctrl+r
+CURVE=$(window "Кривая в полярных координатах")
+keys "$CURVE" ctrl+a
+type_text "$CURVE" "cos(4*t)"
+keys "$CURVE" Return
+sleep 1
+shot "$PLOT2D" plane-plot-parametric.png
+# "Одинаковый масштаб осей" off again, the window closed and opened anew
+# with its defaults, built as at first.
+click "$PLOT2D" 24 8
+keys "$PLOT2D" Down Down Down Down Down Down Return
+keys "$PLOT2D" F10
+click "$MENU" 191 69
+PLOT2D=$(window "Построение плоских графиков")
+sleep 1
+click "$PLOT2D" 200 64
+keys "$PLOT2D" F5
+sleep 1
+keys "$PLOT2D" Tab Tab Tab Tab
 
 # The analysis of x^3-2*x from -3 to 3 by 0,01: its roots ("Анализ" →
 # "Корни", Ctrl+1) listed in "Результаты анализа" and marked on the chart.

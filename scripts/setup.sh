@@ -11,6 +11,7 @@
 #   test         run, plus GoogleTest, Google Benchmark, muParser (the engine
 #                benchmark's comparison), the readers of the exported PDF, SVG
 #                and ODF files, and the tools that build and check the Debian package
+#                (its desktop entry, software centre entry and manual pages)
 #   screenshots  run, plus Xvfb, xdotool and ImageMagick
 #   fuzz         run, plus clang and the clang runtime of the installed clang
 #   xvfb         only the virtual X display (for starting without a display)
@@ -20,7 +21,8 @@ RUN="cmake ninja-build g++ pkg-config
 qt6-base-dev qt6-svg-dev libqcustomplot-dev libgl-dev zlib1g-dev qt6-translations-l10n
 fonts-dejavu-core xdg-utils"
 TEST="libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
-poppler-utils librsvg2-bin unzip file dpkg-dev desktop-file-utils"
+poppler-utils librsvg2-bin unzip file dpkg-dev desktop-file-utils appstream
+groff-base man-db"
 XVFB="xvfb xauth"
 SCREENSHOTS="$XVFB xdotool x11-utils imagemagick"
 

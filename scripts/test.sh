@@ -5,7 +5,9 @@
 #     windows, the 3D control and the exports on the offscreen platform too), at -O1 and without
 #     debug information to keep the build short; a finding fails the test (tests/CMakeLists.txt);
 #  3. the Debian package: built, installed on this machine (as root, or through sudo), and the
-#     installed programs run (matrikon-calc computes, matrikon starts); its desktop entry validated.
+#     installed programs run (matrikon-calc computes, matrikon starts, matrikon-plot draws without a
+#     display, all three answer --help and --version); its desktop entry and software centre entry
+#     validated, its manual pages rendered without a warning.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh test
@@ -34,8 +36,28 @@ if [ "$status" -ne 124 ]; then
   echo "test: the installed matrikon ended at once (exit status $status)" >&2
   exit 1
 fi
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate /usr/share/applications/matrikon.desktop
-fi
+# --help and --version answer on standard output, without a display and without a window.
+for program in matrikon matrikon-calc matrikon-plot; do
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "/usr/bin/$program" --help | grep -q -- "--version"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "/usr/bin/$program" --version | grep -qx "$program [0-9.]*"
+done
+# matrikon-plot draws a plane plot and a surface without a display.
+plots=$(mktemp -d)
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/matrikon-plot 2d "sin(x)*x" -o "$plots/plot.svg"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/matrikon-plot 3d --grid 60x60 --bands -o "$plots/surface.pdf"
+[ -s "$plots/plot.svg" ] && [ -s "$plots/surface.pdf" ]
+rm -rf "$plots"
+desktop-file-validate /usr/share/applications/org.example.matrikon.desktop
+appstreamcli validate --no-net /usr/share/metainfo/org.example.matrikon.metainfo.xml
+# The manual pages are Russian in UTF-8: groff reads them through preconv (-k) and checks them
+# for a terminal that has Cyrillic (-Tutf8); any warning fails the test.
+for page in matrikon matrikon-calc matrikon-plot; do
+  man -l "/usr/share/man/man1/$page.1" >/dev/null
+  warnings=$(groff -k -Tutf8 -man -ww -z "/usr/share/man/man1/$page.1" 2>&1)
+  if [ -n "$warnings" ]; then
+    printf 'test: the manual page %s:\n%s\n' "$page" "$warnings" >&2
+    exit 1
+  fi
+done
 echo "test: the package installs and its programs run"
 echo "test: all passed"

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
@@ -91,4 +92,13 @@ void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
   QPalette palette = widget->palette();
   palette.setColor(role, colour);
   widget->setPalette(palette);
+}
+
+bool TWindowKeysFirst::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
+    for (const QKeyCombination& own : Keys)
+      if (key == own) return true;
+  }
+  return QObject::eventFilter(watched, event);
 }

@@ -2,8 +2,11 @@
 // footer label.
 #pragma once
 
+#include <QKeyCombination>
 #include <QLabel>
 #include <QPalette>
+
+#include <vector>
 
 // Shows a top-level window modally and returns when it is hidden or closed,
 // whatever its class (a QDialog runs its own exec()). The other windows of
@@ -15,6 +18,20 @@ void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
 
 // Moves a top-level window to the centre of its screen.
 void CentreOnScreen(QWidget* window);
+
+// Lets the window's own shortcuts through a control that would take the keys
+// as its own (a line field's Ctrl+K, a spin field's Ctrl+Insert): install it
+// as the control's event filter.
+class TWindowKeysFirst : public QObject {
+ public:
+  TWindowKeysFirst(QObject* parent, std::vector<QKeyCombination> keys) : QObject(parent), Keys(std::move(keys)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::vector<QKeyCombination> Keys;
+};
 
 // A label that reports a left click; it has the hand cursor.
 class TClickLabel : public QLabel {

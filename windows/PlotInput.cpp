@@ -38,6 +38,10 @@ QLineEdit* NumberField(const QString& toolTip, QWidget* parent) {
 const QString StartError = QStringLiteral("Неправильная запись начала диапазона!");
 const QString EndError = QStringLiteral("Неправильная запись конца диапазона!");
 const QString NoFormula = QStringLiteral("Введите формулу, по которой будет строиться график!");
+const QString StepError = QStringLiteral("Неправильная запись шага расчета!");
+// Worded like the window's other messages; no-break spaces keep the number on one line.
+const QString TooManyPoints =
+    QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!");
 
 void RefuseBuild(QLineEdit* field, const QString& message) {
   Platform().Error(message);
@@ -52,6 +56,22 @@ bool ReadNumber(QLineEdit* field, const QString& message, long double& value) {
     return false;
   }
   value = StrToFloat(DotToComma(text));
+  return true;
+}
+
+bool ReadRange(QLineEdit* start, QLineEdit* end, QLineEdit* step, TPlotRange& range) {
+  long double from = 0, to = 0, by = 0;
+  if (!ReadNumber(start, StartError, from) || !ReadNumber(end, EndError, to) || !ReadNumber(step, StepError, by))
+    return false;
+  if (!(by > 0)) {
+    RefuseBuild(step, StepError);
+    return false;
+  }
+  range = MeasurePlotRange(from, to, by, MaxPlotPoints);
+  if (range.Count > MaxPlotPoints) {
+    RefuseBuild(step, TooManyPoints);
+    return false;
+  }
   return true;
 }
 

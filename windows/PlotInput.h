@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 
+#include "plot2d/PlotSampling.h"
+
 #include <functional>
 #include <vector>
 
@@ -23,6 +25,10 @@ namespace plotinput {
 extern const QString StartError;  // "Неправильная запись начала диапазона!"
 extern const QString EndError;    // "Неправильная запись конца диапазона!"
 extern const QString NoFormula;   // "Введите формулу, по которой будет строиться график!"
+extern const QString StepError;   // "Неправильная запись шага расчета!"
+// A step that is not above 0 never reaches the end; one too small for the
+// range would make more points than a curve may have.
+extern const QString TooManyPoints;
 
 // The look of the range fields: a green label, a number field 100 wide.
 QLabel* GreenLabel(const QString& text, QWidget* parent);
@@ -35,6 +41,12 @@ void RefuseBuild(QLineEdit* field, const QString& message);
 // text fails the number test. A number beyond the long double range passes
 // the test but not the conversion, which throws to the general error report.
 bool ReadNumber(QLineEdit* field, const QString& message, long double& value);
+
+// The range of a curve from its start, end and step fields, checked in that
+// order as the plane plot checks its own: each field's number, then a step
+// above 0, then at most MaxPlotPoints points. False (refused with message,
+// focus to the field) otherwise.
+bool ReadRange(QLineEdit* start, QLineEdit* end, QLineEdit* step, TPlotRange& range);
 
 }  // namespace plotinput
 

@@ -129,25 +129,11 @@ void MakeBold(QWidget* widget) {
   widget->setFont(font);
 }
 
-// Ctrl+Insert is the window's "В буфер"; a spin field would otherwise claim it
-// as its own copy key and the picture would never reach the clipboard.
-class TWindowKeysFirst : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::ShortcutOverride) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Insert)) return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-};
-
 QSpinBox* MakeSpin(QWidget* parent, int minimum, int maximum, int value) {
   auto* spin = new QSpinBox(parent);
-  spin->installEventFilter(new TWindowKeysFirst(spin));
+  // Ctrl+Insert is the window's "В буфер"; a spin field would otherwise claim
+  // it as its own copy key and the picture would never reach the clipboard.
+  spin->installEventFilter(new TWindowKeysFirst(spin, {QKeyCombination(Qt::ControlModifier, Qt::Key_Insert)}));
   spin->setRange(minimum, maximum);
   spin->setValue(value);
   // A typed value out of range becomes the nearest one in range when the field is left.

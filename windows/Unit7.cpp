@@ -13,6 +13,7 @@
 #include "windows/PlotInput.h"
 #include "export/Report.h"
 #include "windows/WebPage.h"
+#include "windows/CurveDialogs.h"
 #include "windows/AnalysisResults.h"
 #include "windows/ValueTable.h"
 #include "platform/LongWork.h"
@@ -35,27 +36,24 @@
 
 namespace {
 
-// Refuses a build that would never end or would make more points than the
-// chart can take; worded like the window's other messages. No-break spaces
-// keep the number on one line.
-const QString TooManyPoints =
-    QStringLiteral("Слишком мелкий шаг расчета: в графике будет больше 10\u00A0000\u00A0000 точек!");
-
 // A build whose points would not fit in the memory, before any is made.
 QString NotEnoughMemory(int64_t points) {
   return QStringLiteral("Недостаточно памяти для графика из %1 точек: увеличьте шаг расчета!")
       .arg(QLocale(QLocale::Russian, QLocale::Russia).toString(qlonglong(points)));
 }
 
-using plotinput::EndError;
 using plotinput::GreenLabel;
 using plotinput::NumberField;
 using plotinput::NoFormula;
-using plotinput::ReadNumber;
+using plotinput::ReadRange;
 using plotinput::RefuseBuild;
-using plotinput::StartError;
 
-const QString StepError = QStringLiteral("Неправильная запись шага расчета!");
+// The curves of the chart together hold at most MaxChartPoints.
+const QString TooManyOnChart = QStringLiteral(
+    "На графике будет больше 20\u00A0000\u00A0000 точек! Уберите оставленные кривые командой «Стереть» (F6).");
+
+using plotinput::ReadNumber;
+using plotinput::StepError;
 const QString NoCurve = QStringLiteral("Сначала постройте график!");
 const QString NoSecondCurve = QStringLiteral("Для поиска пересечений нужен второй график!");
 const QString XError = QStringLiteral("Неправильная запись значения X!");
@@ -88,6 +86,15 @@ TForm7::TForm7(QWidget* parent)
   N6->setShortcut(QKeySequence(Qt::Key_F5));
   N7 = N1->addAction(QStringLiteral("Стереть"));
   N7->setShortcut(QKeySequence(Qt::Key_F6));
+  N13 = N1->addAction(QStringLiteral("Оставить на графике"));
+  N13->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+  N14 = N1->addAction(QStringLiteral("Параметрическая кривая…"));
+  N14->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  N15 = N1->addAction(QStringLiteral("Кривая в полярных координатах…"));
+  N15->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  N16 = N1->addAction(QStringLiteral("Одинаковый масштаб осей"));
+  N16->setCheckable(true);
+  N1->addSeparator();
   N8 = N1->addMenu(QStringLiteral("Експортировать"));
   Word1 = N8->addAction(QStringLiteral("В Word"));
   Word1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -177,6 +184,16 @@ TForm7::TForm7(QWidget* parent)
   // Handlers.
   connect(N6, &QAction::triggered, this, Guarded([this] { N6Click(); }));
   connect(N7, &QAction::triggered, this, Guarded([this] { N7Click(); }));
+  connect(N13, &QAction::triggered, this, Guarded([this] { N13Click(); }));
+  connect(N14, &QAction::triggered, this, Guarded([this] { N14Click(); }));
+  connect(N15, &QAction::triggered, this, Guarded([this] { N15Click(); }));
+  connect(N16, &QAction::triggered, this, Guarded([this] { N16Click(); }));
+  // The window's own keys reach its menu from the fields too: a line field
+  // would take Ctrl+K as its own (deleting to the end of the line).
+  auto* keys = new TWindowKeysFirst(this, {QKeyCombination(Qt::ControlModifier, Qt::Key_K),
+                                           QKeyCombination(Qt::ControlModifier, Qt::Key_T),
+                                           QKeyCombination(Qt::ControlModifier, Qt::Key_R)});
+  for (QLineEdit* field : {Edit1, Edit2, Edit3, Edit4}) field->installEventFilter(keys);
   connect(Word1, &QAction::triggered, this, Guarded([this] { Word1Click(); }));
   connect(BMP1, &QAction::triggered, this, Guarded([this] { BMP1Click(); }));
   connect(SVG1, &QAction::triggered, this, Guarded([this] { SVG1Click(); }));
@@ -231,20 +248,12 @@ void TForm7::FormActivate() {
 }
 
 void TForm7::Button1Click() {
-  long double start = 0, end = 0, step = 0;
-  if (!ReadNumber(Edit2, StartError, start) ||
-      !ReadNumber(Edit3, EndError, end) ||
-      !ReadNumber(Edit4, StepError, step))
+  TPlotRange range;
+  if (!ReadRange(Edit2, Edit3, Edit4, range))
     return;
-  // A step that is not above 0 never reaches the end; one too small for the
-  // range would make more points than the chart can take.
-  if (!(step > 0)) {
-    RefuseBuild(Edit4, StepError);
-    return;
-  }
-  const TPlotRange range = MeasurePlotRange(start, end, step, MaxPlotPoints);
-  if (range.Count > MaxPlotPoints) {
-    RefuseBuild(Edit4, TooManyPoints);
+  // The kept curves and the new one together; the current curve goes.
+  if (Chart1->TotalPointCount() - Chart1->PointCount(0) + range.Count > MaxChartPoints) {
+    RefuseBuild(Edit4, TooManyOnChart);
     return;
   }
   if (!TChartPoints::Fits(range.Count)) {
@@ -255,6 +264,7 @@ void TForm7::Button1Click() {
     RefuseBuild(Edit1, NoFormula);
     return;
   }
+  const long double start = range.Start, end = range.End, step = range.Step;
 
   const std::u16string text = U16(Edit1->text());
   auto formula = std::make_unique<TFormula>(text, -1, 1);
@@ -287,14 +297,66 @@ void TForm7::Button1Click() {
 
 void TForm7::N6Click() { Button1Click(); }
 
-void TForm7::N7Click() { Chart1->Clear(); }
+// Every curve goes, the kept ones too.
+void TForm7::N7Click() { Chart1->RemoveCurves(); }
+
+void TForm7::N13Click() {
+  if (Chart1->PointCount(0) == 0) {
+    RefuseBuild(Edit1, NoCurve);
+    return;
+  }
+  Chart1->KeepCurve();
+}
+
+void TForm7::N14Click() {
+  if (!ParametricDialog) ParametricDialog = new TParametricDialog(this);
+  if (ParametricDialog->exec() == QDialog::Accepted) AddDialogCurve(*ParametricDialog);
+}
+
+void TForm7::N15Click() {
+  if (!PolarDialog) PolarDialog = new TPolarDialog(this);
+  if (PolarDialog->exec() == QDialog::Accepted) AddDialogCurve(*PolarDialog);
+}
+
+void TForm7::N16Click() { Chart1->SetEqualScale(N16->isChecked()); }
+
+void TForm7::AddDialogCurve(TCurveDialog& dialog) {
+  const TPlotRange& range = dialog.Range();
+  const QString refusal = Chart1->TotalPointCount() + range.Count > MaxChartPoints ? TooManyOnChart
+                          : !TChartPoints::Fits(range.Count)                         ? NotEnoughMemory(range.Count)
+                                                                                     : QString();
+  if (!refusal.isEmpty()) {
+    Platform().Error(refusal);
+    Platform().Beep();
+    return;
+  }
+  std::vector<std::unique_ptr<TParameterFormula>> formulas = dialog.TakeFormulas();
+  const TCurveSource source = dialog.Source();
+  TChartPoints points(range.Count);
+  const bool done = RunLongWork(this, [&](TWorkControl& control) {
+    if (source.Kind == TCurveKind::Parametric)
+      SampleParametric(*formulas[0], *formulas[1], range, points, &control);
+    else
+      SamplePolar(*formulas[0], range, points, &control);
+  });
+  if (!done) return;
+  Chart1->AddCurve(source, std::move(points));
+  Chart1->Redraw();
+}
 
 // Every export renders the chart as it is on screen, an empty chart included.
 TPictureSource TForm7::Picture() const {
   return {Chart1->size(), [chart = Chart1](QPainter& painter, QSize size) { chart->RenderTo(painter, size); }};
 }
 
-void TForm7::Word1Click() { MakePlotReport(TPlotKind::Plot2D, Edit1->text(), Picture()); }
+// The report names every curve's formulas; with the current curve alone, the
+// formula as the field holds it.
+void TForm7::Word1Click() {
+  QStringList formulas;
+  if (Chart1->CurveCount() == 1 || Chart1->PointCount(0) > 0) formulas << QStringLiteral("F(X) = ") + Edit1->text();
+  for (int curve = 1; curve < Chart1->CurveCount(); ++curve) formulas << Chart1->CurveName(curve);
+  MakePlotReport(formulas, Picture());
+}
 void TForm7::BMP1Click() { SavePictureAsBmp(TPlotKind::Plot2D, Picture()); }
 void TForm7::SVG1Click() { SavePictureAsSvg(TPlotKind::Plot2D, Picture(), this); }
 void TForm7::PDF1Click() { SavePictureAsPdf(TPlotKind::Plot2D, Picture(), this); }
@@ -302,7 +364,7 @@ void TForm7::N11Click() { CopyPictureToClipboard(Picture()); }
 void TForm7::N12Click() { PrintPicture(TPlotKind::Plot2D, Picture()); }
 
 void TForm7::N2Click() {
-  Chart1->Clear();
+  Chart1->RemoveCurves();
   close();
 }
 

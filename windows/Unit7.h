@@ -1,5 +1,6 @@
 // The plane plot window "Построение плоских графиков": the curve of one
-// formula F(X) over a range of X with a fixed step, in a line chart.
+// formula F(X) over a range of X with a fixed step, in a line chart; curves
+// kept on the chart beside it, parametric and polar curves.
 #pragma once
 
 #include "analysis/Analysis.h"
@@ -19,9 +20,12 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class TClickLabel;
+class TCurveDialog;
 class TFormula;
 class TFormulaMenu;
 class TLineChart;
+class TParametricDialog;
+class TPolarDialog;
 class TRangeCheck;
 class TAnalysisDialog;
 class TValueTableDialog;
@@ -39,6 +43,10 @@ class TForm7 : public QWidget {
   QMenu* N1;        // "График"
   QAction* N6;      // Построить
   QAction* N7;      // Стереть
+  QAction* N13;     // Оставить на графике
+  QAction* N14;     // Параметрическая кривая…
+  QAction* N15;     // Кривая в полярных координатах…
+  QAction* N16;     // Одинаковый масштаб осей (checkable)
   QMenu* N8;        // Експортировать
   QAction* Word1;   // В Word
   QAction* BMP1;    // В файл BMP
@@ -75,6 +83,9 @@ class TForm7 : public QWidget {
 
   // The formula of the last build; each build replaces it.
   std::unique_ptr<TFormula> PlotFormula;
+  // The dialogs of the parametric and polar curves, made when first opened.
+  TParametricDialog* ParametricDialog = nullptr;
+  TPolarDialog* PolarDialog = nullptr;
 
   // The windows of the analysis, made when first needed; children of this
   // window, so that they can be used while it is shown modally.
@@ -86,6 +97,10 @@ class TForm7 : public QWidget {
   void Button1Click();
   void N6Click();
   void N7Click();
+  void N13Click();
+  void N14Click();
+  void N15Click();
+  void N16Click();
   void Word1Click();
   void BMP1Click();
   void SVG1Click();
@@ -121,6 +136,8 @@ class TForm7 : public QWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  // Samples the curve the dialog accepted and adds it as a kept curve.
+  void AddDialogCurve(TCurveDialog& dialog);
   // False (with the window's message) when no curve is built.
   bool HasCurve();
   // Runs the search for roots or for extrema of the built curve as long work

@@ -19,6 +19,36 @@ const char* const kUsage =
     "[NAME=VALUE ...]\n"
     "       matrikon-calc [options] --file PATH [NAME=VALUE ...]\n";
 
+const char* const kHelp =
+    "matrikon-calc вычисляет одну формулу движком Матрикона и выводит, что он сделал,\n"
+    "по строке на каждое: сообщения, переменные, значение и текст результата (или\n"
+    "арифметическую ошибку) и флаг ошибки.\n"
+    "\n"
+    "Использование:\n"
+    "  matrikon-calc [параметры] ФОРМУЛА [ИМЯ=ЗНАЧЕНИЕ ...]\n"
+    "  matrikon-calc [параметры] --file ФАЙЛ [ИМЯ=ЗНАЧЕНИЕ ...]\n"
+    "\n"
+    "Параметры:\n"
+    "  --precision P   точность результата, например 0,01 (0: все цифры)\n"
+    "  --mode M        режим вычисления: 1 показывает каждую ошибку, 2 только ошибки\n"
+    "                  первого вычисления, 0 ни одной (1)\n"
+    "  --varmode V     1: имена, которые не функции, становятся переменными (1)\n"
+    "  --repeat K      вычислить K раз (1)\n"
+    "  --file ФАЙЛ     формула из первой строки файла (UTF-8), для очень длинных формул\n"
+    "  --              конец параметров: формула может начинаться с минуса\n"
+    "  -h, --help      эта справка\n"
+    "  -v, --version   версия программы\n"
+    "\n"
+    "Числа пишутся с десятичной запятой или точкой.\n"
+    "\n"
+    "Примеры:\n"
+    "  matrikon-calc \"2+3*4\"\n"
+    "  matrikon-calc --precision 0,01 \"sin(x)*2\" x=30\n"
+    "  matrikon-calc -- -x x=2\n"
+    "  matrikon-calc --file long.math\n"
+    "\n"
+    "Код завершения: 0 вычислено, 1 сбой самой программы, 2 ошибка в командной строке.\n";
+
 std::optional<int32_t> ParseInt(const std::string& s) {
   if (s.empty()) return std::nullopt;
   errno = 0;
@@ -95,6 +125,14 @@ int Run(const std::vector<std::string>& args, std::string& out, std::string& err
       break;
     }
     if (a.size() < 2 || a[0] != '-') break;
+    if (a == "-h" || a == "--help") {
+      out = kHelp;
+      return 0;
+    }
+    if (a == "-v" || a == "--version") {
+      out = "matrikon-calc " MATRIKON_VERSION "\n";
+      return 0;
+    }
     if (i + 1 >= args.size()) return bad("option " + a + " needs a value");
     const std::string& value = args[++i];
     if (a == "--precision") {

@@ -1,6 +1,7 @@
 // The program's start: the windows in their order, the splash handing over to
 // the menu after the timer, and the two ways the program ends. Each test runs
 // the application's real message loop.
+#include "app/CommandLine.h"
 #include "app/Shell.h"
 #include "tests/support/WidgetTest.h"
 
@@ -98,6 +99,32 @@ TEST_F(StartupTest, ExitWorksWhileNothingElseIsOpen) {
   QTimer::singleShot(0, Windows->Form6.get(), [this] { QTest::mouseClick(Windows->Form6->Button4, Qt::LeftButton); });
   EXPECT_EQ(RunUntilQuit(), 0);
   EXPECT_FALSE(TimedOut);
+}
+
+}  // namespace
+
+namespace {
+
+// --help and --version answer before any window; every other command line,
+// Qt's own options included, starts the program as before.
+TEST(CommandLineTest, HelpAndVersionOnlyForTheirOptions) {
+  const auto answer = [](std::initializer_list<const char*> words) {
+    QStringList arguments{QStringLiteral("matrikon")};
+    for (const char* word : words) arguments << QString::fromLatin1(word);
+    return CommandLineAnswer(arguments);
+  };
+  for (const auto& help : {answer({"--help"}), answer({"-h"}), answer({"-platform", "offscreen", "--help"})}) {
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->contains(QStringLiteral("--version")));
+    EXPECT_TRUE(help->startsWith(QStringLiteral("Матрикон")));
+  }
+  for (const auto& version : {answer({"--version"}), answer({"-v"}), answer({"--bogus", "-v"})}) {
+    ASSERT_TRUE(version);
+    EXPECT_TRUE(version->startsWith(QStringLiteral("matrikon 1."))) << version->toStdString();
+  }
+  for (const auto& start : {answer({}), answer({"-platform", "offscreen"}), answer({"-style", "fusion", "--bogus"}),
+                            answer({"-platform", "vnc"})})
+    EXPECT_FALSE(start);
 }
 
 }  // namespace

@@ -170,3 +170,26 @@ TEST(CalcCliTest, BadCommandLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// --help and --version answer on standard output with status 0, wherever
+// they stand among the options, and compute nothing.
+TEST(CalcCliTest, HelpAndVersion) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--help"}, {"-h"}, {"--precision", "0,1", "--help", "2+2"}}) {
+    const TRun run = RunArgs(args);
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_TRUE(run.Err.empty());
+    for (const char* option : {"--precision", "--mode", "--varmode", "--repeat", "--file", "--help", "--version",
+                               "matrikon-calc --precision 0,01"})
+      EXPECT_NE(run.Out.find(option), std::string::npos) << option;
+    EXPECT_EQ(run.Out.find("value:"), std::string::npos);
+  }
+  const TRun version = RunArgs({"--version"});
+  EXPECT_EQ(version.Status, 0);
+  EXPECT_EQ(version.Out.rfind("matrikon-calc ", 0), 0u);
+  EXPECT_EQ(version.Out.back(), '\n');
+}
+
+}  // namespace

@@ -61,6 +61,21 @@ TEST(MessageGuardTest, ForwardShowsTheOwnThreadsMessagesAndStopsOtherThreads) {
   EXPECT_EQ(shown.Texts, std::vector<std::u16string>({u"a", u"b", u"c"}));
 }
 
+TEST(MessageGuardTest, DiscardShowsAndKeepsNothingAndNestsWithTheOthers) {
+  TMessageRecorder shown;
+  {
+    TMessageGuard collect(TMessageGuard::TMode::Collect);
+    {
+      TMessageGuard quiet(TMessageGuard::TMode::Discard);
+      ShowMessage(TMessageIcon::Error, u"тихо");
+      EXPECT_TRUE(quiet.Take().empty());
+    }
+    ShowMessage(TMessageIcon::Error, u"собрано");
+    EXPECT_EQ(collect.Take(), TEngineMessages({{TMessageIcon::Error, u"собрано"}}));
+  }
+  EXPECT_TRUE(shown.Texts.empty());
+}
+
 TEST(CallsRandomTest, OnlyACallOfRandomCounts) {
   struct {
     const char16_t* Text;

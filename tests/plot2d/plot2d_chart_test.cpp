@@ -393,6 +393,41 @@ TEST_F(ChartCurvesTest, APathIsDrawnInTheOrderOfItsPointsWithItsGaps) {
   EXPECT_TRUE(PixelsOf(picture, Qt::black).empty());
 }
 
+TEST_F(ChartCurvesTest, LongCurvesSampledAheadDrawAsSampledInTurn) {
+  // Two curves of 1 500 000 points, one kept: sampled side by side.
+  for (int c = 0; c < 2; ++c) {
+    if (c > 0) Chart.KeepCurve();
+    const int64_t n = 1'500'000;
+    std::vector<double> x(n), y(n);
+    for (int64_t i = 0; i < n; ++i) {
+      x[i] = static_cast<double>(i);
+      y[i] = std::sin(i * (c + 1) * 0.001) * std::sqrt(static_cast<double>(i));
+    }
+    Chart.AppendPoints(x, y);
+  }
+  Chart.Redraw();
+  const auto pictures = [&] {
+    std::vector<QImage> shown;
+    Chart.RestoreView();
+    shown.push_back(Chart.Render());
+    SendWheel(Area, Chart.PixelOf({400000, 0}));
+    shown.push_back(Chart.Render());
+    SendMouse(Area, QEvent::MouseButtonPress, Chart.PixelOf({400000, 0}), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(Area, QEvent::MouseMove, Chart.PixelOf({400000, 0}) + QPointF(60, 10), Qt::NoButton, Qt::LeftButton);
+    QApplication::processEvents();
+    SendMouse(Area, QEvent::MouseButtonRelease, Chart.PixelOf({400000, 0}), Qt::LeftButton);
+    shown.push_back(Chart.Render());
+    return shown;
+  };
+  const std::vector<QImage> ahead = pictures();
+  TLineChart::SetSampledAhead(false);
+  const std::vector<QImage> inTurn = pictures();
+  TLineChart::SetSampledAhead(true);
+  ASSERT_EQ(ahead.size(), inTurn.size());
+  for (size_t i = 0; i < ahead.size(); ++i) EXPECT_TRUE(ahead[i] == inTurn[i]) << i;
+  EXPECT_NE(ahead[0], ahead[1]);
+}
+
 TEST_F(ChartMouseTest, ZoomOutStopsAtTenTimesTheFittedViewAndDragShowsTheClosedHand) {
   const QPoint at = Chart.PixelOf({50, 0.5}).toPoint();
   const QPointF value = Chart.ValueAt(at);

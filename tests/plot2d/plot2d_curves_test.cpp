@@ -1,6 +1,7 @@
 // Parametric and polar curves sampled in the order of their parameter, and
 // what the readout says of a curve's point.
 #include "engine/Formula_math.h"
+#include "tests/plot2d/EngineMessages.h"
 #include "plot2d/CurveReadout.h"
 #include "plot2d/PlotCurves.h"
 #include "platform/LongWork.h"
@@ -17,16 +18,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::SizeIs;
 
-class TEngineMessages {
- public:
-  TEngineMessages()
-      : Previous(SetMessageHook([this](TMessageIcon, const std::u16string& text) { Texts.push_back(ToUtf8(text)); })) {}
-  ~TEngineMessages() { SetMessageHook(Previous); }
-  std::vector<std::string> Texts;
-
- private:
-  TMessageHook Previous;
-};
 
 TPlotPoints Points(const TPlotRange& range) {
   TPlotPoints points;

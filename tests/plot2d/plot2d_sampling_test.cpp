@@ -1,5 +1,6 @@
 // The sampling of F(X) for the plane plot, straight on the formula engine.
 #include "engine/Formula_math.h"
+#include "tests/plot2d/EngineMessages.h"
 #include "plot2d/PlotSampling.h"
 
 #include <gmock/gmock.h>
@@ -17,17 +18,6 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::SizeIs;
 
-// Collects what the engine shows while the object lives.
-class TEngineMessages {
- public:
-  TEngineMessages()
-      : Previous(SetMessageHook([this](TMessageIcon, const std::u16string& text) { Texts.push_back(ToUtf8(text)); })) {}
-  ~TEngineMessages() { SetMessageHook(Previous); }
-  std::vector<std::string> Texts;
-
- private:
-  TMessageHook Previous;
-};
 
 // A build's sampling: a fresh formula parsed once, as the window does it.
 TPlotPoints Sample(const std::u16string& text, long double start, long double end, long double step) {
