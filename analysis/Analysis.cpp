@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+
 namespace {
 
 constexpr long double kNoValue = std::numeric_limits<long double>::quiet_NaN();
@@ -83,9 +84,11 @@ class TCurveObjects {
   std::vector<std::unique_ptr<TFormula>> FCopies;
 };
 
-// The grid's X values without storing them: the X of every block's first
-// point and of the point before it, by the same additions as the build.
-constexpr int64_t kBlock = 4096;
+// The grid's X values without storing them: the X of every 256th point (an
+// anchor) and of the point before each block, by the same additions as the
+// build; any other X is a few additions from its anchor.
+constexpr int64_t kBlock = 4096;  // points sampled at a time
+constexpr int64_t kAnchor = 256;  // points from one anchor to the next
 
 [[gnu::noinline]] long double AddSteps(long double x, long double step, int64_t n) {
   for (int64_t i = 0; i < n; ++i) x += step;
@@ -95,26 +98,36 @@ constexpr int64_t kBlock = 4096;
 class TGridWalk {
  public:
   explicit TGridWalk(const TAnalysisGrid& grid) : Grid(grid) {
-    const int64_t blocks = (grid.Count + kBlock - 1) / kBlock;
-    First.reserve(static_cast<size_t>(blocks));
-    Before.reserve(static_cast<size_t>(blocks));
+    const int64_t anchors = (grid.Count + kAnchor - 1) / kAnchor;
+    Anchors.reserve(static_cast<size_t>(anchors));
+    Before.reserve(static_cast<size_t>(anchors * kAnchor / kBlock + 1));
     long double x = grid.Start, before = grid.Start;
-    for (int64_t b = 0; b < blocks; ++b) {
-      First.push_back(x);
-      Before.push_back(before);
-      before = AddSteps(x, grid.Step, kBlock - 1);
+    for (int64_t a = 0; a < anchors; ++a) {
+      Anchors.push_back(x);
+      if (a % (kBlock / kAnchor) == 0) Before.push_back(before);
+      before = AddSteps(x, grid.Step, kAnchor - 1);
       x = before + grid.Step;
     }
   }
-  int64_t Blocks() const { return static_cast<int64_t>(First.size()); }
+  int64_t Blocks() const { return (Grid.Count + kBlock - 1) / kBlock; }
+  long double First(int64_t block) const { return Anchors[static_cast<size_t>(block * (kBlock / kAnchor))]; }
+  // The X of the point before block's first.
+  long double Previous(int64_t block) const { return Before[static_cast<size_t>(block)]; }
   long double X(int64_t i) const {
-    const int64_t b = i / kBlock;
-    return AddSteps(First[static_cast<size_t>(b)], Grid.Step, i - b * kBlock);
+    const int64_t a = i / kAnchor;
+    return AddSteps(Anchors[static_cast<size_t>(a)], Grid.Step, i - a * kAnchor);
+  }
+  // The X of points i and i + 1, i + 1 by one more addition.
+  void Pair(int64_t i, long double& x0, long double& x1) const {
+    x0 = X(i);
+    x1 = x0 + Grid.Step;
   }
 
   const TAnalysisGrid& Grid;
-  std::vector<long double> First;   // the X of block b's first point
-  std::vector<long double> Before;  // and of the point before it
+
+ private:
+  std::vector<long double> Anchors;  // the X of every kAnchor-th point
+  std::vector<long double> Before;   // the X of the point before each block
 };
 
 // What the sampling keeps of each point: the sign of its value and how the
@@ -220,6 +233,8 @@ class TAnalysis {
       : Aim(aim), Walk(grid), Control(control) {
     int threads = control.Threads > 0 ? control.Threads : parallel::Processors();
     threads = std::clamp(threads, 1, 4);
+    // random draws from one generator for the whole program, in the order of
+    // the evaluations: such a formula is worked on one thread.
     if (f.Formula->CallsRandom() || (g && g->Formula->CallsRandom())) threads = 1;
     // A second object is worth its parse only when there is work to share.
     if (grid.Count <= kBlock) threads = 1;
@@ -231,14 +246,10 @@ class TAnalysis {
   TAnalysisResult Run() {
     TAnalysisResult result;
     if (Walk.Grid.Count <= 0) return result;
-    Total = Walk.Grid.Count;
-    Sample();
-    if (Stopped()) return result.Stopped = true, result;
+    if (!Sample()) return result.Stopped = true, result;
     Scan(result.More);
     if (Stopped()) return result.Stopped = true, result;
-    Total = Walk.Grid.Count + static_cast<int64_t>(Candidates.size()) * CandidateCost();
-    Refine(result.Findings);
-    result.Stopped = Stopped();
+    result.Stopped = !Refine(result.Findings);
     return result;
   }
 
@@ -256,35 +267,39 @@ class TAnalysis {
 
   bool Stopped() const { return Control.Stopped && Control.Stopped(); }
 
-  void Done(int part, int64_t work) {
-    const int64_t done = Progress.fetch_add(work, std::memory_order_relaxed) + work;
-    if (part == 0 && Control.Progress && Total > 0)
-      Control.Progress(std::min(1.0, static_cast<double>(done) / static_cast<double>(Total)));
+  // The stop and the progress of one stage, which takes the progress from
+  // `from` to `to`.
+  parallel::TControl Stage(double from, double to) const {
+    parallel::TControl stage;
+    stage.Stopped = Control.Stopped;
+    if (Control.Progress)
+      stage.Progress = [this, from, to](double fraction) { Control.Progress(from + (to - from) * fraction); };
+    return stage;
   }
 
-  // Evaluations a candidate takes, about, for the progress.
-  int64_t CandidateCost() const { return Aim == TAim::Extrema ? 160 : 60; }
+  // The function on each part's objects.
+  std::vector<TFunctionAt> Functions() const {
+    std::vector<TFunctionAt> fns;
+    for (int part = 0; part < Parts; ++part) fns.push_back(FunctionOf(part));
+    return fns;
+  }
 
-  void Sample() {
+  // False when stopped.
+  bool Sample() {
     Codes.assign(static_cast<size_t>(Walk.Grid.Count), 0);
-    std::atomic<int64_t> next{0};
+    const std::vector<TFunctionAt> fns = Functions();
     const int parts = static_cast<int>(std::min<int64_t>(Parts, Walk.Blocks()));
-    parallel::TParts state;
-    parallel::RunParts(parts, state, [&](int part) {
-      const TFunctionAt fn = FunctionOf(part);
-      for (int64_t b; (b = next.fetch_add(1)) < Walk.Blocks();) {
-        if (Stopped()) return;
-        SampleBlock(fn, b);
-        Done(part, std::min(kBlock, Walk.Grid.Count - b * kBlock));
-      }
-    });
+    // The first half of the progress; the refining takes the second.
+    return parallel::RunEach(0, Walk.Blocks(), parts,
+                             [&](int64_t b, int part) { SampleBlock(fns[static_cast<size_t>(part)], b); },
+                             Stage(0, 0.5));
   }
 
   void SampleBlock(const TFunctionAt& fn, int64_t b) {
     const int64_t first = b * kBlock, last = std::min(Walk.Grid.Count, first + kBlock);
     long double previous = 0;
-    bool hasPrevious = first > 0 && fn(Walk.Before[static_cast<size_t>(b)], previous);
-    long double x = Walk.First[static_cast<size_t>(b)];
+    bool hasPrevious = first > 0 && fn(Walk.Previous(b), previous);
+    long double x = Walk.First(b);
     uint8_t* code = Codes.data();
     for (int64_t i = first; i < last; ++i, x += Walk.Grid.Step) {
       long double y;
@@ -352,26 +367,27 @@ class TAnalysis {
     }
   }
 
-  void Refine(std::vector<TFinding>& findings) {
+  // False when stopped.
+  bool Refine(std::vector<TFinding>& findings) {
     const int64_t count = static_cast<int64_t>(Candidates.size());
     std::vector<TFinding> made(static_cast<size_t>(count));
     std::vector<uint8_t> kept(static_cast<size_t>(count), 0);
-    std::atomic<int64_t> next{0};
     constexpr int64_t kChunk = 16;
-    const int parts = count >= 4 * kChunk ? Parts : 1;
-    parallel::TParts state;
-    parallel::RunParts(parts, state, [&](int part) {
-      const TFunctionAt fn = FunctionOf(part);
-      for (int64_t c0; (c0 = next.fetch_add(kChunk)) < count;) {
-        if (Stopped()) return;
-        const int64_t c1 = std::min(count, c0 + kChunk);
-        for (int64_t c = c0; c < c1; ++c)
-          kept[static_cast<size_t>(c)] = RefineOne(fn, Candidates[static_cast<size_t>(c)], made[static_cast<size_t>(c)]);
-        Done(part, (c1 - c0) * CandidateCost());
-      }
-    });
+    const int64_t chunks = (count + kChunk - 1) / kChunk;
+    const std::vector<TFunctionAt> fns = Functions();
+    // Each place is refined on its own, so the findings are the same
+    // whichever thread takes it.
+    const bool done = parallel::RunEach(
+        0, chunks, chunks >= 4 ? Parts : 1,
+        [&](int64_t chunk, int part) {
+          const TFunctionAt& fn = fns[static_cast<size_t>(part)];
+          for (int64_t c = chunk * kChunk; c < std::min(count, (chunk + 1) * kChunk); ++c)
+            kept[static_cast<size_t>(c)] = RefineOne(fn, Candidates[static_cast<size_t>(c)], made[static_cast<size_t>(c)]);
+        },
+        Stage(0.5, 1));
     for (int64_t c = 0; c < count; ++c)
       if (kept[static_cast<size_t>(c)]) findings.push_back(made[static_cast<size_t>(c)]);
+    return done;
   }
 
   bool RefineOne(const TFunctionAt& fn, const TCandidate& c, TFinding& out) const {
@@ -416,7 +432,8 @@ class TAnalysis {
       const long double x0 = Walk.X(c.I0 + 1), x1 = Walk.X(c.I1 - 1);
       return Break(out, x0 + (x1 - x0) / 2, (x1 - x0) / 2);
     }
-    long double a = Walk.X(c.I0), b = Walk.X(c.I1), fa, fb;
+    long double a, b, fa, fb;
+    Walk.Pair(c.I0, a, b);  // I1 is I0 + 1
     // A formula calling random need not give the sampled signs again.
     if (!fn(a, fa) || !fn(b, fb) || fa == 0 || fb == 0 || (fa < 0) == (fb < 0)) return false;
     const long double start = std::max(std::fabs(fa), std::fabs(fb));
@@ -478,6 +495,18 @@ class TAnalysis {
     return false;
   }
 
+  // Where the slope crosses 0 near x, which a slope of another step crossed:
+  // one secant step over a short span about x, where the slope is straight.
+  // False when it does not fall through 0 there.
+  static bool NearTurn(const TSlope& slope, long double x, long double span, long double& at) {
+    long double d0, below, above;
+    if (!slope(x, d0) || !slope(x - span, below) || !slope(x + span, above)) return false;
+    const long double rate = (above - below) / (2 * span);
+    if (!(rate < 0)) return false;
+    at = x - d0 / rate;
+    return std::fabs(at - x) <= span;
+  }
+
   // The largest s*F on [a, b] by golden sections, for a turn whose slope
   // cannot be taken (a point nearby without a value).
   static bool Golden(const TFunctionAt& fn, long double s, long double a, long double b, long double& x) {
@@ -501,7 +530,14 @@ class TAnalysis {
 
   bool RefineTurn(const TFunctionAt& fn, const TCandidate& c, TFinding& out) const {
     const long double s = c.Maximum ? 1 : -1, h = Walk.Grid.Step, scale = Scale();
-    const long double a = Walk.X(c.I0 - 1), b = Walk.X(c.I1 + 1), x0 = Walk.X(c.I0), x1 = Walk.X(c.I1);
+    long double a, x0, x1, b;
+    Walk.Pair(c.I0 - 1, a, x0);
+    if (c.I1 == c.I0) {
+      x1 = x0;
+      b = x1 + Walk.Grid.Step;
+    } else {
+      Walk.Pair(c.I1, x1, b);
+    }
     long double fa, fb, f0;
     if (!fn(a, fa) || !fn(b, fb) || !fn(x0, f0)) return false;
     const long double top = s * f0;
@@ -517,7 +553,8 @@ class TAnalysis {
     // itself puts into the place (it grows with the step's fourth power).
     const TSlope fine{fn, s, h / 32}, coarse{fn, s, h / 16};
     long double x, xc, u;
-    if (SlopeTurn(fine, points, n, scale * 0x1p-100L, x) && SlopeTurn(coarse, points, n, scale * 0x1p-100L, xc)) {
+    if (SlopeTurn(fine, points, n, scale * 0x1p-100L, x) &&
+        (NearTurn(coarse, x, h / 1024, xc) || SlopeTurn(coarse, points, n, scale * 0x1p-100L, xc))) {
       u = std::max(NoiseSpan(fine, x, scale), std::fabs(x - xc));
     } else if (Golden(fn, s, a, b, x)) {
       // F's own values fix the place only to the square root of their
@@ -564,8 +601,6 @@ class TAnalysis {
   std::unique_ptr<TCurveObjects> F, G;
   std::vector<uint8_t> Codes;
   std::vector<TCandidate> Candidates;
-  std::atomic<int64_t> Progress{0};
-  int64_t Total = 0;
 };
 
 // A curve's own object, or one compiled from its text into owned.
@@ -579,8 +614,7 @@ TAnalysisCurve WithObject(const TAnalysisCurve& curve, std::unique_ptr<TFormula>
 
 TAnalysisResult Analyse(TAnalysis::TAim aim, const TAnalysisCurve& f, const TAnalysisCurve* g,
                         const TAnalysisGrid& grid, const TAnalysisControl& control) {
-  // The engine's messages are not shown while the work runs: the build
-  // showed each of them once.
+  // The build showed the engine's messages; none is shown again.
   const TMessageGuard quiet(TMessageGuard::TMode::Discard);
   std::unique_ptr<TFormula> ownF, ownG;
   const TAnalysisCurve first = WithObject(f, ownF);

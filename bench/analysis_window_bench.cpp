@@ -40,15 +40,27 @@ std::unique_ptr<TLineChart> Chart(int64_t n) {
   return chart;
 }
 
+// The resident memory of the program, in MB.
+double ResidentMB() {
+  QFile statm(QStringLiteral("/proc/self/statm"));
+  if (!statm.open(QIODevice::ReadOnly)) return 0;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.size() > 1 ? fields[1].toDouble() * 4096 / (1 << 20) : 0;
+}
+
 void BM_ValueTableOpen(benchmark::State& state) {
   const auto chart = Chart(state.range(0));
+  double grown = 0;
   for (auto _ : state) {
+    const double before = ResidentMB();
     TValueTableDialog table(chart.get());
     table.show();
     QApplication::processEvents();
     const QImage picture = table.grab().toImage();
     benchmark::DoNotOptimize(picture.constBits());
+    grown = ResidentMB() - before;
   }
+  state.counters["memory_MB"] = grown;
 }
 BENCHMARK(BM_ValueTableOpen)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -56,8 +68,7 @@ void BM_ValuesCsvSave(benchmark::State& state) {
   const auto chart = Chart(state.range(0));
   const QString name = QDir::temp().filePath(QStringLiteral("matrikon-bench-values.csv"));
   for (auto _ : state) {
-    TValuesCsv csv(chart->PointCount(),
-                   [&](int64_t first, int64_t n, double* x, double* y) { chart->CopyPoints(first, n, x, y); });
+    TValuesCsv csv(chart->PointCount(), chart->PointsReader());
     const TSaveResult saved = SaveFileInPieces(name, [&](const TWritePiece& write) {
       for (std::string_view text; !(text = csv.Next()).empty();)
         if (!write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) return false;

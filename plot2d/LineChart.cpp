@@ -436,15 +436,26 @@ int64_t TLineChart::TotalPointCount() const {
   return total;
 }
 
-void TLineChart::CopyPoints(int64_t first, int64_t count, double* x, double* y) const {
-  // Through the constant iterators only: nothing may detach the shared data.
-  const QCPGraphDataContainer& data = *Curves[0]->Graph->data();
+namespace {
+
+// Points first .. first + count - 1 of a curve's data, through the constant
+// iterators only: nothing may detach the shared data.
+void CopyFrom(const QCPGraphDataContainer& data, int64_t first, int64_t count, double* x, double* y) {
   if (count <= 0) return;
   const QCPGraphData* p = &*(data.constBegin() + first);
   for (int64_t i = 0; i < count; ++i) {
     x[i] = p[i].key;
     y[i] = p[i].value;
   }
+}
+
+}  // namespace
+
+std::function<void(int64_t, int64_t, double*, double*)> TLineChart::PointsReader() const {
+  // A container of its own sharing the points' vector: a new build or a wipe
+  // gives the chart's container other points and leaves these as they are.
+  auto points = QSharedPointer<QCPGraphDataContainer>::create(*Curves[0]->Graph->data());
+  return [points](int64_t first, int64_t count, double* x, double* y) { CopyFrom(*points, first, count, x, y); };
 }
 
 int64_t TLineChart::NearestPoint(double x) const {

@@ -35,6 +35,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -127,9 +128,11 @@ class TLineChart : public QWidget {
   double PointY(int64_t index, int curve = 0) const;
   // The points of every curve together.
   int64_t TotalPointCount() const;
-  // Copies points first .. first + count - 1 of curve 0 into x and y; may be
-  // called from other threads at once while the points do not change.
-  void CopyPoints(int64_t first, int64_t count, double* x, double* y) const;
+  // A reader of curve 0's points as they are now, for work off the window's
+  // thread: reader(first, count, x, y) copies points first .. first + count - 1
+  // into x and y. It keeps the points, whatever the chart does meanwhile, and
+  // may be called from several threads at once.
+  std::function<void(int64_t first, int64_t count, double* x, double* y)> PointsReader() const;
   // The index of curve 0's point whose X is nearest to x; -1 without points.
   int64_t NearestPoint(double x) const;
 

@@ -498,13 +498,14 @@ void TForm7::Crossings1Click() {
 
   const TAnalysisCurve curve = CurrentCurve();
   const TAnalysisGrid grid = CurrentGrid();
+  // Each kept curve's formula is compiled anew by the work: its build showed
+  // its messages.
+  std::vector<TAnalysisCurve> kept;
+  for (int c : others) kept.push_back({nullptr, Chart1->CurveSource(c)->First, 2});
   std::vector<TAnalysisResult> results(others.size());
   const bool done = RunLongWork(this, [&](TWorkControl& control) {
-    for (size_t k = 0; k < others.size() && !control.Stopped(); ++k) {
-      // The kept curve's formula compiled anew: its build showed its messages.
-      const TAnalysisCurve kept{nullptr, Chart1->CurveSource(others[k])->First, 2};
-      results[k] = FindIntersections(curve, kept, grid, ControlOf(control, static_cast<int>(k), static_cast<int>(others.size())));
-    }
+    for (size_t k = 0; k < kept.size() && !control.Stopped(); ++k)
+      results[k] = FindIntersections(curve, kept[k], grid, ControlOf(control, static_cast<int>(k), static_cast<int>(kept.size())));
   });
   if (!done) return;
 

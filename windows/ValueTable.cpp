@@ -6,15 +6,13 @@
 #include "platform/LongWork.h"
 #include "platform/Platform.h"
 #include "plot2d/LineChart.h"
-#include "plot2d/PointsTableModel.h"
+#include "plot2d/PointsTable.h"
 
 #include <QDir>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,14 +27,8 @@ TValueTableDialog::TValueTableDialog(TLineChart* chart, QWidget* parent) : QDial
   setModal(false);
 
   Model = new TPointsTableModel(chart, this);
-  Table = new QTableView(this);
-  // Rows of one height, never measured: the table opens at once on
-  // millions of them.
-  Table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
-  Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  Table->setModel(Model);
+  Table = new TPointsTableView(this);
+  Table->SetModel(Model);
   Count = new QLabel(this);
   Button1 = new QPushButton(QStringLiteral("Сохранить в CSV…"), this);
   Button1->setAutoDefault(false);
@@ -63,9 +55,10 @@ void TValueTableDialog::Button1Click() {
   const std::optional<QString> chosen = ChooseSaveFile({CsvTitle, CsvFilter, 1}, QStringLiteral(".csv"));
   if (!chosen) return;
   const int64_t count = Chart->PointCount();
+  const TValuesCsv::TReader read = Chart->PointsReader();
   TSaveResult saved;
   const bool done = RunLongWork(this, [&](TWorkControl& control) {
-    TValuesCsv csv(count, [this](int64_t first, int64_t n, double* x, double* y) { Chart->CopyPoints(first, n, x, y); });
+    TValuesCsv csv(count, read);
     saved = SaveFileInPieces(*chosen, [&](const TWritePiece& write) {
       for (std::string_view text; !(text = csv.Next()).empty();) {
         if (control.Stopped() || !write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))))

@@ -8,9 +8,9 @@
 
 class QLabel;
 class QPushButton;
-class QTableView;
 class TLineChart;
 class TPointsTableModel;
+class TPointsTableView;
 
 class TValueTableDialog : public QDialog {
   Q_OBJECT
@@ -18,7 +18,7 @@ class TValueTableDialog : public QDialog {
  public:
   explicit TValueTableDialog(TLineChart* chart, QWidget* parent = nullptr);
 
-  QTableView* Table;
+  TPointsTableView* Table;
   QLabel* Count;         // how many points
   QPushButton* Button1;  // "Сохранить в CSV…"
 

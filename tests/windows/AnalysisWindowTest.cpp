@@ -7,10 +7,12 @@
 #include "windows/AnalysisResults.h"
 #include "windows/Unit7.h"
 #include "windows/ValueTable.h"
+#include "plot2d/PointsTable.h"
 #include "tests/support/WidgetTest.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
@@ -198,7 +200,7 @@ TEST_F(AnalysisWindowTest, TheTableShowsTheChartsPointsAndSavesThemAsCsv) {
   Form.ValueTable1->trigger();
   TValueTableDialog* table = Form.ValueTable;
   ASSERT_NE(table, nullptr);
-  QAbstractItemModel* model = table->Table->model();
+  QAbstractItemModel* model = table->Table->Model();
   ASSERT_EQ(model->rowCount(), 5);
   EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("-1"));
   EXPECT_EQ(model->index(1, 1).data().toString(), QStringLiteral("-2"));
@@ -212,10 +214,52 @@ TEST_F(AnalysisWindowTest, TheTableShowsTheChartsPointsAndSavesThemAsCsv) {
   // X = 0 keeps the height before it on the chart: the table is the chart's.
   EXPECT_EQ(file.readAll(), QByteArray("X;F(X)\r\n-1;-1\r\n-0,5;-2\r\n0;-2\r\n0,5;2\r\n1;1\r\n"));
 
-  // A new build is followed at once.
-  Build(QStringLiteral("x"), QStringLiteral("0"), QStringLiteral("9"), QStringLiteral("1"));
-  EXPECT_EQ(model->rowCount(), 10);
-  EXPECT_EQ(model->index(9, 1).data().toString(), QStringLiteral("9"));
+  // A new build is followed at once, and the keys reach its last rows.
+  Build(QStringLiteral("x/2"), QStringLiteral("0"), QStringLiteral("99999"), QStringLiteral("1"));
+  EXPECT_EQ(model->rowCount(), 100000);
+  EXPECT_EQ(model->index(99999, 1).data().toString(), QStringLiteral("49999,5"));
+  TPointsTableView* view = table->Table;
+  EXPECT_EQ(view->CurrentRow(), 0);
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(view->CurrentRow(), view->VisibleRows());
+  QTest::keyClick(view, Qt::Key_End);
+  EXPECT_EQ(view->CurrentRow(), 99999);
+  EXPECT_EQ(view->FirstVisibleRow(), 100000 - view->VisibleRows());
+  QTest::keyClick(view, Qt::Key_Home);
+  EXPECT_EQ(view->FirstVisibleRow(), 0);
+  // "Стереть": nothing to show or save.
+  Form.N7->trigger();
+  EXPECT_EQ(view->CurrentRow(), -1);
+  EXPECT_FALSE(table->Button1->isEnabled());
+}
+
+TEST_F(AnalysisWindowTest, StoppedWorkChangesNothing) {
+  Build(QStringLiteral("sin(x)"), QStringLiteral("0"), QStringLiteral("299999"), QStringLiteral("1"));
+  Form.Roots1->trigger();
+  const auto roots = Rows();
+  ASSERT_EQ(roots.size(), 1667u);
+  // "Прервать" during the search for extrema: the roots stay, marked.
+  Scripted().ProgressAfter = 0;
+  Scripted().StopAt = 0.3;
+  Form.Extrema1->trigger();
+  EXPECT_EQ(Rows(), roots);
+  EXPECT_EQ(Form.Chart1->MarkCount(), 1667);
+
+  // ... and during the CSV file: the old file is as it was, nothing is said.
+  QTemporaryDir dir;
+  const QString name = dir.filePath(QStringLiteral("values.csv"));
+  QFile old(name);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old");
+  old.close();
+  Form.ValueTable1->trigger();
+  Scripted().SaveFileAnswers.push_back(dir.filePath(QStringLiteral("values")));
+  Scripted().QuestionAnswers.push_back(true);
+  Form.ValueTable->Button1->click();
+  EXPECT_THAT(Scripted().MessageLines(), ElementsAre(testing::StartsWith("question: ")));
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), QByteArray("old"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("values.csv")});
 }
 
 }  // namespace
