@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -213,9 +214,10 @@ public:
   // null) into every variable of the second name; others keep their values.
   // Values[i] gets the point's value, or a quiet NaN where it has none, and
   // Faults[i] why it has none. An arithmetic fault ends only its own point.
-  // Only the numbers are made: ResultText is left empty.
-  void EvaluatePoints(int32_t Mode, const long double* X, const long double* Y, size_t Count,
-                      long double* Values, TPointFault* Faults);
+  // Only the numbers are made: ResultText is left empty. Once *Stop (when
+  // given) is true, no further point is made: returns how many were.
+  size_t EvaluatePoints(int32_t Mode, const long double* X, const long double* Y, size_t Count,
+                        long double* Values, TPointFault* Faults, const std::atomic<bool>* Stop = nullptr);
 
   std::vector<TStr> Groups;
   std::vector<TDeystv> Nodes;

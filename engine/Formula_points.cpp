@@ -67,8 +67,8 @@ constexpr auto kRememberedCalls = RememberedCalls(std::make_index_sequence<64>()
 
 }  // namespace
 
-void TFormula::EvaluatePoints(int32_t Mode, const long double* X, const long double* Y, size_t Count,
-                              long double* Values, TPointFault* Faults) {
+size_t TFormula::EvaluatePoints(int32_t Mode, const long double* X, const long double* Y, size_t Count,
+                                long double* Values, TPointFault* Faults, const std::atomic<bool>* Stop) {
   // Every entry of a name takes the value: a list element has an entry of
   // its own («max(x;x)» makes two entries named x).
   std::vector<long double*> xs, ys;
@@ -144,6 +144,7 @@ void TFormula::EvaluatePoints(int32_t Mode, const long double* X, const long dou
   const bool oneEach = xs.size() == 1 && ys.size() <= 1;  // the usual case, without the loops
   constexpr long double kNoValue = std::numeric_limits<long double>::quiet_NaN();
   for (size_t i = 0; i < Count; ++i) {
+    if (Stop && Stop->load(std::memory_order_relaxed)) return i;
     context.Point = i;
     if (oneEach) {
       *xs[0] = X[i];
@@ -169,4 +170,5 @@ void TFormula::EvaluatePoints(int32_t Mode, const long double* X, const long dou
     Values[i] = fault == TPointFault::None ? Value : kNoValue;
     Faults[i] = fault;
   }
+  return Count;
 }

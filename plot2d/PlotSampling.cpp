@@ -52,6 +52,8 @@ constexpr int64_t RunPoints = 1024;
 
 // Ends the helper's block when the caller's object has failed.
 struct TStopped {};
+// The user asked the sampling to stop.
+struct TSamplingStopped {};
 
 // The blocks of one sampling, taken by the caller's object from the start and
 // by the helper's from the end. The caller's object thereby evaluates an
@@ -69,10 +71,11 @@ struct TStopped {};
 // are parallel::RunParts'.
 class TSampler {
  public:
-  TSampler(const TPlotRange& range, TPlotSink& sink, const parallel::TParts& parts)
+  TSampler(const TPlotRange& range, TPlotSink& sink, const parallel::TParts& parts, TWorkControl* control)
       : Range(range),
         Sink(sink),
         Parts(parts),
+        Control(control),
         Blocks((range.Count + range.BlockPoints - 1) / range.BlockPoints),
         Back(Blocks),
         Ends(static_cast<size_t>(Blocks)) {}
@@ -163,6 +166,8 @@ class TSampler {
         const int64_t n = std::min(RunPoints, last - runFirst);
         const int64_t plottable = MakeX(x, Range.Step, n, xl, xs);
         for (i = 0; i < n; ++i) {
+          if (Control && Control->Stopped())
+            throw TSamplingStopped{};
           // A plain copy of the 80 bits: the x87 unit would take far longer.
           if (variable)
             std::memcpy(variable, &xl[i], sizeof(long double));
@@ -191,6 +196,8 @@ class TSampler {
           previous = y;
         }
         Sink.Write(runFirst, {xs, static_cast<size_t>(n)}, {ys, static_cast<size_t>(n)});
+        if (Control)
+          Control->SetProgress(double(Done += n) / double(Range.Count));
         i = 0;
         if (helper && Parts.Stopped())
           throw TStopped{};  // the caller failed: the block is not needed
@@ -214,6 +221,8 @@ class TSampler {
   const TPlotRange& Range;
   TPlotSink& Sink;
   const parallel::TParts& Parts;
+  TWorkControl* const Control;
+  std::atomic<int64_t> Done = 0;  // points made by both objects, for the progress
   const int64_t Blocks;
   std::mutex Mutex;
   int64_t Front = 0;  // the next block of the caller's object
@@ -250,11 +259,13 @@ int64_t CountPlotPoints(long double start, long double end, long double step, in
 }
 
 int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRange& range, TPlotSink& sink,
-                   int threads) {
+                   int threads, TWorkControl* control) {
   // Only the number is read: skip making the result text at every point.
   formula.NumericOnly = true;
-  parallel::TParts parts;
-  TSampler sampler(range, sink, parts);
+  parallel::TControl stopping;
+  if (control) stopping.Stopped = [control] { return control->Stopped(); };
+  parallel::TParts parts(stopping);
+  TSampler sampler(range, sink, parts, control);
 
   std::unique_ptr<TFormula> helper;
   if (threads > 1 && range.Count > range.BlockPoints && !text.empty() && formula.ErrorFlag == 0 &&
@@ -282,6 +293,9 @@ int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRan
     }
     // The blocks the helper gave back, or all of them without a helper.
     sampler.RunCaller(formula);
+  } catch (const TSamplingStopped&) {
+    sink.Cut(0);
+    return 0;
   } catch (...) {
     sampler.Join(sampler.Made);
     sink.Cut(sampler.Made);

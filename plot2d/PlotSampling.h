@@ -7,6 +7,8 @@
 //   SamplePlot(formula, text, range, sink);   // on two cores when it pays
 #pragma once
 
+#include "platform/WorkControl.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -75,8 +77,11 @@ class TPlotSink {
 // the double range, which cannot be plotted: it raises the overflow fault.
 // range.Count must be within MaxPlotPoints. Returns how many points the
 // second thread made (0 when it did not help).
+//
+// With a control, both objects report the share of the points made and stop
+// before their next point once it says so; the sink is then cut to nothing.
 int64_t SamplePlot(TFormula& formula, const std::u16string& text, const TPlotRange& range, TPlotSink& sink,
-                int threads = 2);
+                int threads = 2, TWorkControl* control = nullptr);
 
 // The points of one build in two vectors.
 struct TPlotPoints final : TPlotSink {

@@ -80,7 +80,7 @@ graph3d::TAxisMap IndexMap(long double from, long double to, int32_t count) {
 graph3d::TAxisMap XMap(const TSurfaceGrid& grid) { return IndexMap(grid.XFrom, grid.XTo, grid.PointTotal); }
 graph3d::TAxisMap YMap(const TSurfaceGrid& grid) { return IndexMap(grid.YFrom, grid.YTo, grid.LineTotal); }
 
-TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
+TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads, TWorkControl* control) {
   graph3d::CheckGridSize(grid.LineTotal, grid.PointTotal);
   const int32_t lines = std::max(grid.LineTotal, 0), points = grid.PointTotal;
   TSurfaceSamples out;
@@ -110,9 +110,10 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   // The engine puts its first argument into the variable it lists first:
   // that is Y when the text shows Y first.
   const bool yFirst = FNames.size() >= 2 && FNames[0] != FFormula->Vars[1].Name;
-  auto evaluate = [yFirst](TFormula& f, const long double* x, const long double* y, size_t count,
-                           long double* values, TPointFault* faults) {
-    f.EvaluatePoints(2, yFirst ? y : x, yFirst ? x : y, count, values, faults);
+  const std::atomic<bool>* stop = control ? &control->StopFlag() : nullptr;
+  auto evaluate = [yFirst, stop](TFormula& f, const long double* x, const long double* y, size_t count,
+                                 long double* values, TPointFault* faults) {
+    f.EvaluatePoints(2, yFirst ? y : x, yFirst ? x : y, count, values, faults, stop);
   };
   // Line L's heights; returns how many of its points have no value.
   auto makeLine = [&](TFormula& formula, int32_t L) {
@@ -141,10 +142,20 @@ TSurfaceSamples TSurfaceFormula::Sample(const TSurfaceGrid& grid, int threads) {
   // quick (refused arguments) takes more of them.
   std::vector<int64_t> missing(static_cast<size_t>(workers), 0);
   missing[0] = firstMissing;
+  // The share of the lines made, counted on every thread (the control
+  // takes it from any).
+  parallel::TControl following;
+  std::atomic<int32_t> made{1};
+  if (control) {
+    following.Stopped = [control] { return control->Stopped(); };
+    control->SetProgress(1.0 / lines);
+  }
   parallel::RunEach(1, lines, workers, [&](int64_t L, int w) {
     TFormula& formula = w == 0 ? *FFormula : *copies[size_t(w - 1)];
     missing[size_t(w)] += makeLine(formula, int32_t(L));
-  });
+    if (control) control->SetProgress(double(++made) / double(lines));
+  }, following);
+  if (stop && *stop) return {};  // stopped: nothing made
   out.Messages = messages.Take();
   for (int64_t m : missing) out.MissingPoints += m;
   return out;

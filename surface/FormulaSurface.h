@@ -12,6 +12,7 @@
 
 #include "engine/Formula_math.h"
 #include "graph3d/Graph3DCore.h"
+#include "platform/WorkControl.h"
 #include "graph3d/Graph3DGrids.h"
 
 #include <cstdint>
@@ -71,8 +72,10 @@ class TSurfaceFormula {
   // formula of its own. Throws EGraph3DError for a grid the control cannot
   // take (fewer than 2 values a line, too large for memory). Call it once per
   // object: its first point is the formula's first evaluation. A formula that
-  // did not compile has no value at any point.
-  TSurfaceSamples Sample(const TSurfaceGrid& grid, int threads = 0);
+  // did not compile has no value at any point. With a control, the share of
+  // the lines made is reported, and once it says stop no further point is
+  // made and nothing is returned (no lines).
+  TSurfaceSamples Sample(const TSurfaceGrid& grid, int threads = 0, TWorkControl* control = nullptr);
 
  private:
   std::u16string FText;

@@ -426,7 +426,7 @@ bool TForm4_3D::Rebuild(const TPlotSettings& Settings, std::unique_ptr<surface::
     const double sampled = Formula ? 0.9 : 0.1;  // of the whole, roughly
     control.SetProgressRange(0, sampled);
     if (Formula) {
-      surface::TSurfaceSamples samples = Formula->Sample(grid);
+      surface::TSurfaceSamples samples = Formula->Sample(grid, 0, &control);
       if (control.Stopped()) return;
       refusal = surface::RefusalOf(samples);
       if (!refusal.empty()) return;

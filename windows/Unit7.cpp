@@ -282,9 +282,9 @@ void TForm7::Button1Click() {
     Chart1->Redraw();
   };
   try {
-    if (!RunLongWork(this, [&](TWorkControl&) {
+    if (!RunLongWork(this, [&](TWorkControl& control) {
           points.emplace(range.Count);
-          SamplePlot(*formula, text, range, *points);
+          SamplePlot(*formula, text, range, *points, 2, &control);
         }))
       return;
   } catch (...) {

@@ -5,6 +5,7 @@
 // the calls find their values remembered as well as make them anew.
 #include "tests/engine/Engine_test_util.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -108,6 +109,28 @@ TEST(EvaluatePointsTest, EqualsOneEvaluatePerPoint) {
   }
   // Every kind of point was met.
   for (int k = 0; k < 6; ++k) EXPECT_GT(kinds[k], 0) << k;
+}
+
+TEST(EvaluatePointsTest, StopIsSeenBeforeEachPoint) {
+  TFormula f(u"sqrt(x)", -1, 1);
+  ASSERT_TRUE(f.Parse(u"sqrt(x)"));
+  const long double xs[] = {1, 4, -1, 9, 16};
+  long double values[5] = {7, 7, 7, 7, 7};
+  TPointFault faults[5] = {};
+  std::atomic<bool> stop{true};
+  EXPECT_EQ(f.EvaluatePoints(1, xs, nullptr, 5, values, faults, &stop), 0u);
+  EXPECT_EQ(values[0], 7);
+  // Asked while the third point shows its refusal: that point is the last made.
+  stop = false;
+  const TMessageHook before = SetMessageHook([&](TMessageIcon, const std::u16string&) { stop = true; });
+  EXPECT_EQ(f.EvaluatePoints(1, xs, nullptr, 5, values, faults, &stop), 3u);
+  SetMessageHook(before);
+  EXPECT_EQ(values[1], 2);
+  EXPECT_EQ(faults[2], TPointFault::Reported);
+  EXPECT_EQ(values[3], 7);
+  EXPECT_FALSE(f.NumericOnly);
+  stop = false;
+  EXPECT_EQ(f.EvaluatePoints(1, xs, nullptr, 5, values, faults, &stop), 5u);
 }
 
 }  // namespace

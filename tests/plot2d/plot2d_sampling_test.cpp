@@ -198,7 +198,7 @@ struct TSampled {
 };
 
 TSampled SampleOn(int threads, int64_t blockPoints, const std::u16string& text, long double start,
-                  long double end, long double step) {
+                  long double end, long double step, TWorkControl* control = nullptr) {
   // Messages are shown on this thread only (a message box elsewhere would
   // not work).
   TEngineMessages messages;
@@ -215,7 +215,7 @@ TSampled SampleOn(int threads, int64_t blockPoints, const std::u16string& text, 
   s.Points.X.assign(static_cast<size_t>(range.Count), 0);
   s.Points.Y.assign(static_cast<size_t>(range.Count), 0);
   try {
-    s.HelperPoints = SamplePlot(formula, text, range, s.Points, threads);
+    s.HelperPoints = SamplePlot(formula, text, range, s.Points, threads, control);
   } catch (const EMathError& e) {
     s.Fault = e.what();
   }
@@ -256,12 +256,30 @@ TEST(PlotSampling, BlocksAndTwoThreadsGiveThePointsAndMessagesOfThePlainLoop) {
       EXPECT_EQ(s.Messages, plain.Messages);
       EXPECT_EQ(s.Fault, plain.Fault);
       EXPECT_EQ(s.Seed, plain.Seed);
+      // Followed and never stopped, the same.
+      TWorkControl control;
+      const TSampled followed = SampleOn(threads, 64, c.Formula, c.Start, c.End, step, &control);
+      EXPECT_EQ(Bits(followed.Points.Y), Bits(plain.Points.Y));
+      EXPECT_EQ(followed.Messages, plain.Messages);
+      if (plain.Fault.empty()) EXPECT_EQ(control.Progress(), 1);
     }
   }
   // Long enough for the second thread to start while the first still works.
   EXPECT_GT(SampleOn(2, 64, u"x^3", -200, 200, step / 8).HelperPoints, 0);
   EXPECT_THAT(SampleOn(2, 64, u"1/(x-10)+100000/(x-190)", -200, 200, step).Messages, SizeIs(2));
   EXPECT_THAT(SampleOn(2, 64, u"x^1000", 85000, 85600, step).Fault, ::testing::Not(::testing::IsEmpty()));
+}
+
+TEST(PlotSampling, StopEndsTheSamplingWithNothingMade) {
+  for (int threads : {1, 2}) {
+    TWorkControl control;
+    control.StopAtProgress(0.5);
+    const TSampled s = SampleOn(threads, 64, u"sin(x)", -200, 200, 1.0L / 512, &control);
+    EXPECT_TRUE(control.Stopped());
+    EXPECT_LT(control.Progress(), 0.6);
+    EXPECT_TRUE(s.Points.Y.empty());
+    EXPECT_TRUE(s.Fault.empty());
+  }
 }
 
 }  // namespace

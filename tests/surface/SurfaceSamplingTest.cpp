@@ -171,4 +171,22 @@ TEST(SurfaceSamplingTest, ThreadsChangeNoValueAndRandomKeepsItsSequence) {
     }
 }
 
+TEST(SurfaceSamplingTest, ProgressIsReportedAndAStopLeavesNothing) {
+  const TSurfaceGrid grid{-200, 170, -90, 300, 97, 131};
+  const std::u16string text = u"sin(x)*cos(y)+sqrt(x)*ln(y)";
+  const TSurfaceSamples plain = TSurfaceFormula(text).Sample(grid, 2);
+  TWorkControl followed;
+  const TSurfaceSamples same = TSurfaceFormula(text).Sample(grid, 2, &followed);
+  EXPECT_EQ(followed.Progress(), 1);
+  ASSERT_EQ(same.Lines.size(), plain.Lines.size());
+  EXPECT_EQ(same.MissingPoints, plain.MissingPoints);
+  for (size_t L = 0; L < plain.Lines.size(); ++L)
+    EXPECT_EQ(std::memcmp(same.Lines[L]->Values(), plain.Lines[L]->Values(), 131 * sizeof(float)), 0);
+  TWorkControl stopped;
+  stopped.StopAtProgress(0.5);
+  EXPECT_TRUE(TSurfaceFormula(text).Sample(grid, 2, &stopped).Lines.empty());
+  EXPECT_TRUE(stopped.Stopped());
+  EXPECT_LT(stopped.Progress(), 0.6);
+}
+
 }  // namespace

@@ -277,6 +277,28 @@ TEST_F(SurfaceWindowTest, DomeHasItsCornersLeftOutAndTheStatusCountsThem) {
   EXPECT_EQ(Form.PlotLines.size(), 21u);
 }
 
+// "Прервать" at about half of a formula surface's sampling, from the dialog
+// or "Обновить": the surface, its formula, the settings and the picture as
+// they were.
+TEST_F(SurfaceWindowTest, StoppedSamplingChangesNothing) {
+  Build(7, 5);
+  TGraph3D* plot = Form.Plot;
+  const QImage picture = plot->grab().toImage();
+  Scripted().Clear();
+  Scripted().ProgressAfter = 0;
+  Scripted().StopAt = 0.5;
+  Build(300, 300, {QStringLiteral("x*y")});
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("busy cursor", "progress window", "normal cursor"));
+  Form.Button1->click();
+  Settle();
+  EXPECT_EQ(Form.Plot, plot);
+  EXPECT_EQ(Form.SurfaceFormula, QStringLiteral("sin(x)*cos(y)"));
+  EXPECT_EQ(Form.PlotSettings.LineTotal, 7);
+  EXPECT_EQ(Form.PlotLines.size(), 7u);
+  EXPECT_EQ(plot->grab().toImage(), picture);
+  EXPECT_EQ(Status(), QStringLiteral("После рисования"));
+}
+
 // A constant formula is a plane at half height; points that make no cell
 // (one point, one row) are refused in Russian and the surface shown stays.
 TEST_F(SurfaceWindowTest, FlatSurfacesAreDrawnAndSurfacesWithoutCellsRefused) {

@@ -2,6 +2,7 @@
 // platform recording message boxes, beeps and web pages.
 #include "tests/plot2d/ChartMouse.h"
 #include "memory/SystemMemory.h"
+#include "engine/Formula_math.h"
 #include "plot2d/LineChart.h"
 #include "windows/Unit7.h"
 #include "windows/WebPage.h"
@@ -320,6 +321,28 @@ TEST_F(Plot2DWindowTest, EngineMessagesAndFaultsReachTheUser) {
   ASSERT_THAT(Scripted().MessageLines(), SizeIs(1));
   EXPECT_EQ(Scripted().MessageLines()[0].rfind("error: ", 0), 0u);
   EXPECT_EQ(Points(), 200);
+}
+
+// "Прервать" at about half of a long build: the chart, the view and the
+// formula of the last build as they were; left to run, the new curve.
+TEST_F(Plot2DWindowTest, StoppedBuildChangesNothing) {
+  Press();
+  ASSERT_EQ(Points(), 401);
+  const QImage picture = Form.Chart1->Render();
+  const TFormula* formula = Form.PlotFormula.get();
+  Type(QStringLiteral("-100000"), QStringLiteral("100000"), QStringLiteral("0,1"), QStringLiteral("sin(x)"));
+  Scripted().ProgressAfter = 0;
+  Scripted().StopAt = 0.5;
+  Press();
+  EXPECT_THAT(Scripted().Lines(), ElementsAre("busy cursor", "progress window", "normal cursor"));
+  EXPECT_EQ(Points(), 401);
+  EXPECT_EQ(Form.PlotFormula.get(), formula);
+  EXPECT_EQ(Form.Chart1->Render(), picture);
+
+  Scripted().StopAt = -1;
+  Press();
+  EXPECT_EQ(Points(), CountPlotPoints(-100000, 100000, 0.1L, MaxPlotPoints));
+  EXPECT_NE(Form.PlotFormula.get(), formula);
 }
 
 TEST_F(Plot2DWindowTest, FooterOpensTheMakersPage) {
