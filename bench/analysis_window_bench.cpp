@@ -1,6 +1,7 @@
 // The table of values over a chart of range(0) points: the window opened and
 // painted, and the CSV of every point written to a file (in the system's
 // temporary folder) through the atomic save.
+#include "bench/BenchApplication.h"
 #include "analysis/ValuesCsv.h"
 #include "platform/Files.h"
 #include "plot2d/LineChart.h"
@@ -17,15 +18,6 @@
 #include <memory>
 
 namespace {
-
-void EnsureApplication() {
-  if (QApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "matrikon-bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
 
 // A chart holding n points of x*sin(x) from -500000 by 0,1, as a build makes them.
 std::unique_ptr<TLineChart> Chart(int64_t n) {

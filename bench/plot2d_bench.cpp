@@ -1,5 +1,6 @@
 // The plane plot without its window: the sampling of F(X), the chart fed in
 // bulk and drawn on Qt's offscreen platform at the window's chart size.
+#include "bench/BenchApplication.h"
 #include "engine/Formula_math.h"
 #include "plot2d/LineChart.h"
 #include "plot2d/PlotCurves.h"
@@ -17,19 +18,6 @@
 #include <vector>
 
 namespace {
-
-// One application for every benchmark that needs widgets, on the offscreen
-// platform unless the caller chose another.
-void EnsureApplication() {
-  if (QApplication::instance())
-    return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "matrikon-bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
 
 // The chart as the window shows it: 620 by 520 pixels, visible.
 std::unique_ptr<TLineChart> MakeChart() {

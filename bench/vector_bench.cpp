@@ -1,5 +1,6 @@
 // Vector files of the plots: the time to draw and encode one (in memory; the
 // atomic save adds the disk's own time) and its size in bytes ("bytes").
+#include "bench/BenchApplication.h"
 #include "export/VectorPicture.h"
 #include "graph3d/BuiltinSurface.h"
 #include "graph3d/Graph3D.h"
@@ -16,15 +17,6 @@
 #include <vector>
 
 namespace {
-
-void EnsureApplication() {
-  if (QApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "matrikon-bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
 
 TVectorFormat FormatOf(int64_t arg) { return arg == 0 ? TVectorFormat::Svg : TVectorFormat::Pdf; }
 
