@@ -15,9 +15,10 @@
 namespace {
 
 const char* const kUsage =
-    "usage: matrikon-calc [--precision P] [--mode M] [--varmode V] [--repeat K] FORMULA "
-    "[NAME=VALUE ...]\n"
-    "       matrikon-calc [options] --file PATH [NAME=VALUE ...]\n";
+    "Использование: matrikon-calc [--precision P] [--mode M] [--varmode V] [--repeat K] ФОРМУЛА "
+    "[ИМЯ=ЗНАЧЕНИЕ ...]\n"
+    "               matrikon-calc [параметры] --file ФАЙЛ [ИМЯ=ЗНАЧЕНИЕ ...]\n"
+    "Справка: matrikon-calc --help\n";
 
 const char* const kHelp =
     "matrikon-calc вычисляет одну формулу движком Матрикона и выводит, что он сделал,\n"
@@ -133,20 +134,20 @@ int Run(const std::vector<std::string>& args, std::string& out, std::string& err
       out = "matrikon-calc " MATRIKON_VERSION "\n";
       return 0;
     }
-    if (i + 1 >= args.size()) return bad("option " + a + " needs a value");
+    const bool known = a == "--precision" || a == "--mode" || a == "--varmode" || a == "--repeat" || a == "--file";
+    if (!known) return bad("неизвестный параметр " + a);
+    if (i + 1 >= args.size()) return bad("у параметра " + a + " нет значения");
     const std::string& value = args[++i];
     if (a == "--precision") {
       auto p = ParseNumber(value);
-      if (!p) return bad("bad precision: " + value);
+      if (!p) return bad("неправильная точность: " + value);
       precision = static_cast<double>(*p);
     } else if (a == "--mode" || a == "--varmode" || a == "--repeat") {
       auto n = ParseInt(value);
-      if (!n || (a == "--repeat" && *n < 0)) return bad("bad value of " + a + ": " + value);
+      if (!n || (a == "--repeat" && *n < 0)) return bad("неправильное значение " + a + ": " + value);
       (a == "--mode" ? mode : a == "--varmode" ? varMode : repeat) = *n;
     } else if (a == "--file") {
       file = value;
-    } else {
-      return bad("unknown option " + a);
     }
   }
   std::u16string formula;
@@ -154,10 +155,10 @@ int Run(const std::vector<std::string>& args, std::string& out, std::string& err
   if (file) {
     // A formula too long for a command line: the first line of a UTF-8 file.
     std::string line;
-    if (!ReadFormulaLine(*file, line, tooLong)) return bad("cannot read " + *file);
+    if (!ReadFormulaLine(*file, line, tooLong)) return bad("не удалось прочитать файл " + *file);
     if (!tooLong) formula = FromUtf8(line);
   } else {
-    if (i >= args.size()) return bad("no formula");
+    if (i >= args.size()) return bad("не задана формула");
     formula = FromUtf8(args[i++]);
   }
   // Never cut: a formula cut short is another formula.
@@ -173,9 +174,9 @@ int Run(const std::vector<std::string>& args, std::string& out, std::string& err
   std::vector<TAssignment> values;
   for (; i < args.size(); ++i) {
     size_t eq = args[i].rfind('=');
-    if (eq == std::string::npos) return bad("expected NAME=VALUE: " + args[i]);
+    if (eq == std::string::npos) return bad("ожидалось ИМЯ=ЗНАЧЕНИЕ: " + args[i]);
     auto v = ParseNumber(args[i].substr(eq + 1));
-    if (!v) return bad("bad value: " + args[i]);
+    if (!v) return bad("неправильное значение: " + args[i]);
     values.push_back({FromUtf8(args[i].substr(0, eq)), *v});
   }
 

@@ -165,7 +165,7 @@ TEST(CalcCliTest, BadCommandLines) {
     TRun r = RunArgs(args);
     EXPECT_EQ(r.Status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_TRUE(r.Out.empty());
-    EXPECT_NE(r.Err.find("usage: matrikon-calc"), std::string::npos);
+    EXPECT_NE(r.Err.find("Использование: matrikon-calc"), std::string::npos);
   }
 }
 
